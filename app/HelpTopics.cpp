@@ -1,0 +1,17 @@
+#include "app/HelpTopics.h"
+
+QString HelpTopicForPage(int pageIndex)
+{
+    switch (pageIndex) {
+    case 0:
+        return QStringLiteral("::/CreatingPDFs.htm");
+    case 1:
+        return QStringLiteral("::/ScanningFiles.htm");
+    case 2:
+        return QStringLiteral("::/Security.htm");
+    case 3:
+        return QStringLiteral("::/BulkConvert.htm");
+    default:
+        return {};
+    }
+}

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QString>
+
+// The help topic of each page of the pager, by its index; empty for any other index.
+QString HelpTopicForPage(int pageIndex);

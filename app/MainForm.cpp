@@ -1,0 +1,318 @@
+#include "app/MainForm.h"
+
+#include "app/HelpTopics.h"
+#include "app/PathHelpers.h"
+#include "conversion/Combiner.h"
+#include "batch/LogViewer.h"
+#include "batch/cRegistry.h"
+#include "conversion/ConversionRun.h"
+#include "conversion/IPdfPrinterOptions.h"
+#include "conversion/ImageRoute.h"
+#include "conversion/ProfileOptions.h"
+#include "conversion/PrintHandlerTable.h"
+#include "conversion/RendererRoutes.h"
+#include "conversion/RouteRenderers.h"
+#include "platform/application/Application.h"
+#include "platform/com/ComApartment.h"
+#include "platform/dialogs/Dialogs.h"
+#include "platform/help/HelpEngine.h"
+#include "platform/messages/WindowMessages.h"
+#include "ui/Resources.h"
+#include "ui_MainForm.h"
+
+#include <QCloseEvent>
+#include <QDate>
+#include <QDir>
+#include <QKeyEvent>
+
+namespace {
+
+const QString kPrinterName = QStringLiteral("Corvanta");
+const QString kWebSite = QStringLiteral("https://www.corvanta.example/");
+
+QString printErrorText(qintptr code)
+{
+    switch (code) {
+    case 1:
+        return QStringLiteral("Error saving temporary file on printer server");
+    case 3:
+        return QStringLiteral("Error saving PDF file");
+    case 4:
+        return QStringLiteral("Print job was canceled");
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
+    : QMainWindow(parent), m_ui(std::make_unique<Ui::frmMain>()), m_s(std::move(services)),
+      m_controls(*m_ui), m_documentCommands(m_documents, m_s.dialogs, m_controls),
+      m_batchRun(m_documents, m_state, m_controls, m_s.application,
+                 [this] { return runConversion(); })
+{
+    initCorvantaUiResources();
+    m_ui->setupUi(this);
+    m_ui->lstFileList->setModel(&m_documents);
+    setFixedSize(size());
+    bindHandlers();
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain()
+{
+    FormDestroy();
+}
+
+void TfrmMain::bindHandlers()
+{
+    connect(m_ui->Label1, &LinkLabel::clicked, this, &TfrmMain::PNGAddFileClick);
+    connect(m_ui->Label2, &LinkLabel::clicked, this, &TfrmMain::PNGRemoveClick);
+    connect(m_ui->PNGRemove, &QAbstractButton::clicked, this, &TfrmMain::PNGRemoveClick);
+    connect(m_ui->Label3, &LinkLabel::clicked, this, &TfrmMain::PNGClearClick);
+    connect(m_ui->PNGCreatePDF, &QAbstractButton::clicked, this, &TfrmMain::PNGCreatePDFClick);
+    connect(m_ui->chkPass, &QAbstractButton::clicked, this, &TfrmMain::chkPassClick);
+    connect(m_ui->Exit1, &QAction::triggered, this, &TfrmMain::Exit1Click);
+    connect(m_ui->CorvantaHelp1, &QAction::triggered, this, &TfrmMain::CorvantaHelp1Click);
+    connect(m_ui->Web1, &QAction::triggered, this, &TfrmMain::Web1Click);
+    connect(m_ui->PNGBrowseStart, &QAbstractButton::clicked, this, &TfrmMain::PNGBrowseStartClick);
+    connect(m_ui->PNGDest, &QAbstractButton::clicked, this, &TfrmMain::PNGDestClick);
+    connect(m_ui->cmdLog, &QAbstractButton::clicked, this, &TfrmMain::cmdLogClick);
+}
+
+void TfrmMain::FormCreate()
+{
+    // Key preview: every key of the window passes FormKeyDown first.
+    qApp->installEventFilter(this);
+
+    try {
+        m_helpFileName = ProgramFolder() + kHelpFileName;
+        m_s.help.hook(m_helpFileName);
+        m_state.BatchMode = false;
+        m_fileSavedMessage = RegisterWindowMessage(kFileSavedMessageName);
+        m_printErrorMessage = RegisterWindowMessage(kPrintErrorMessageName);
+    } catch (const std::exception& error) {
+        m_s.dialogs.message(QStringLiteral("Initialize Help files Error. ") +
+                            QString::fromStdString(error.what()));
+    }
+
+    const long com = m_s.com.initialize();
+    if (com < 0) {
+        m_s.dialogs.message(QStringLiteral("Failed to initialize COM") + QChar(13) +
+                                m_s.com.resultText(com) + QChar(13) + m_s.com.lastErrorText(),
+                            Dialogs::Icon::Warning);
+    }
+
+    LoadFolderSettings();
+    m_controls.setStartFolderText(m_state.StartFolder);
+    m_controls.setDestinationFolderText(m_state.DestinationFolder);
+    m_ui->rdoNow->setChecked(true);
+    const QDateTime now = m_s.clock.now();
+    m_ui->DTDate->setDate(now.date());
+    m_ui->DTTime->setDateTime(now);
+
+    if (!createPdfPrinter())
+        return;
+    m_pdf.options->CreateProfile(kProfileName, 0);
+    buildConversion();
+
+    try {
+        if (m_s.application.firstArgument().toUpper() == kBatchSwitch) {
+            m_state.BatchMode = true;
+            m_lastBatchEnd = RunBatchConversion();
+        }
+    } catch (const std::exception& error) {
+        m_s.dialogs.message(QStringLiteral("Error starting Batch Job.") +
+                            QString::fromStdString(error.what()));
+    }
+}
+
+void TfrmMain::LoadFolderSettings()
+{
+    try {
+        m_folderSettings.LoadFolderSettings();
+    } catch (const RegistryError& error) {
+        // A damaged store must not stop the program half-way: say so and start without folders.
+        m_state.StartFolder.clear();
+        m_state.DestinationFolder.clear();
+        m_s.dialogs.message(QString::fromStdString(error.what()), Dialogs::Icon::Error);
+    }
+}
+
+bool TfrmMain::createPdfPrinter()
+{
+    if (m_s.createPdfDriver)
+        m_pdf = m_s.createPdfDriver();
+    if (!m_pdf.options || !m_pdf.printer) {
+        m_pdf = {};
+        m_s.dialogs.message(QStringLiteral("Failed to create PDF COM object"),
+                            Dialogs::Icon::Warning);
+        return false;
+    }
+    if (failed(m_pdf.options->InitializeOptions(kPrinterName, kPrinterName))) {
+        m_s.dialogs.message(QStringLiteral("Failed to initialize PdfPrinterOptions"),
+                            Dialogs::Icon::Warning);
+        return false;
+    }
+    return true;
+}
+
+void TfrmMain::buildConversion()
+{
+    m_profile = std::make_unique<ProfileOptions>(*m_pdf.options, m_controls, m_s.dialogs);
+    m_images = std::make_unique<ImageRoute>(*m_pdf.printer, m_controls, m_s.dialogs, m_s.clock);
+    m_routeRenderers = std::make_unique<RouteRenderers>(m_s.officeRenderer, m_s.webRenderer);
+    m_printHandlers = std::make_unique<PrintHandlerTable>(*m_pdf.printer, m_s.officeRenderer,
+                                                          m_s.officeImports);
+    m_renderers = std::make_unique<RendererRoutes>(*m_pdf.options, *m_pdf.printer,
+                                                   *m_routeRenderers, *m_printHandlers,
+                                                   m_s.dialogs);
+    m_combiner = std::make_unique<Combiner>(m_s.toolkit, m_s.inspector, m_controls, m_s.dialogs);
+    m_run = std::make_unique<ConversionRun>(
+        RunServices{m_documents, m_state, *m_pdf.options, *m_pdf.printer, *m_profile, m_controls,
+                    *m_images, *m_renderers, m_controls, m_s.dialogs, m_s.clock, m_s.application,
+                    this, m_combiner.get(), m_s.observer});
+}
+
+bool TfrmMain::runConversion()
+{
+    if (!m_run) {
+        // Start-up could not create the PDF printer: nothing can be converted.
+        m_s.dialogs.message(QStringLiteral("Failed to create PDF COM object"),
+                            Dialogs::Icon::Warning);
+        return false;
+    }
+    return m_run->PNGCreatePDFClick() != RunEnd::EndedEarly;
+}
+
+bool TfrmMain::FormCloseQuery()
+{
+    m_s.help.closeAll();
+    return true;
+}
+
+void TfrmMain::FormClose()
+{
+    if (m_pdf.options)
+        m_pdf.options->RemoveProfile(kProfileName, 0);
+    m_run.reset();
+    m_combiner.reset();
+    m_renderers.reset();
+    m_printHandlers.reset();
+    m_routeRenderers.reset();
+    m_images.reset();
+    m_profile.reset();
+    m_pdf = {};
+    m_s.com.uninitialize();
+    deleteScannedPages();
+}
+
+void TfrmMain::deleteScannedPages()
+{
+    QDir folder(ProgramDataFolder());
+    const QStringList pages = folder.entryList({kScannedPagePrefix + QStringLiteral("*.jpg")},
+                                               QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& page : pages)
+        folder.remove(page); // a page that cannot be deleted is skipped silently
+}
+
+void TfrmMain::FormDestroy()
+{
+    qApp->removeEventFilter(this);
+    m_s.help.unhook();
+    if (m_s.help.available())
+        m_s.help.closeAll();
+}
+
+void TfrmMain::FormKeyDown(int key)
+{
+    if (key != Qt::Key_F1)
+        return;
+    const QString topic = HelpTopicForPage(m_ui->OfficePager1->currentIndex());
+    if (!topic.isEmpty())
+        m_s.help.showTopic(m_helpFileName + topic);
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // A key event climbs from the focused control to its parents; look at it once, never eat it.
+    if (event->type() == QEvent::KeyPress && event != m_lastKey && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        m_lastKey = event;
+        FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TfrmMain::event(QEvent* event)
+{
+    const int type = event->type();
+    if (type != 0 && (type == m_fileSavedMessage || type == m_printErrorMessage)) {
+        if (type == m_printErrorMessage) {
+            const QString text = printErrorText(static_cast<WindowMessageEvent*>(event)->wParam());
+            if (!text.isEmpty())
+                m_s.dialogs.message(text, Dialogs::Icon::Warning);
+        }
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+void TfrmMain::Exit1Click()
+{
+    close();
+}
+
+void TfrmMain::CorvantaHelp1Click()
+{
+    m_s.help.showTopic(m_helpFileName);
+}
+
+void TfrmMain::Web1Click() { m_s.desktop.openUrl(kWebSite); }
+
+void TfrmMain::PNGBrowseStartClick() { m_folderCommands.PNGBrowseStartClick(); }
+void TfrmMain::PNGDestClick() { m_folderCommands.PNGDestClick(); }
+void TfrmMain::cmdLogClick() { ViewBatchLog(m_state.StartFolder, m_s.desktop, m_s.dialogs); }
+
+void TfrmMain::PNGAddFileClick()
+{
+    m_documentCommands.addFile();
+}
+void TfrmMain::PNGRemoveClick()
+{
+    m_documentCommands.remove();
+}
+void TfrmMain::PNGClearClick()
+{
+    m_documentCommands.clear();
+}
+
+void TfrmMain::chkPassClick()
+{
+    m_controls.setPasswordPanelVisible(m_controls.passwordWanted());
+}
+
+void TfrmMain::PNGCreatePDFClick()
+{
+    try {
+        runConversion();
+    } catch (const std::exception& error) {
+        m_s.dialogs.message(QString::fromStdString(error.what()), Dialogs::Icon::Error);
+    }
+}
+
+BatchEnd TfrmMain::RunBatchConversion()
+{
+    return m_batchRun.RunBatchConversion();
+}

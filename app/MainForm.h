@@ -1,0 +1,108 @@
+#pragma once
+
+#include "app/MainFormControls.h"
+#include "app/MainFormServices.h"
+#include "batch/BatchRun.h"
+#include "batch/FolderCommands.h"
+#include "batch/FolderSettings.h"
+#include "batch/ProgramState.h"
+#include "doclist/DocumentCommands.h"
+#include "doclist/DocumentList.h"
+
+#include <QMainWindow>
+#include <memory>
+
+namespace Ui {
+class frmMain;
+}
+class Combiner;
+class ConversionRun;
+class PrintHandlerTable;
+class RouteRenderers;
+class ImageRoute;
+class ProfileOptions;
+class RendererRoutes;
+
+inline const QString kHelpFileName = QStringLiteral("CORVANTA PDF HELP.CHM");
+inline const QString kScannedPagePrefix = QStringLiteral("ScannedImage");
+
+// The main window. Its handlers keep the names the rest of the program knows them by; the
+// logic behind them lives in the parts' classes.
+class TfrmMain : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Runs FormCreate, including a whole unattended conversion when the program was started
+    // with the batch switch.
+    explicit TfrmMain(MainFormServices services, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    DocumentList& documents() { return m_documents; }
+    ProgramState& state() { return m_state; }
+    Ui::frmMain& form() { return *m_ui; }
+    const PdfDriver& PdfOptions() const { return m_pdf; }
+    int FileSavedMessage() const { return m_fileSavedMessage; }
+    int PrintErrorMessage() const { return m_printErrorMessage; }
+    QString HelpFileName() const { return m_helpFileName; }
+    // The end of the last bulk conversion, for an unattended start to report.
+    std::optional<BatchEnd> lastBatchEnd() const { return m_lastBatchEnd; }
+    ConversionRun* conversionRun() const { return m_run.get(); }
+
+public slots:
+    void PNGAddFileClick();
+    void PNGRemoveClick();
+    void PNGClearClick();
+    void PNGCreatePDFClick();
+    void chkPassClick();
+    void PNGBrowseStartClick();
+    void PNGDestClick();
+    void cmdLogClick();
+    void Exit1Click();
+    void CorvantaHelp1Click();
+    void Web1Click();
+    BatchEnd RunBatchConversion();
+
+protected:
+    bool event(QEvent* event) override; // the window's message handler (WndProc)
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    bool FormCloseQuery();
+    void FormClose();
+    void FormDestroy();
+    void FormKeyDown(int key);
+    void LoadFolderSettings();
+
+    bool createPdfPrinter();
+    void buildConversion();
+    bool runConversion();
+    void bindHandlers();
+    void deleteScannedPages();
+
+    std::unique_ptr<Ui::frmMain> m_ui;
+    MainFormServices m_s;
+    MainFormControls m_controls;
+    DocumentList m_documents;
+    ProgramState m_state;
+    DocumentCommands m_documentCommands;
+    BatchRun m_batchRun;
+    FolderCommands m_folderCommands;
+    FolderSettings m_folderSettings;
+
+    QString m_helpFileName;
+    int m_fileSavedMessage = 0;
+    int m_printErrorMessage = 0;
+    PdfDriver m_pdf;
+    std::unique_ptr<ProfileOptions> m_profile;
+    std::unique_ptr<ImageRoute> m_images;
+    std::unique_ptr<RouteRenderers> m_routeRenderers;
+    std::unique_ptr<PrintHandlerTable> m_printHandlers;
+    std::unique_ptr<RendererRoutes> m_renderers;
+    std::unique_ptr<Combiner> m_combiner;
+    std::unique_ptr<ConversionRun> m_run;
+    std::optional<BatchEnd> m_lastBatchEnd;
+    const QEvent* m_lastKey = nullptr;
+};

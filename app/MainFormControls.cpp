@@ -1,0 +1,138 @@
+#include "app/MainFormControls.h"
+
+#include "ui_MainForm.h"
+
+#include <QImage>
+#include <QPixmap>
+
+void MainFormControls::setGenerateEnabled(bool enabled)
+{
+    m_ui.PNGCreatePDF->setEnabled(enabled);
+}
+
+void MainFormControls::setCombineEnabled(bool enabled)
+{
+    m_ui.radCombineFiles->setEnabled(enabled);
+}
+
+void MainFormControls::setCombineChecked(bool checked)
+{
+    // The two options are radio buttons of one group: unchecking one needs the group's
+    // exclusivity lifted for a moment.
+    if (!checked && m_ui.radCombineFiles->isChecked()) {
+        m_ui.radCombineFiles->setAutoExclusive(false);
+        m_ui.radCombineFiles->setChecked(false);
+        m_ui.radCombineFiles->setAutoExclusive(true);
+        return;
+    }
+    m_ui.radCombineFiles->setChecked(checked);
+}
+
+void MainFormControls::setSeparateChecked(bool checked)
+{
+    if (!checked && m_ui.radSeperateFiles->isChecked()) {
+        m_ui.radSeperateFiles->setAutoExclusive(false);
+        m_ui.radSeperateFiles->setChecked(false);
+        m_ui.radSeperateFiles->setAutoExclusive(true);
+        return;
+    }
+    m_ui.radSeperateFiles->setChecked(checked);
+}
+
+int MainFormControls::selectedRow() const
+{
+    const QModelIndexList rows = m_ui.lstFileList->selectionModel()
+                                     ? m_ui.lstFileList->selectionModel()->selectedRows()
+                                     : QModelIndexList();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+bool MainFormControls::printCopyDisabled() const
+{
+    return m_ui.chkPrintCopy->isChecked();
+}
+bool MainFormControls::passwordWanted() const
+{
+    return m_ui.chkPass->isChecked();
+}
+QString MainFormControls::password() const
+{
+    return m_ui.txtPasswd1->text();
+}
+QString MainFormControls::confirmation() const
+{
+    return m_ui.txtPasswd2->text();
+}
+void MainFormControls::clearPassword()
+{
+    m_ui.txtPasswd1->clear();
+}
+void MainFormControls::clearConfirmation()
+{
+    m_ui.txtPasswd2->clear();
+}
+void MainFormControls::setPasswordPanelVisible(bool visible)
+{
+    m_ui.pnlPass->setVisible(visible);
+}
+bool MainFormControls::combineChosen() const
+{
+    return m_ui.radCombineFiles->isChecked();
+}
+
+QList<QWidget*> MainFormControls::runCommands() const
+{
+    return {m_ui.PNGCreatePDF, m_ui.Label1, m_ui.Label2, m_ui.Label3, m_ui.PNGRemove};
+}
+
+void MainFormControls::setRunning(bool running)
+{
+    const QList<QWidget*> commands = runCommands();
+    if (running) {
+        m_enabledBeforeRun.clear();
+        for (QWidget* command : commands) {
+            m_enabledBeforeRun.append(command->isEnabled());
+            command->setEnabled(false);
+        }
+        return;
+    }
+    for (int i = 0; i < commands.size() && i < m_enabledBeforeRun.size(); ++i)
+        commands.at(i)->setEnabled(m_enabledBeforeRun.at(i));
+}
+
+void MainFormControls::repaintStatuses()
+{
+    m_ui.lstFileList->viewport()->repaint();
+}
+
+void MainFormControls::showPicture(const QImage& picture)
+{
+    m_ui.Image3->setPixmap(QPixmap::fromImage(picture));
+}
+
+void MainFormControls::clearPicture()
+{
+    m_ui.Image3->clear();
+}
+
+QString MainFormControls::startFolderText() const
+{
+    return m_ui.txtStartFolder->text();
+}
+QString MainFormControls::destinationFolderText() const
+{
+    return m_ui.txtDestinationFolder->text();
+}
+void MainFormControls::setStartFolderText(const QString& text)
+{
+    m_ui.txtStartFolder->setText(text);
+}
+void MainFormControls::setDestinationFolderText(const QString& text)
+{
+    m_ui.txtDestinationFolder->setText(text);
+}
+
+void MainFormControls::setScheduleEnabled(bool enabled)
+{
+    m_ui.cmdOK->setEnabled(enabled);
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "batch/FolderEdits.h"
+#include "conversion/PicturePreview.h"
+#include "conversion/RunForm.h"
+#include "conversion/SecurityForm.h"
+#include "doclist/GeneratePage.h"
+
+#include <QList>
+
+namespace Ui {
+class frmMain;
+}
+
+// The main window's controls as the parts' logic sees them.
+class MainFormControls final : public GeneratePage,
+                               public SecurityForm,
+                               public RunForm,
+                               public PicturePreview,
+                               public FolderEdits
+{
+public:
+    explicit MainFormControls(Ui::frmMain& ui) : m_ui(ui) {}
+
+    // GeneratePage
+    void setGenerateEnabled(bool enabled) override;
+    void setCombineEnabled(bool enabled) override;
+    void setCombineChecked(bool checked) override;
+    void setSeparateChecked(bool checked) override;
+    int selectedRow() const override;
+    void clearPreview() override { clearPicture(); }
+
+    // SecurityForm
+    bool printCopyDisabled() const override;
+    bool passwordWanted() const override;
+    QString password() const override;
+    QString confirmation() const override;
+    void clearPassword() override;
+    void clearConfirmation() override;
+    void setPasswordPanelVisible(bool visible) override;
+    bool combineChosen() const override;
+
+    // RunForm
+    void setRunning(bool running) override;
+    void repaintStatuses() override;
+
+    // PicturePreview
+    void showPicture(const QImage& picture) override;
+    void clearPicture() override;
+
+    // FolderEdits
+    QString startFolderText() const override;
+    QString destinationFolderText() const override;
+    void setStartFolderText(const QString& text) override;
+    void setDestinationFolderText(const QString& text) override;
+    void setScheduleEnabled(bool enabled) override;
+
+private:
+    QList<class QWidget*> runCommands() const;
+
+    Ui::frmMain& m_ui;
+    QList<bool> m_enabledBeforeRun;
+};

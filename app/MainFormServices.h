@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+class Application;
+class Clock;
+class ComApartment;
+class Desktop;
+class Dialogs;
+class DocumentRenderer;
+class HelpEngine;
+class ISettingsStore;
+class PdfInspector;
+class PdfToolkit;
+class IPdfPrinterOptions;
+class IPrinter;
+class RunObserver;
+
+// The PDF printer as start-up creates it: its options object and the printer the routes print
+// to. Empty options mean the printer could not be created.
+struct PdfDriver
+{
+    std::shared_ptr<IPdfPrinterOptions> options;
+    std::shared_ptr<IPrinter> printer;
+};
+
+// The platform services the main window works with; main() passes the real ones, tests fakes.
+struct MainFormServices
+{
+    Dialogs& dialogs;
+    Desktop& desktop;
+    HelpEngine& help;
+    ComApartment& com;
+    Clock& clock;
+    Application& application;
+    ISettingsStore& settings;
+    DocumentRenderer& officeRenderer; // word-processor documents, workbooks, what the shell prints
+    DocumentRenderer& webRenderer;
+    std::function<bool(const QString&)> officeImports; // the types the office renderer reads
+    PdfToolkit& toolkit;
+    PdfInspector& inspector;
+    std::function<PdfDriver()> createPdfDriver;
+    RunObserver* observer = nullptr; // follows every run, when someone wants to know
+};

@@ -1,0 +1,92 @@
+#include "app/ProgramEnvironment.h"
+
+#include "app/MainForm.h"
+#include "platform/dialogs/QtDialogs.h"
+#include "platform/dialogs/UnattendedDialogs.h"
+#include "platform/pdfprinter/PdfPrinter.h"
+
+#include <cstdio>
+
+bool ChooseDisplayPlatform()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return qgetenv("QT_QPA_PLATFORM") == "offscreen";
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return true;
+    }
+    return false;
+}
+
+ProgramEnvironment::ProgramEnvironment(bool unattended, QStringList arguments)
+    : m_unattended(unattended), m_application(std::move(arguments))
+{
+    if (m_unattended) {
+        m_dialogs = std::make_unique<UnattendedDialogs>();
+    } else {
+        auto dialogs = std::make_unique<QtDialogs>();
+        m_qtDialogs = dialogs.get();
+        m_dialogs = std::move(dialogs);
+    }
+}
+
+ProgramEnvironment::~ProgramEnvironment() = default;
+
+MainFormServices ProgramEnvironment::services()
+{
+    auto createPrinter = [] {
+        auto printer = std::make_shared<PdfPrinter>();
+        return PdfDriver{printer, printer};
+    };
+    return MainFormServices{*m_dialogs,    m_desktop,  m_help,     m_com,
+                            m_clock,       m_application, m_settings, m_office,
+                            m_web,         [](const QString&) { return false; }, m_pdftk, m_inspector,
+                            createPrinter, m_unattended ? &m_progress : nullptr};
+}
+
+void ProgramEnvironment::attachWindow(TfrmMain* window)
+{
+    if (m_qtDialogs)
+        m_qtDialogs->setOwner(window);
+}
+
+int ProgramEnvironment::exitStatus(const TfrmMain& window) const
+{
+    if (!m_unattended)
+        return 0;
+    const auto end = window.lastBatchEnd();
+    return end && *end == BatchEnd::Finished ? 0 : 1;
+}
+
+void ProgramEnvironment::reportUnfinished(const TfrmMain& window) const
+{
+    QString reason;
+    const auto end = window.lastBatchEnd();
+    if (m_application.firstArgument().toUpper() != QLatin1String("-BATCH")) {
+        reason = QStringLiteral("no display, and no -BATCH switch: there is no window to work in");
+    } else if (!window.PdfOptions().options) {
+        reason = QStringLiteral("the PDF printer could not be started");
+    } else if (!end) {
+        reason = QStringLiteral("the bulk conversion could not start");
+    } else {
+        switch (*end) {
+        case BatchEnd::FoldersTooShort:
+            reason =
+                QStringLiteral("the starting or ending folder is not set (2 characters or fewer)");
+            break;
+        case BatchEnd::EmptyFolder:
+            reason =
+                QStringLiteral("the starting folder holds no file, is missing or cannot be read");
+            break;
+        case BatchEnd::EndedEarly:
+            reason = QStringLiteral("the conversion ended early");
+            break;
+        case BatchEnd::NotBatchMode:
+        case BatchEnd::Finished:
+            reason = QStringLiteral("the switch was not written exactly as -BATCH");
+            break;
+        }
+    }
+    std::fprintf(stderr, "corvanta: the unattended run did not finish: %s\n",
+                 reason.toUtf8().constData());
+}

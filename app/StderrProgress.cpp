@@ -1,0 +1,21 @@
+#include "app/StderrProgress.h"
+
+void StderrProgress::rowDone(int row, int count, const QString& name, const QString& status,
+                             RowResult result)
+{
+    QString text = status;
+    if (result == RowResult::Ignored)
+        text = QStringLiteral("left alone (the run's own log)");
+    else if (result == RowResult::Failed)
+        text += QStringLiteral(" (with an error, no PDF written)");
+    std::fprintf(m_out, "[%d/%d] %s: %s\n", row, count, name.toUtf8().constData(),
+                 text.toUtf8().constData());
+    std::fflush(m_out);
+}
+
+void StderrProgress::runDone(int converted, int failed, int skipped)
+{
+    std::fprintf(m_out, "corvanta: %d converted, %d failed, %d skipped\n", converted, failed,
+                 skipped);
+    std::fflush(m_out);
+}

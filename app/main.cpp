@@ -1,0 +1,32 @@
+// Program entry: picks the display (none: the offscreen platform and unattended dialogs),
+// creates the main window, whose construction may run a whole unattended conversion, and runs
+// the message loop unless that conversion already ended the program.
+#include "app/MainForm.h"
+#include "app/ProgramEnvironment.h"
+#include "platform/web/WebPageRenderer.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    const bool unattended = ChooseDisplayPlatform();
+    WebPageRenderer::prepareApplication();
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Corvanta"));
+    QApplication::setApplicationName(QStringLiteral("Corvanta"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Corvanta Bulk PDF Conversion Tool"));
+
+    ProgramEnvironment environment(unattended, QApplication::arguments().mid(1));
+    TfrmMain window(environment.services());
+    environment.attachWindow(&window);
+    if (environment.application().terminated())
+        return environment.exitStatus(window);
+    if (unattended) {
+        // Without a display nobody could ever close the window: say why the run stayed open.
+        environment.reportUnfinished(window);
+        return 1;
+    }
+    window.show();
+    const int status = QApplication::exec();
+    return status != 0 ? status : environment.exitStatus(window);
+}

@@ -1,0 +1,50 @@
+#include "batch/FolderCommands.h"
+
+#include "batch/FolderEdits.h"
+#include "batch/ProgramState.h"
+#include "platform/dialogs/Dialogs.h"
+
+#include <QDir>
+
+FolderCommands::FolderCommands(ProgramState& state, FolderEdits& edits, Dialogs& dialogs)
+    : m_state(state), m_edits(edits), m_dialogs(dialogs)
+{
+}
+
+FolderCommands::Browsed FolderCommands::BrowseForFolder(const QString& title)
+{
+    const std::optional<QString> chosen = m_dialogs.browseFolder(title);
+    if (!chosen)
+        return {};
+    return {true, QDir::toNativeSeparators(*chosen)};
+}
+
+std::optional<QString> FolderCommands::browse()
+{
+    const Browsed browsed = BrowseForFolder(kBrowseInstruction);
+    if (!browsed.accepted)
+        return std::nullopt;
+    if (browsed.path.isEmpty()) {
+        m_dialogs.message(kNoFolderMessage);
+        m_edits.setScheduleEnabled(false);
+        return std::nullopt;
+    }
+    m_edits.setScheduleEnabled(true);
+    return browsed.path;
+}
+
+void FolderCommands::PNGBrowseStartClick()
+{
+    if (const auto folder = browse()) {
+        m_edits.setStartFolderText(*folder);
+        m_state.StartFolder = *folder;
+    }
+}
+
+void FolderCommands::PNGDestClick()
+{
+    if (const auto folder = browse()) {
+        m_edits.setDestinationFolderText(*folder);
+        m_state.DestinationFolder = *folder;
+    }
+}

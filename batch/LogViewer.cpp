@@ -1,0 +1,20 @@
+#include "batch/LogViewer.h"
+
+#include "app/PathHelpers.h"
+#include "conversion/BatchLog.h"
+#include "platform/desktop/Desktop.h"
+#include "platform/dialogs/Dialogs.h"
+
+#include <QFileInfo>
+
+void ViewBatchLog(const QString& startFolder, Desktop& desktop, Dialogs& dialogs)
+{
+    // With no starting folder the bare name is looked up in the current folder.
+    const QString path = WithTrailingBackslash(startFolder) + kBatchLogName;
+    const QFileInfo log(path);
+    if (!log.exists() || log.isDir()) {
+        dialogs.message(kLogNotFoundMessage);
+        return;
+    }
+    desktop.openFile(log.absoluteFilePath()); // the editor's result is not looked at
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <stdexcept>
+
+class Clock;
+
+inline const QString kBatchLogName = QStringLiteral("Corvanta_Batch.txt");
+
+// Writing to a log that is not open: the run ends and the caller reports it.
+class BatchLogError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The plain-text log of a batch run. Each line ends in CR LF and is flushed at once, so a run
+// that dies leaves its log up to that point.
+class BatchLog
+{
+public:
+    explicit BatchLog(const Clock& clock);
+
+    // Truncates or creates the log. On failure answers false with the reason in `error`.
+    bool open(const QString& path, QString* error);
+    bool isOpen() const { return m_file.isOpen(); }
+    void close();
+
+    // Throws BatchLogError when the log is not open or the line cannot be written.
+    void writeLine(const QString& line = {});
+    // The local date and time as the system formats it: short date, a blank, long time;
+    // the time is left out at exactly midnight.
+    QString stamp() const;
+
+private:
+    const Clock& m_clock;
+    QFile m_file;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The values the conversion derives from a document's path.
+struct DocumentNames
+{
+    QString path;
+    QString typeSuffix;  // last three characters, upper-cased ("DOC")
+    QString folder;      // up to and including the last separator
+    QString expectedPdf; // the path less its last four characters, then ".PDF"
+    QString fileName;    // after the last separator ("report.doc")
+
+    static DocumentNames of(const QString& path);
+
+    // The file name part of any path.
+    static QString fileNameOf(const QString& path);
+};

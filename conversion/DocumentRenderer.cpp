@@ -1,0 +1,14 @@
+#include "conversion/DocumentRenderer.h"
+
+void MissingRenderer::renderToPdf(Route route, const QString& document, const QString&)
+{
+    const char* kind = route == Route::Browser ? "web pages" : "office documents";
+    throw RenderError(QStringLiteral("No renderer for %1 is available to print %2")
+                          .arg(QString::fromLatin1(kind), document)
+                          .toStdString());
+}
+
+int MissingRenderer::print(const QString&, const QString&)
+{
+    return 31; // no application is associated with the file type
+}

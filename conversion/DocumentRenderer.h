@@ -1,0 +1,42 @@
+#pragma once
+
+#include "conversion/RouteSelection.h"
+
+#include <QString>
+#include <stdexcept>
+
+// A renderer could not lay out a document; the text is shown to the user.
+class RenderError : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Lays out an office document or a web page as a PDF file, which then goes to the printer as
+// one job. Throws RenderError when the document cannot be rendered.
+class DocumentRenderer
+{
+public:
+    virtual ~DocumentRenderer() = default;
+
+    virtual void renderToPdf(Route route, const QString& document, const QString& pdfFile) = 0;
+};
+
+// The print-handler table behind the shell route: prints a document by its type. Answers a
+// shell result: 32 or less means no handler could start printing it.
+class PrintHandlers
+{
+public:
+    virtual ~PrintHandlers() = default;
+
+    virtual int print(const QString& document, const QString& title) = 0;
+};
+
+// Stands in while a machine has no renderer for a kind of document: every document fails with
+// a plain explanation, and every type is unassociated for the shell route.
+class MissingRenderer final : public DocumentRenderer, public PrintHandlers
+{
+public:
+    void renderToPdf(Route route, const QString& document, const QString& pdfFile) override;
+    int print(const QString& document, const QString& title) override;
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+
+class QImage;
+
+// The drawing surface of one print job. One device unit is one PDF point (1/72 inch);
+// the origin is the top left corner of the page.
+class IPrintCanvas
+{
+public:
+    virtual ~IPrintCanvas() = default;
+
+    virtual QSizeF pageSize() const = 0;
+    virtual void setFontPointSize(int points) = 0;
+    // Draws one line of text whose top left corner is at (x, y).
+    virtual void drawText(double x, double y, const QString& text) = 0;
+    // Draws a picture file into target. The printer embeds JPEG and PNG files as they are
+    // (no decoding and re-encoding); `decoded` is what it draws for any other format, and may be
+    // left null for a file Qt reads, which the printer then decodes itself.
+    virtual void drawPicture(const QRectF& target, const QString& sourceFile,
+                             const QImage& decoded) = 0;
+    virtual void newPage() = 0;
+};
+
+// The system's default printer as the printing routes see it: while a run is going on it is
+// the PDF printer, which writes every job as one PDF under the active profile's options.
+class IPrinter
+{
+public:
+    virtual ~IPrinter() = default;
+
+    // Starts a job drawn on a canvas. The canvas lives until endDocument()/abortDocument().
+    // Answers nullptr when no job can be started.
+    virtual IPrintCanvas* beginDocument(const QString& title) = 0;
+    // Ends the job: the PDF is written. False when it could not be written.
+    virtual bool endDocument() = 0;
+    // Drops the job: nothing is written.
+    virtual void abortDocument() = 0;
+    // A job that a renderer has already laid out as a PDF file.
+    virtual bool printRenderedPdf(const QString& title, const QString& pdfFile) = 0;
+};

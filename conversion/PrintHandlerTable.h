@@ -1,0 +1,31 @@
+#pragma once
+
+#include "conversion/DocumentRenderer.h"
+
+#include <functional>
+
+class IPrinter;
+
+// The shell's "print" verb: each document type goes to the application that prints it. Pictures
+// Qt reads are drawn on the canvas, the formats the office renderer imports are laid out by it;
+// any other type has no handler, like an unassociated type (result 31).
+class PrintHandlerTable final : public PrintHandlers
+{
+public:
+    using Imports = std::function<bool(const QString& path)>;
+
+    PrintHandlerTable(IPrinter& printer, DocumentRenderer& office, Imports officeImports);
+
+    // Throws RenderError when a handler took the document but could not print it.
+    int print(const QString& document, const QString& title) override;
+
+    static constexpr int kNoAssociation = 31;
+    static constexpr int kStarted = 42;
+
+private:
+    bool printPicture(const QString& document, const QString& title);
+
+    IPrinter& m_printer;
+    DocumentRenderer& m_office;
+    Imports m_officeImports;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+class Dialogs;
+class IPdfPrinterOptions;
+class SecurityForm;
+
+inline const QString kPasswordTooShortMessage =
+    QStringLiteral("Please enter desired password, 4 characters or above!");
+inline const QString kPasswordMismatchMessage = QStringLiteral("Passwords do not match!");
+
+// Writes the fixed output options and the Settings page's security choices into the profile.
+class ProfileOptions
+{
+public:
+    ProfileOptions(IPdfPrinterOptions& options, SecurityForm& form, Dialogs& dialogs);
+
+    // Answers false when a password was asked for but refused (too short, or not repeated
+    // exactly): the run must then convert nothing, so no file is left unprotected by mistake.
+    bool UpdateProfileFromDialog();
+    bool CheckSecurityOptions();
+
+private:
+    // The length and repetition checks; false (after telling the user) when refused.
+    bool passwordAccepted();
+    void setNumber(const QString& option, int value);
+
+    IPdfPrinterOptions& m_options;
+    SecurityForm& m_form;
+    Dialogs& m_dialogs;
+};

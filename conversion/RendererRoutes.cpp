@@ -1,0 +1,63 @@
+#include "conversion/RendererRoutes.h"
+
+#include "conversion/DocumentNames.h"
+#include "conversion/DocumentRenderer.h"
+#include "conversion/IPdfPrinterOptions.h"
+#include "conversion/IPrinter.h"
+#include "platform/dialogs/Dialogs.h"
+
+#include <QTemporaryDir>
+
+RendererRoutes::RendererRoutes(IPdfPrinterOptions& options, IPrinter& printer,
+                               DocumentRenderer& renderer, PrintHandlers& handlers,
+                               Dialogs& dialogs)
+    : m_options(options), m_printer(printer), m_renderer(renderer), m_handlers(handlers),
+      m_dialogs(dialogs)
+{
+}
+
+RouteOutcome RendererRoutes::print(Route route, const DocumentNames& document)
+{
+    if (route != Route::Shell)
+        return render(route, document);
+    try {
+        return m_handlers.print(document.path, document.expectedPdf) <= 32
+                   ? RouteOutcome::Unassociated
+                   : RouteOutcome::Printed;
+    } catch (const std::exception& error) {
+        // The handler took the document but could not print it.
+        m_dialogs.message(QString::fromStdString(error.what()), Dialogs::Icon::Error);
+        return RouteOutcome::Failed;
+    }
+}
+
+RouteOutcome RendererRoutes::render(Route route, const DocumentNames& document)
+{
+    switch (route) {
+    case Route::Word:
+        m_options.NotifyAutomationServer(QStringLiteral("Word.Application"));
+        m_options.NotifyAutomationPrint();
+        break;
+    case Route::Excel:
+        m_options.NotifyAutomationServer(QStringLiteral("Excel.Application"));
+        m_options.NotifyAutomationPrint();
+        break;
+    default:
+        m_options.NotifyAutomationServer(QStringLiteral("InternetExplorer.Application"));
+        break;
+    }
+    try {
+        QTemporaryDir work;
+        if (!work.isValid())
+            throw RenderError(work.errorString().toStdString());
+        const QString pdf = work.filePath(QStringLiteral("rendered.pdf"));
+        m_renderer.renderToPdf(route, document.path, pdf);
+        if (!m_printer.printRenderedPdf(document.expectedPdf, pdf))
+            throw RenderError("The PDF printer could not save " +
+                              document.expectedPdf.toStdString());
+        return RouteOutcome::Printed;
+    } catch (const std::exception& error) {
+        m_dialogs.message(QString::fromStdString(error.what()), Dialogs::Icon::Error);
+        return RouteOutcome::Failed;
+    }
+}

@@ -1,0 +1,28 @@
+#include "conversion/RouteSelection.h"
+
+#include <QStringList>
+
+bool IsImageDocument(const QString& path)
+{
+    static const QStringList kImageEndings = {".PNG", "JPEG", ".JPG", ".BMP",
+                                              ".WMF", ".ICO", ".EMF"};
+    return kImageEndings.contains(path.right(4).toUpper());
+}
+
+Route SelectRoute(const QString& path)
+{
+    if (IsImageDocument(path))
+        return Route::Image;
+    const QString suffix = path.right(3).toUpper();
+    if (suffix == QLatin1String("PDF"))
+        return Route::Pdf;
+    if (suffix == QLatin1String("DOC") || suffix == QLatin1String("RTF"))
+        return Route::Word;
+    if (suffix == QLatin1String("XLS"))
+        return Route::Excel;
+    if (suffix == QLatin1String("HTM") || path.right(4).toUpper() == QLatin1String("HTML"))
+        return Route::Browser;
+    if (suffix == QLatin1String("XML"))
+        return Route::PlainText;
+    return Route::Shell;
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Follows a run row by row, e.g. to print progress when nobody watches the window.
+class RunObserver
+{
+public:
+    enum class RowResult
+    {
+        Converted,
+        Failed,
+        Skipped,
+        Ignored
+    };
+
+    virtual ~RunObserver() = default;
+
+    // `row` counts from 1.
+    virtual void rowDone(int row, int count, const QString& name, const QString& status,
+                         RowResult result) = 0;
+    virtual void runDone(int converted, int failed, int skipped) = 0;
+};

@@ -1,0 +1,135 @@
+#include "doclist/DocumentList.h"
+
+#include "doclist/FileSize.h"
+
+DocumentList::DocumentList(QObject* parent) : QAbstractTableModel(parent) {}
+
+int DocumentList::insertPosition(const QString& name) const
+{
+    // After every row that does not sort behind the new name.
+    int position = 0;
+    while (position < m_rows.size() &&
+           QString::localeAwareCompare(m_rows.at(position).name, name) <= 0)
+        ++position;
+    return position;
+}
+
+void DocumentList::FillGrid(const QString& name, const QString& fullPath)
+{
+    const int row = insertPosition(name);
+    beginInsertRows({}, row, row);
+    m_rows.insert(row,
+                  Row{name, QString::number(FileSizeOf(fullPath) / 1000), kStatusAdded, fullPath});
+    endInsertRows();
+}
+
+void DocumentList::setStatus(int row, const QString& status)
+{
+    if (row < 0 || row >= m_rows.size() || m_rows.at(row).status == status)
+        return;
+    m_rows[row].status = status;
+    const QModelIndex cell = index(row, StatusColumn);
+    emit dataChanged(cell, cell, {Qt::DisplayRole});
+}
+
+int DocumentList::findPath(const QString& fullPath) const
+{
+    for (int row = 0; row < m_rows.size(); ++row) {
+        if (m_rows.at(row).path == fullPath)
+            return row;
+    }
+    return -1;
+}
+
+void DocumentList::removeDocument(int row)
+{
+    if (row < 0 || row >= m_rows.size())
+        return;
+    beginRemoveRows({}, row, row);
+    m_rows.remove(row);
+    endRemoveRows();
+}
+
+void DocumentList::clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    endResetModel();
+}
+
+int DocumentList::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int DocumentList::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant DocumentList::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size())
+        return {};
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    const Row& row = m_rows.at(index.row());
+    switch (index.column()) {
+    case NameColumn:
+        return row.name;
+    case SizeColumn:
+        return row.size;
+    case StatusColumn:
+        return row.status;
+    case PathColumn:
+        return row.path;
+    default:
+        return {};
+    }
+}
+
+QVariant DocumentList::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    static const char* const kHeaders[ColumnCount] = {"Document Name", "Size (kb)", "Status",
+                                                      "Settings"};
+    return section >= 0 && section < ColumnCount ? QString::fromLatin1(kHeaders[section])
+                                                 : QVariant();
+}
+
+Qt::ItemFlags DocumentList::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.column() == NameColumn)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool DocumentList::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.column() != NameColumn)
+        return false;
+    m_rows[index.row()].name = value.toString();
+    emit dataChanged(index, index, {Qt::DisplayRole});
+    moveToSortedPlace(index.row());
+    return true;
+}
+
+void DocumentList::moveToSortedPlace(int row)
+{
+    Row moved = m_rows.at(row);
+    m_rows.remove(row);
+    int target = insertPosition(moved.name);
+    m_rows.insert(target, moved);
+    if (target == row)
+        return;
+    // Announce the move in the model's terms (destination counted before the removal).
+    m_rows.remove(target);
+    m_rows.insert(row, moved);
+    const int destination = target > row ? target + 1 : target;
+    beginMoveRows({}, row, row, {}, destination);
+    m_rows.remove(row);
+    m_rows.insert(target, moved);
+    endMoveRows();
+}

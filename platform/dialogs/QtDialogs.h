@@ -1,0 +1,23 @@
+#pragma once
+
+#include "platform/dialogs/Dialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+// The interactive dialogs: Qt message boxes and file and folder dialogs owned by a window.
+class QtDialogs final : public Dialogs
+{
+public:
+    explicit QtDialogs(QWidget* owner = nullptr) : m_owner(owner) {}
+
+    void setOwner(QWidget* owner) { m_owner = owner; }
+
+    void message(const QString& text, Icon icon = Icon::None) override;
+    bool confirm(const QString& text) override;
+    QString chooseFile(const FileRequest& request) override;
+    std::optional<QString> browseFolder(const QString& instruction) override;
+
+private:
+    QPointer<QWidget> m_owner;
+};

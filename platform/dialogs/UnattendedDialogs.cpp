@@ -1,0 +1,53 @@
+#include "platform/dialogs/UnattendedDialogs.h"
+
+namespace {
+
+const char* prefix(Dialogs::Icon icon)
+{
+    switch (icon) {
+    case Dialogs::Icon::Information:
+        return "information: ";
+    case Dialogs::Icon::Warning:
+        return "warning: ";
+    case Dialogs::Icon::Error:
+        return "error: ";
+    case Dialogs::Icon::None:
+        break;
+    }
+    return "message: ";
+}
+
+} // namespace
+
+void UnattendedDialogs::write(const QString& line)
+{
+    std::fprintf(m_out, "corvanta: %s\n", line.toUtf8().constData());
+    std::fflush(m_out);
+}
+
+void UnattendedDialogs::message(const QString& text, Icon icon)
+{
+    ++m_messages;
+    write(QString::fromLatin1(prefix(icon)) + text);
+}
+
+bool UnattendedDialogs::confirm(const QString& text)
+{
+    ++m_messages;
+    write(QStringLiteral("question: %1 (answered Yes)").arg(text));
+    return true;
+}
+
+QString UnattendedDialogs::chooseFile(const FileRequest& request)
+{
+    write(QStringLiteral("file dialog \"%1\" cancelled: nobody is there to answer it")
+              .arg(request.title));
+    return {};
+}
+
+std::optional<QString> UnattendedDialogs::browseFolder(const QString& instruction)
+{
+    write(QStringLiteral("folder dialog \"%1\" cancelled: nobody is there to answer it")
+              .arg(instruction));
+    return std::nullopt;
+}

@@ -1,0 +1,3 @@
+#include "platform/office/OfficeLog.h"
+
+Q_LOGGING_CATEGORY(lcOffice, "corvanta.office", QtInfoMsg)

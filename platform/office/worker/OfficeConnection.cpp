@@ -1,0 +1,162 @@
+#include "platform/office/worker/OfficeConnection.h"
+
+#include "platform/office/worker/OfficeProfile.h"
+#include "platform/office/worker/UnoText.h"
+#include "platform/office/worker/WorkerLog.h"
+#include "platform/process/ProcessLauncher.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QThread>
+#include <QUrl>
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <cppuhelper/bootstrap.hxx>
+
+using namespace std::chrono_literals;
+using css::uno::Reference;
+using rtl::OUString;
+
+namespace {
+
+// A primed start takes about half a second; a loaded machine may take much longer.
+constexpr int kConnectLimitMs = 60000;
+constexpr int kConnectPollMs = 50;
+constexpr auto kShutdownGrace = 10s;
+
+// The UNO runtime of this process; it finds the office's type and service registries through
+// the office's own bootstrap file.
+Reference<css::uno::XComponentContext> localContext(const QString& officeProgram)
+{
+    static Reference<css::uno::XComponentContext> context;
+    if (context.is())
+        return context;
+    const QString folder = QFileInfo(QFileInfo(officeProgram).canonicalFilePath()).path();
+    const QString fundamentals = folder + "/fundamentalrc";
+    if (!QFileInfo::exists(fundamentals))
+        throw OfficeUnavailable(("no UNO runtime beside " + officeProgram).toStdString());
+    qputenv("URE_BOOTSTRAP", "vnd.sun.star.pathname:" + fundamentals.toUtf8());
+    try {
+        context = cppu::defaultBootstrap_InitialComponentContext();
+    } catch (const css::uno::Exception& error) {
+        throw OfficeUnavailable("UNO runtime: " + fromUno(error.Message).toStdString());
+    } catch (const std::exception& error) {
+        throw OfficeUnavailable(std::string("UNO runtime: ") + error.what());
+    }
+    return context;
+}
+
+QString uniquePipeName()
+{
+    return QStringLiteral("corvanta-office-%1-%2")
+        .arg(QCoreApplication::applicationPid())
+        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+}
+
+} // namespace
+
+OfficeConnection::OfficeConnection(ProcessLauncher& processes, QString officeProgram,
+                                   QString profileFolder)
+    : m_processes(processes), m_program(std::move(officeProgram)),
+      m_profile(std::move(profileFolder))
+{
+}
+
+OfficeConnection::~OfficeConnection()
+{
+    shutdown();
+}
+
+Reference<css::frame::XDesktop2> OfficeConnection::desktop()
+{
+    if (!m_desktop.is() || !m_office || !m_office->isRunning()) {
+        drop();
+        start();
+    }
+    return m_desktop;
+}
+
+void OfficeConnection::start()
+{
+    QElapsedTimer clock;
+    clock.start();
+    const Reference<css::uno::XComponentContext> local = localContext(m_program);
+    if (!PrimeOfficeProfile(m_profile, InstalledOfficeVersion(m_program)))
+        qCWarning(lcWorker) << "could not prime the office profile" << m_profile
+                            << "; each start will be slow";
+
+    const QString pipe = uniquePipeName();
+    ProcessCommand command;
+    command.program = m_program;
+    command.arguments = {
+        "--headless",
+        "--invisible",
+        "--nocrashreport",
+        "--nodefault",
+        "--nologo",
+        "--nofirststartwizard",
+        "--norestore",
+        "--nolockcheck",
+        "-env:UserInstallation=" + QUrl::fromLocalFile(m_profile).toString(QUrl::FullyEncoded),
+        "--accept=pipe,name=" + pipe + ";urp;StarOffice.ComponentContext",
+    };
+    // The office chatters about Java on its error stream; nothing there is worth a pipe.
+    command.output = ProcessChannel::Discard;
+    command.errors = ProcessChannel::Discard;
+    // In this worker's process group, so whoever kills the worker's group ends the office too.
+    command.ownProcessGroup = false;
+    m_office = m_processes.start(command);
+    if (!m_office->isRunning())
+        throw OfficeUnavailable(
+            ("could not start " + m_program + ": " + m_office->finish(0ms).error).toStdString());
+
+    const Reference<css::bridge::XUnoUrlResolver> resolver =
+        css::bridge::UnoUrlResolver::create(local);
+    const OUString url = toUno("uno:pipe,name=" + pipe + ";urp;StarOffice.ComponentContext");
+    QDeadlineTimer deadline(kConnectLimitMs);
+    Reference<css::uno::XInterface> remote;
+    while (!remote.is()) {
+        try {
+            remote = resolver->resolve(url);
+        } catch (const css::connection::NoConnectException&) {
+            if (!m_office->isRunning())
+                throw OfficeUnavailable("the office ended while starting");
+            if (deadline.hasExpired())
+                throw OfficeUnavailable("the office did not answer within a minute of its start");
+            QThread::msleep(kConnectPollMs); // it is not listening yet
+        }
+    }
+    const Reference<css::uno::XComponentContext> remoteContext(remote, css::uno::UNO_QUERY_THROW);
+    m_desktop = css::frame::Desktop::create(remoteContext);
+    ++m_starts;
+    qCInfo(lcWorker) << "office" << m_office->processId() << "ready in" << clock.elapsed() << "ms";
+}
+
+void OfficeConnection::drop()
+{
+    m_desktop.clear();
+    if (m_office) {
+        m_office->kill();
+        m_office.reset();
+    }
+}
+
+void OfficeConnection::shutdown()
+{
+    if (m_desktop.is()) {
+        try {
+            m_desktop->terminate();
+        } catch (const css::uno::Exception&) {
+            // The connection goes down with the office; that is the point.
+        }
+        m_desktop.clear();
+    }
+    if (m_office) {
+        m_office->finish(kShutdownGrace);
+        m_office.reset();
+    }
+}

@@ -1,0 +1,124 @@
+#include "platform/office/worker/PageSetup.h"
+
+#include "platform/office/worker/ImportFilter.h"
+#include "platform/office/worker/UnoText.h"
+#include "platform/office/worker/WorkerLog.h"
+
+#include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/beans/PropertyAttribute.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNameContainer.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/sheet/XSpreadsheetView.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+
+#include <utility>
+
+using css::uno::Reference;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+using rtl::OUString;
+
+namespace {
+
+constexpr sal_Int32 kA4Width = 21000; // 1/100 mm
+constexpr sal_Int32 kA4Height = 29700;
+
+Reference<css::container::XNameContainer>
+pageStyles(const Reference<css::lang::XComponent>& document)
+{
+    const Reference<css::style::XStyleFamiliesSupplier> families(document, UNO_QUERY_THROW);
+    return Reference<css::container::XNameContainer>(
+        families->getStyleFamilies()->getByName(OUString("PageStyles")), UNO_QUERY_THROW);
+}
+
+OUString unusedName(const Reference<css::container::XNameContainer>& styles, const OUString& base)
+{
+    OUString name = base;
+    for (int n = 2; styles->hasByName(name); ++n)
+        name = base + " " + OUString::number(n);
+    return name;
+}
+
+// Every settable property of `from`, as far as `to` takes it.
+void copyPageStyle(const Reference<css::beans::XPropertySet>& from,
+                   const Reference<css::beans::XPropertySet>& to)
+{
+    for (const css::beans::Property& property : from->getPropertySetInfo()->getProperties()) {
+        if (property.Attributes & css::beans::PropertyAttribute::READONLY)
+            continue;
+        try {
+            to->setPropertyValue(property.Name, from->getPropertyValue(property.Name));
+        } catch (const css::uno::Exception&) {
+            // Some properties (header and footer contents) are objects that cannot be shared;
+            // the printed layout does not depend on them.
+        }
+    }
+}
+
+Reference<css::beans::XPropertySet> sheetToTurn(const Reference<css::lang::XComponent>& workbook,
+                                                std::optional<int> activeSheet)
+{
+    const Reference<css::sheet::XSpreadsheetDocument> document(workbook, UNO_QUERY_THROW);
+    const Reference<css::container::XIndexAccess> sheets(document->getSheets(), UNO_QUERY_THROW);
+    if (activeSheet && *activeSheet >= 0 && *activeSheet < sheets->getCount())
+        return Reference<css::beans::XPropertySet>(sheets->getByIndex(*activeSheet), UNO_QUERY);
+    const Reference<css::frame::XModel> model(workbook, UNO_QUERY_THROW);
+    const Reference<css::sheet::XSpreadsheetView> view(model->getCurrentController(), UNO_QUERY);
+    if (!view.is())
+        return {};
+    return Reference<css::beans::XPropertySet>(view->getActiveSheet(), UNO_QUERY);
+}
+
+} // namespace
+
+void TurnActiveSheetToLandscape(const Reference<css::lang::XComponent>& workbook,
+                                std::optional<int> activeSheet)
+{
+    const Reference<css::beans::XPropertySet> sheet = sheetToTurn(workbook, activeSheet);
+    if (!sheet.is()) {
+        qCWarning(lcWorker) << "the workbook's active sheet is unknown; it stays as it is";
+        return;
+    }
+    OUString styleName;
+    sheet->getPropertyValue(OUString("PageStyle")) >>= styleName;
+    const Reference<css::container::XNameContainer> styles = pageStyles(workbook);
+    const Reference<css::beans::XPropertySet> shared(styles->getByName(styleName), UNO_QUERY_THROW);
+    const Reference<css::lang::XMultiServiceFactory> factory(workbook, UNO_QUERY_THROW);
+    const Reference<css::beans::XPropertySet> own(
+        factory->createInstance(OUString("com.sun.star.style.PageStyle")), UNO_QUERY_THROW);
+    const OUString ownName = unusedName(styles, styleName + " Landscape");
+    styles->insertByName(ownName, css::uno::Any(own));
+    copyPageStyle(shared, own);
+
+    css::awt::Size size;
+    own->getPropertyValue(OUString("Size")) >>= size;
+    if (size.Width < size.Height)
+        std::swap(size.Width, size.Height);
+    own->setPropertyValue(OUString("IsLandscape"), css::uno::Any(true));
+    own->setPropertyValue(OUString("Size"), css::uno::Any(size));
+    sheet->setPropertyValue(OUString("PageStyle"), css::uno::Any(ownName));
+}
+
+void UseA4WhereUnset(const Reference<css::lang::XComponent>& document)
+{
+    const OUString filter = ImportFilterOf(document);
+    if (!IsPlainTextImport(filter))
+        return;
+
+    const Reference<css::container::XNameContainer> styles = pageStyles(document);
+    for (const OUString& name : styles->getElementNames()) {
+        const Reference<css::beans::XPropertySet> style(styles->getByName(name), UNO_QUERY);
+        if (!style.is())
+            continue;
+        bool landscape = false;
+        style->getPropertyValue(OUString("IsLandscape")) >>= landscape;
+        const css::awt::Size a4 =
+            landscape ? css::awt::Size(kA4Height, kA4Width) : css::awt::Size(kA4Width, kA4Height);
+        style->setPropertyValue(OUString("Size"), css::uno::Any(a4));
+    }
+    qCDebug(lcWorker) << "A4 paper for a document imported with" << fromUno(filter);
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <com/sun/star/lang/XComponent.hpp>
+#include <optional>
+
+// Page changes made to a loaded document before it is printed; the document is never saved.
+
+// Prints the workbook's active sheet in landscape, as the workbook route asks. The sheet gets a
+// page style of its own, so other sheets sharing its style keep their orientation. `activeSheet`
+// is the index the file names, when it was read from the file; otherwise the view's is used.
+void TurnActiveSheetToLandscape(const css::uno::Reference<css::lang::XComponent>& workbook,
+                                std::optional<int> activeSheet);
+
+// Gives A4 paper to a document whose format carries no page size (plain text, CSV), instead of
+// whatever the office's locale would choose.
+void UseA4WhereUnset(const css::uno::Reference<css::lang::XComponent>& document);

@@ -1,0 +1,110 @@
+#include "platform/pdfprinter/PdfOutput.h"
+
+#include "platform/pdfprinter/OutputFile.h"
+#include "platform/pdfprinter/OutputName.h"
+#include "platform/pdfprinter/PdfPrinterLog.h"
+#include "platform/pdfprinter/PdfSecurity.h"
+#include "platform/pdfprinter/PicturePlacement.h"
+
+#include <QFileInfo>
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+namespace {
+
+using Handle = QPDFObjectHandle;
+
+const char* const kProducer = "Corvanta PDF Printer";
+
+void setInfo(QPDF& pdf, const OutputOptions& options, bool reproducible)
+{
+    Handle trailer = pdf.getTrailer();
+    Handle info = trailer.getKey("/Info");
+    if (!info.isDictionary()) {
+        info = pdf.makeIndirectObject(Handle::newDictionary());
+        trailer.replaceKey("/Info", info);
+    }
+    if (options.title)
+        info.replaceKey("/Title", Handle::newUnicodeString(options.title->toStdString()));
+    if (options.subject)
+        info.replaceKey("/Subject", Handle::newUnicodeString(options.subject->toStdString()));
+    info.replaceKey("/Producer", Handle::newUnicodeString(kProducer));
+    if (reproducible) {
+        info.removeKey("/CreationDate");
+        info.removeKey("/ModDate");
+    }
+}
+
+// The painter and the renderers compress their content; without text compression it is
+// stored plain. Pictures keep their own compression either way.
+void uncompressContent(QPDF& pdf)
+{
+    for (QPDFPageObjectHelper& page : QPDFPageDocumentHelper(pdf).getAllPages()) {
+        for (Handle& content : page.getPageContents()) {
+            if (content.getDict().getKey("/Filter").isNull())
+                continue;
+            std::shared_ptr<Buffer> plain = content.getStreamData(qpdf_dl_generalized);
+            content.replaceStreamData(plain, Handle::newNull(), Handle::newNull());
+        }
+    }
+}
+
+void writeTo(QPDF& pdf, const QString& path, const OutputOptions& options, bool reproducible,
+             bool deepSamples)
+{
+    QPDFWriter writer(pdf, QFile::encodeName(path).constData());
+    if (deepSamples)
+        writer.setMinimumPDFVersion("1.5"); // 16-bit image samples
+    if (options.compressContent) {
+        writer.setCompressStreams(true);
+        writer.setDecodeLevel(qpdf_dl_generalized); // Flate data stays, JPEG is never touched
+    } else {
+        writer.setCompressStreams(false);
+        writer.setDecodeLevel(qpdf_dl_none);
+    }
+    if (reproducible && !options.encrypted())
+        writer.setDeterministicID(true);
+    ApplySecurity(writer, options);
+    writer.write();
+}
+
+} // namespace
+
+QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options)
+{
+    if (options.saveFolder.isEmpty() || !QFileInfo(options.saveFolder).isDir())
+        throw PdfOutputError("the save folder does not exist: " + options.saveFolder.toStdString());
+    const QString fileName = OutputFileName(options.saveFile, job.title);
+    if (fileName.isEmpty())
+        throw PdfOutputError("the save file template makes no file name: " +
+                             options.saveFile.toStdString());
+
+    try {
+        QPDF pdf;
+        pdf.setSuppressWarnings(true);
+        pdf.processFile(QFile::encodeName(job.sourcePdf).constData());
+        const bool deepSamples = PlacePictures(pdf, job.pictures);
+        setInfo(pdf, options, job.reproducible);
+        if (!options.compressContent)
+            uncompressContent(pdf);
+
+        OutputFile output(options.saveFolder, fileName, options.replaceExisting);
+        if (!output.open())
+            throw PdfOutputError("cannot create a file in " + options.saveFolder.toStdString() +
+                                 ": " + output.errorString().toStdString());
+        writeTo(pdf, output.temporaryPath(), options, job.reproducible, deepSamples);
+        const QString written = output.commit();
+        if (written.isEmpty())
+            throw PdfOutputError("cannot name the PDF " + fileName.toStdString() + ": " +
+                                 output.errorString().toStdString());
+        if (pdf.anyWarnings())
+            qCDebug(lcPdfPrinter) << "qpdf warned while writing" << written;
+        return written;
+    } catch (const PdfOutputError&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw PdfOutputError(error.what());
+    }
+}

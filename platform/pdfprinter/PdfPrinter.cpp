@@ -1,0 +1,275 @@
+#include "platform/pdfprinter/PdfPrinter.h"
+
+#include "platform/messages/WindowMessages.h"
+#include "platform/pdfprinter/OutputOptions.h"
+#include "platform/pdfprinter/PdfCanvas.h"
+#include "platform/pdfprinter/PdfOutput.h"
+#include "platform/pdfprinter/PdfPrinterLog.h"
+#include "platform/pdfprinter/PrinterSettings.h"
+
+#include <QDesktopServices>
+#include <QTemporaryDir>
+#include <QUrl>
+
+namespace {
+
+// Print error codes the main window knows.
+constexpr int kTemporaryFileError = 1;
+constexpr int kSaveError = 3;
+
+// Passwords are kept in memory only, whichever call sets them.
+bool isSecret(const QString& option)
+{
+    return option.contains("Password", Qt::CaseInsensitive);
+}
+
+} // namespace
+
+struct PdfPrinter::CanvasJob
+{
+    QString title;
+    QTemporaryDir folder; // private (0700), removed with the job
+    std::unique_ptr<PdfCanvas> canvas;
+};
+
+PdfPrinter::PdfPrinter() = default;
+
+PdfPrinter::~PdfPrinter() = default;
+
+PrinterResult PdfPrinter::InitializeOptions(const QString& printerName,
+                                            const QString& applicationName)
+{
+    if (printerName.isEmpty() || applicationName.isEmpty())
+        return kPrinterInvalidArg;
+    m_printerName = printerName;
+    m_applicationName = applicationName;
+    m_settings = std::make_unique<PrinterSettings>(PrinterSettings::defaultFileName());
+    qCDebug(lcPdfPrinter) << "printer" << printerName << "for" << applicationName << "settings in"
+                          << m_settings->fileName();
+    return kPrinterOk;
+}
+
+QString PdfPrinter::settingsFile() const
+{
+    return ready() ? m_settings->fileName() : QString();
+}
+
+QString PdfPrinter::defaultPrinter() const
+{
+    return ready() ? m_settings->defaultPrinter() : QString();
+}
+
+PrinterResult PdfPrinter::MakePdfPrinterDefault()
+{
+    if (!ready())
+        return kPrinterFailed;
+    return m_settings->makeDefault(m_printerName) ? kPrinterOk : kPrinterFailed;
+}
+
+PrinterResult PdfPrinter::RestorePreviousDefaultPrinter()
+{
+    if (!ready())
+        return kPrinterFailed;
+    return m_settings->restorePreviousDefault() ? kPrinterOk : kPrinterFailed;
+}
+
+PrinterResult PdfPrinter::AttachMessageWindow(QObject* window)
+{
+    if (!ready())
+        return kPrinterFailed;
+    m_window = window;
+    return kPrinterOk;
+}
+
+PrinterResult PdfPrinter::CreateProfile(const QString& profile, int)
+{
+    if (!ready())
+        return kPrinterFailed;
+    if (profile.isEmpty())
+        return kPrinterInvalidArg;
+    return m_settings->createProfile(profile) ? kPrinterOk : kPrinterFailed;
+}
+
+PrinterResult PdfPrinter::RemoveProfile(const QString& profile, int)
+{
+    if (!ready())
+        return kPrinterFailed;
+    if (profile.isEmpty())
+        return kPrinterInvalidArg;
+    m_secrets.remove(profile);
+    if (m_activeProfile == profile)
+        m_activeProfile.clear();
+    return m_settings->removeProfile(profile) ? kPrinterOk : kPrinterFailed;
+}
+
+PrinterResult PdfPrinter::SelectActiveProfile(const QString& profile, int)
+{
+    if (!ready())
+        return kPrinterFailed;
+    if (profile.isEmpty())
+        return kPrinterInvalidArg;
+    if (!m_settings->hasProfile(profile))
+        return kPrinterFailed;
+    m_activeProfile = profile;
+    return kPrinterOk;
+}
+
+PrinterResult PdfPrinter::setOption(const QString& option, const QString& profile,
+                                    const std::function<bool()>& store)
+{
+    if (!ready())
+        return kPrinterFailed;
+    if (option.isEmpty() || profile.isEmpty())
+        return kPrinterInvalidArg;
+    if (!m_settings->hasProfile(profile))
+        return kPrinterFailed;
+    return store() ? kPrinterOk : kPrinterFailed;
+}
+
+PrinterResult PdfPrinter::SetTextOption(const QString& option, const QString& value,
+                                        const QString& profile, int reserved)
+{
+    if (isSecret(option))
+        return SetPasswordOption(option, value, profile, reserved);
+    return setOption(option, profile, [&] { return m_settings->setText(profile, option, value); });
+}
+
+PrinterResult PdfPrinter::SetNumberOption(const QString& option, int value, const QString& profile,
+                                          int)
+{
+    return setOption(option, profile,
+                     [&] { return m_settings->setNumber(profile, option, value); });
+}
+
+PrinterResult PdfPrinter::SetPasswordOption(const QString& option, const QString& value,
+                                            const QString& profile, int)
+{
+    return setOption(option, profile, [&] {
+        m_secrets[profile].insert(option, value);
+        return true;
+    });
+}
+
+PrinterResult PdfPrinter::NotifyAutomationServer(const QString& progId)
+{
+    if (!ready())
+        return kPrinterFailed;
+    m_automationServer = progId;
+    return kPrinterOk;
+}
+
+PrinterResult PdfPrinter::NotifyAutomationPrint()
+{
+    if (!ready())
+        return kPrinterFailed;
+    m_automationPrint = true;
+    return kPrinterOk;
+}
+
+PrinterResult PdfPrinter::NotifyDocumentPath(const QString& path)
+{
+    if (!ready())
+        return kPrinterFailed;
+    m_documentPath = path;
+    return kPrinterOk;
+}
+
+IPrintCanvas* PdfPrinter::beginDocument(const QString& title)
+{
+    if (!ready() || m_job) {
+        qCWarning(lcPdfPrinter) << "cannot start the job" << title
+                                << (m_job ? "while another job is open" : "before initialising");
+        return nullptr;
+    }
+    auto job = std::make_unique<CanvasJob>();
+    job->title = title;
+    if (job->folder.isValid())
+        job->canvas = std::make_unique<PdfCanvas>(
+            job->folder.filePath(QStringLiteral("canvas.pdf")), m_applicationName);
+    if (!job->canvas || !job->canvas->isActive()) {
+        qCWarning(lcPdfPrinter) << "no temporary file for the job" << title
+                                << job->folder.errorString();
+        post(kPrintErrorMessageName, kTemporaryFileError);
+        return nullptr;
+    }
+    m_job = std::move(job);
+    return m_job->canvas.get();
+}
+
+bool PdfPrinter::endDocument()
+{
+    if (!m_job)
+        return false;
+    const std::unique_ptr<CanvasJob> job = std::move(m_job);
+    if (!job->canvas->finish()) {
+        qCWarning(lcPdfPrinter) << "the canvas of" << job->title << "could not be finished";
+        post(kPrintErrorMessageName, kSaveError);
+        endJob();
+        return false;
+    }
+    PdfJobOutput output{job->folder.filePath(QStringLiteral("canvas.pdf")), job->canvas->pictures(),
+                        job->title};
+    return deliver(output);
+}
+
+void PdfPrinter::abortDocument()
+{
+    if (m_job)
+        qCDebug(lcPdfPrinter) << "job" << m_job->title << "dropped";
+    m_job.reset();
+    endJob();
+}
+
+bool PdfPrinter::printRenderedPdf(const QString& title, const QString& pdfFile)
+{
+    if (!ready() || m_job) {
+        qCWarning(lcPdfPrinter) << "cannot print" << title
+                                << (m_job ? "while a job is open" : "before initialising");
+        return false;
+    }
+    PdfJobOutput output{pdfFile, {}, title};
+    return deliver(output);
+}
+
+bool PdfPrinter::deliver(PdfJobOutput& job)
+{
+    job.reproducible = m_reproducible;
+    qCDebug(lcPdfPrinter) << "job" << job.title << "server" << m_automationServer
+                          << "automation print" << m_automationPrint << "document path"
+                          << m_documentPath;
+    bool saved = false;
+    try {
+        if (m_activeProfile.isEmpty() || !m_settings->hasProfile(m_activeProfile))
+            throw PdfOutputError("no active profile");
+        const std::optional<QString> password =
+            m_secrets.value(m_activeProfile).contains(kUserPasswordOption)
+                ? std::optional(m_secrets.value(m_activeProfile).value(kUserPasswordOption))
+                : std::nullopt;
+        const OutputOptions options =
+            OutputOptions::fromProfile(m_settings->values(m_activeProfile), password);
+        m_lastSaved = WriteJobPdf(job, options);
+        qCDebug(lcPdfPrinter) << "job" << job.title << "saved as" << m_lastSaved;
+        post(kFileSavedMessageName, 0);
+        if (options.openAfterSave)
+            QDesktopServices::openUrl(QUrl::fromLocalFile(m_lastSaved));
+        saved = true;
+    } catch (const std::exception& error) {
+        qCWarning(lcPdfPrinter) << "job" << job.title << "not saved:" << error.what();
+        post(kPrintErrorMessageName, kSaveError);
+    }
+    endJob();
+    return saved;
+}
+
+void PdfPrinter::post(const QString& message, int wParam)
+{
+    PostWindowMessage(m_window, RegisterWindowMessage(message), wParam, 0);
+}
+
+// What the routes announced applies to one job only.
+void PdfPrinter::endJob()
+{
+    m_automationServer.clear();
+    m_automationPrint = false;
+    m_documentPath.clear();
+}

@@ -1,0 +1,3 @@
+#include "platform/pdfprinter/PdfPrinterLog.h"
+
+Q_LOGGING_CATEGORY(lcPdfPrinter, "corvanta.pdfprinter", QtInfoMsg)

@@ -1,0 +1,3 @@
+#include "platform/process/ProcessLog.h"
+
+Q_LOGGING_CATEGORY(lcProcess, "corvanta.process", QtInfoMsg)

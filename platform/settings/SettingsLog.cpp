@@ -1,0 +1,3 @@
+#include "platform/settings/SettingsLog.h"
+
+Q_LOGGING_CATEGORY(lcSettings, "corvanta.settings", QtInfoMsg)

@@ -1,0 +1,315 @@
+// Start-up, close and the window's message handling, against a recording PDF printer.
+#include "app/MainForm.h"
+#include "app/PathHelpers.h"
+#include "conversion/DocumentRenderer.h"
+#include "platform/com/ComApartment.h"
+#include "platform/desktop/Desktop.h"
+#include "platform/help/HelpEngine.h"
+#include "platform/messages/WindowMessages.h"
+#include "platform/pdftk/PdftkToolkit.h"
+#include "platform/process/QtProcessLauncher.h"
+#include "platform/settings/FileSettingsStore.h"
+#include "tests/support/FakeApplication.h"
+#include "tests/support/FakeClock.h"
+#include "tests/support/FakePdfPrinter.h"
+#include "tests/support/ScriptedDialogs.h"
+#include "ui_MainForm.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class RecordingHelp final : public HelpEngine
+{
+public:
+    bool available() const override { return true; }
+    void hook(const QString& file) override { calls.append("hook " + file); }
+    void unhook() override { calls.append("unhook"); }
+    void showTopic(const QString& topic) override { calls.append("show " + topic); }
+    void closeAll() override { calls.append("closeAll"); }
+    QStringList calls;
+};
+
+class FakeCom final : public ComApartment
+{
+public:
+    long initialize() override { return result; }
+    void uninitialize() override { ++ended; }
+    QString resultText(long) const override { return "Catastrophic failure"; }
+    QString lastErrorText() const override { return "Access is denied."; }
+    long result = 0;
+    int ended = 0;
+};
+
+class NoDesktop final : public Desktop
+{
+public:
+    bool openFile(const QString& path) override
+    {
+        opened.append(path);
+        return true;
+    }
+    bool openUrl(const QString& address) override
+    {
+        opened.append(address);
+        return true;
+    }
+    QStringList opened;
+};
+
+enum class Driver
+{
+    Works,
+    CannotCreate,
+    CannotInitialize
+};
+
+// The settings file a start finds; empty: none (a first start).
+QByteArray g_storedSettings;
+
+struct Start
+{
+    explicit Start(QStringList args = {}, Driver driver = Driver::Works, long com = 0)
+        : application(std::move(args))
+    {
+        if (!g_storedSettings.isEmpty()) {
+            QFile file(settings.fileName());
+            file.open(QIODevice::WriteOnly);
+            file.write(g_storedSettings);
+        }
+        this->com.result = com;
+        printer->initializeResult =
+            driver == Driver::CannotInitialize ? kPrinterFailed : kPrinterOk;
+        window = std::make_unique<TfrmMain>(MainFormServices{
+            dialogs, desktop, help, this->com, clock, application, settings, renderer, renderer,
+            [](const QString&) { return false; }, toolkit, inspector,
+            [this, driver] {
+                return driver == Driver::CannotCreate ? PdfDriver{} : PdfDriver{printer, printer};
+            }});
+    }
+
+    ScriptedDialogs dialogs;
+    NoDesktop desktop;
+    RecordingHelp help;
+    FakeCom com;
+    FakeClock clock;
+    FakeApplication application;
+    MissingRenderer renderer;
+    QTemporaryDir config;
+    FileSettingsStore settings{config.filePath("settings.ini")};
+    QtProcessLauncher launcher;
+    PdftkToolkit toolkit{launcher};
+    QpdfInspector inspector;
+    std::shared_ptr<FakePdfPrinter> printer = std::make_shared<FakePdfPrinter>();
+    std::unique_ptr<TfrmMain> window;
+};
+
+TEST(StartUpTest, CreatesThePrinterWithItsProfileAndShowsNothing)
+{
+    Start s;
+    EXPECT_TRUE(s.dialogs.shown.isEmpty());
+    EXPECT_EQ(s.printer->calls, (QStringList{"InitializeOptions Corvanta Corvanta",
+                                             "CreateProfile Corvanta Profile"}));
+    EXPECT_EQ(s.window->HelpFileName(), ProgramFolder() + "CORVANTA PDF HELP.CHM");
+    EXPECT_EQ(s.help.calls.first(), "hook " + s.window->HelpFileName());
+    EXPECT_EQ(s.window->FileSavedMessage(), RegisterWindowMessage("PDFPRINTER_FILESAVED"));
+    EXPECT_EQ(s.window->PrintErrorMessage(), RegisterWindowMessage("PDFPRINTER_PRINTERROR"));
+    EXPECT_NE(s.window->FileSavedMessage(), s.window->PrintErrorMessage());
+    EXPECT_FALSE(s.window->state().BatchMode);
+    EXPECT_FALSE(s.window->lastBatchEnd().has_value());
+}
+
+TEST(StartUpTest, SetsTheBulkConversionPageFromTheClockAndTheFirstStart)
+{
+    Start s;
+    Ui::frmMain& ui = s.window->form();
+    EXPECT_TRUE(ui.rdoNow->isChecked());
+    EXPECT_EQ(ui.DTDate->date(), s.clock.moment.date());
+    EXPECT_EQ(ui.DTTime->time(), s.clock.moment.time());
+    EXPECT_TRUE(ui.txtStartFolder->text().isEmpty());
+    EXPECT_TRUE(ui.txtDestinationFolder->text().isEmpty());
+}
+
+TEST(StartUpTest, APrinterThatCannotBeCreatedGivesOneWarningAndNoBatchRun)
+{
+    Start s({"-BATCH"}, Driver::CannotCreate);
+    ASSERT_EQ(s.dialogs.shown.size(), 1);
+    EXPECT_EQ(s.dialogs.shown[0].text, "Failed to create PDF COM object");
+    EXPECT_EQ(s.dialogs.shown[0].icon, Dialogs::Icon::Warning);
+    EXPECT_FALSE(s.window->lastBatchEnd().has_value());
+    EXPECT_FALSE(s.application.isTerminated);
+}
+
+TEST(StartUpTest, APrinterThatCannotInitialiseCreatesNoProfile)
+{
+    Start s({"-BATCH"}, Driver::CannotInitialize);
+    EXPECT_EQ(s.dialogs.texts(), QStringList{"Failed to initialize PdfPrinterOptions"});
+    EXPECT_TRUE(s.printer->callsStartingWith("CreateProfile").isEmpty());
+    EXPECT_FALSE(s.window->lastBatchEnd().has_value());
+}
+
+TEST(StartUpTest, AComFailureIsReportedWithBothSystemTextsAndStartUpGoesOn)
+{
+    Start s({}, Driver::Works, -2147418113);
+    EXPECT_EQ(s.dialogs.texts(),
+              QStringList{"Failed to initialize COM\rCatastrophic failure\rAccess is denied."});
+    EXPECT_EQ(s.printer->callsStartingWith("CreateProfile").size(), 1);
+}
+
+TEST(StartUpTest, TheBatchSwitchCountsInAnyLetterCaseAsFirstArgumentOnly)
+{
+    for (const char* arg : {"-BATCH", "-batch", "-Batch"}) {
+        Start s({arg});
+        // No stored folders: the batch run starts and stops at once.
+        ASSERT_TRUE(s.window->lastBatchEnd().has_value()) << arg;
+        EXPECT_EQ(*s.window->lastBatchEnd(), BatchEnd::FoldersTooShort);
+        EXPECT_TRUE(s.window->state().BatchMode) << "kept as the caller set it";
+    }
+    for (QStringList args :
+         {QStringList{"/BATCH"}, QStringList{"BATCH"}, QStringList{"x", "-BATCH"}, QStringList{}}) {
+        Start s(args);
+        EXPECT_FALSE(s.window->lastBatchEnd().has_value()) << args.join(' ').toStdString();
+    }
+}
+
+// Sets the settings file of the starts made while it lives.
+struct StoredSettings
+{
+    explicit StoredSettings(const QByteArray& text) { g_storedSettings = text; }
+    ~StoredSettings() { g_storedSettings.clear(); }
+};
+
+TEST(StartUpTest, ShowsTheStoredFolders)
+{
+    StoredSettings stored("[Software\\Corvanta\\Program]\n"
+                          "ConvertStartFolder=string:/srv/in\n"
+                          "ConvertDestinationFolder=string:/srv/out dir\n");
+    Start s;
+    EXPECT_EQ(s.window->form().txtStartFolder->text(), "/srv/in");
+    EXPECT_EQ(s.window->form().txtDestinationFolder->text(), "/srv/out dir");
+    EXPECT_EQ(s.window->state().StartFolder, "/srv/in");
+    EXPECT_TRUE(s.dialogs.shown.isEmpty());
+}
+
+TEST(StartUpTest, AStoreThatCannotBeReadIsReportedAndStartUpGoesOn)
+{
+    for (const QByteArray& text :
+         {QByteArray("[Software\\Corvanta\\Program]\nConvertStartFolder=string:/srv/in\n"),
+          QByteArray("[Software\\Corvanta\\Program]\nConvertStartFolder=integer:\n"),
+          QByteArray("this is not a settings file\n[[[\n")}) {
+        StoredSettings stored(text);
+        Start s({"-BATCH"});
+        EXPECT_EQ(s.dialogs.texts(),
+                  QStringList{"The configuration registry key could not be read."})
+            << text.toStdString();
+        EXPECT_TRUE(s.window->form().txtStartFolder->text().isEmpty());
+        EXPECT_TRUE(s.window->state().StartFolder.isEmpty());
+        EXPECT_EQ(s.printer->callsStartingWith("CreateProfile").size(), 1);
+        EXPECT_EQ(s.window->lastBatchEnd(), BatchEnd::FoldersTooShort);
+    }
+}
+
+TEST(StartUpTest, AnExactBatchSwitchConvertsTheStoredFoldersAndEndsTheProgram)
+{
+    QTemporaryDir in;
+    QTemporaryDir out;
+    QFile doc(in.filePath("a.xml"));
+    doc.open(QIODevice::WriteOnly);
+    doc.write("<a/>\n");
+    doc.close();
+    StoredSettings stored("[Software\\Corvanta\\Program]\nConvertStartFolder=string:"
+                          + in.path().toUtf8() + "\nConvertDestinationFolder=string:"
+                          + out.path().toUtf8() + "\n");
+    Start s({"-BATCH"});
+    EXPECT_EQ(s.window->lastBatchEnd(), BatchEnd::Finished);
+    EXPECT_TRUE(s.application.isTerminated);
+    EXPECT_FALSE(s.window->state().BatchMode);
+    EXPECT_EQ(s.window->documents().status(0), "Completed");
+    EXPECT_TRUE(QFile::exists(in.filePath("Corvanta_Batch.txt")));
+    // The program ends without its close path: the profile stays for the next interactive close.
+    s.window.reset();
+    EXPECT_TRUE(s.printer->callsStartingWith("RemoveProfile").isEmpty());
+}
+
+TEST(CloseTest, RemovesTheProfileEndsComAndDeletesEveryScannedPage)
+{
+    const QString data = ProgramDataFolder();
+    for (const char* name : {"ScannedImage1.jpg", "ScannedImage20.jpg", ".ScannedImageX.jpg"})
+        QFile(data + name).open(QIODevice::WriteOnly);
+    QFile(data + "ScannedImage3.jpg").open(QIODevice::WriteOnly);
+    QFile::setPermissions(data + "ScannedImage3.jpg", QFileDevice::ReadOwner);
+    QFile(data + "other.jpg").open(QIODevice::WriteOnly);
+
+    Start s;
+    s.window->show();
+    s.window->close();
+    EXPECT_EQ(s.printer->calls.last(), "RemoveProfile Corvanta Profile");
+    EXPECT_EQ(s.com.ended, 1);
+    EXPECT_TRUE(s.help.calls.contains("closeAll"));
+    EXPECT_FALSE(QFile::exists(data + "ScannedImage1.jpg"));
+    EXPECT_FALSE(QFile::exists(data + "ScannedImage20.jpg"));
+    EXPECT_FALSE(QFile::exists(data + "ScannedImage3.jpg"));
+    EXPECT_TRUE(QFile::exists(data + ".ScannedImageX.jpg"));
+    EXPECT_TRUE(QFile::exists(data + "other.jpg"));
+    EXPECT_TRUE(s.dialogs.shown.isEmpty());
+}
+
+TEST(CloseTest, FileExitTakesTheSamePathAsTheCloseBox)
+{
+    Start s;
+    s.window->show();
+    s.window->form().Exit1->trigger();
+    EXPECT_FALSE(s.window->isVisible());
+    EXPECT_EQ(s.printer->calls.last(), "RemoveProfile Corvanta Profile");
+}
+
+TEST(MessageTest, PrintErrorsShowTheirWarningAndFileSavedShowsNothing)
+{
+    Start s;
+    for (int code : {1, 3, 4, 2, 0})
+        PostWindowMessage(s.window.get(), s.window->PrintErrorMessage(), code, 0);
+    PostWindowMessage(s.window.get(), s.window->FileSavedMessage(), 0, 0);
+    QApplication::processEvents();
+    EXPECT_EQ(s.dialogs.texts(), (QStringList{"Error saving temporary file on printer server",
+                                              "Error saving PDF file", "Print job was canceled"}));
+    for (const auto& shown : s.dialogs.shown)
+        EXPECT_EQ(shown.icon, Dialogs::Icon::Warning);
+}
+
+TEST(KeyTest, F1OpensTheTopicOfThePageShownAndTheKeyStillReachesTheControl)
+{
+    Start s;
+    s.window->show();
+    Ui::frmMain& ui = s.window->form();
+    const QStringList topics = {"::/CreatingPDFs.htm", "::/ScanningFiles.htm", "::/Security.htm",
+                                "::/BulkConvert.htm"};
+    for (int page = 0; page < 4; ++page) {
+        ui.OfficePager1->setCurrentIndex(page);
+        s.help.calls.clear();
+        QTest::keyClick(ui.OfficePager1->currentWidget(), Qt::Key_F1, Qt::ShiftModifier);
+        EXPECT_EQ(s.help.calls, QStringList{"show " + s.window->HelpFileName() + topics[page]});
+    }
+    ui.OfficePager1->setCurrentIndex(1);
+    ui.txtStartFolder->setFocus();
+    s.help.calls.clear();
+    QTest::keyClicks(ui.txtStartFolder, "ab");
+    QTest::keyClick(ui.txtStartFolder, Qt::Key_F1);
+    EXPECT_EQ(ui.txtStartFolder->text(), "ab");
+    EXPECT_EQ(s.help.calls.size(), 1);
+}
+
+TEST(HelpTest, TheHelpMenuShowsTheFileAtItsDefaultTopic)
+{
+    Start s;
+    s.help.calls.clear();
+    s.window->form().CorvantaHelp1->trigger();
+    EXPECT_EQ(s.help.calls, QStringList{"show " + s.window->HelpFileName()});
+}
+
+} // namespace

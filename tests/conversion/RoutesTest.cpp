@@ -1,0 +1,160 @@
+#include "conversion/ImageRoute.h"
+#include "conversion/PrintHandlerTable.h"
+#include "conversion/RouteSelection.h"
+#include "conversion/TextRoute.h"
+#include "tests/conversion/RunHarness.h"
+#include "tests/support/FakePdfPrinter.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RouteCase
+{
+    const char* path;
+    Route route;
+};
+
+class RouteSelectionTest : public ::testing::TestWithParam<RouteCase>
+{
+};
+
+TEST_P(RouteSelectionTest, FirstMatchingRuleWins)
+{
+    EXPECT_EQ(SelectRoute(GetParam().path), GetParam().route) << GetParam().path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RouteSelectionTest,
+    ::testing::Values(RouteCase{"/a/p.png", Route::Image}, RouteCase{"/a/p.JPEG", Route::Image},
+                      RouteCase{"/a/photo.jpeg", Route::Image}, RouteCase{"/a/p.Jpg", Route::Image},
+                      RouteCase{"/a/p.bmp", Route::Image}, RouteCase{"/a/p.wmf", Route::Image},
+                      RouteCase{"/a/p.ico", Route::Image}, RouteCase{"/a/p.EMF", Route::Image},
+                      RouteCase{"/a/p.tif", Route::Shell}, RouteCase{"/a/x.pdf", Route::Pdf},
+                      RouteCase{"/a/x.doc", Route::Word}, RouteCase{"/a/x.RTF", Route::Word},
+                      RouteCase{"/a/x.xls", Route::Excel}, RouteCase{"/a/x.htm", Route::Browser},
+                      RouteCase{"/a/page.html", Route::Browser},
+                      RouteCase{"/a/notes.xml", Route::PlainText},
+                      RouteCase{"/a/letter.docx", Route::Shell}, // suffix OCX
+                      RouteCase{"/a/book.xlsx", Route::Shell}, RouteCase{"/a/x", Route::Shell}));
+
+TEST(ImageRouteTest, APictureThatFitsKeepsOneUnitPerPixelAtTheTopLeft)
+{
+    EXPECT_EQ(ImageRoute::placement({200, 100}, {595, 842}), QRectF(0, 0, 200, 100));
+    EXPECT_EQ(ImageRoute::placement({595, 842}, {595, 842}), QRectF(0, 0, 595, 842));
+}
+
+TEST(ImageRouteTest, ALargerPictureIsScaledDownKeepingItsProportions)
+{
+    const QRectF wide = ImageRoute::placement({2000, 1000}, {595, 842});
+    EXPECT_DOUBLE_EQ(wide.width(), 595);
+    EXPECT_DOUBLE_EQ(wide.height(), 297.5);
+    const QRectF scan = ImageRoute::placement({2480, 3508}, {595, 842});
+    EXPECT_DOUBLE_EQ(scan.width(), 595);
+    EXPECT_LE(scan.height(), 842);
+    EXPECT_NEAR(scan.width() / scan.height(), 2480.0 / 3508.0, 1e-9);
+    EXPECT_EQ(scan.topLeft(), QPointF(0, 0));
+}
+
+TEST(ImageRouteTest, LoadsShowsAndPrintsThePictureAsOneJob)
+{
+    RunHarness<FakePdfPrinter> h;
+    const QString path = h.makePicture("p.bmp", {30, 20}, "BMP");
+    EXPECT_FALSE(h.images.LoadImageDocument(h.makeFile("p.tif")));
+    ASSERT_TRUE(h.images.LoadImageDocument(path));
+    EXPECT_EQ(h.form.picturesShown, 1);
+    h.images.PrintLoadedImage("/t/p.PDF");
+    ASSERT_EQ(h.printer.jobs.size(), 1);
+    EXPECT_EQ(h.printer.jobs[0].title, "/t/p.PDF");
+    EXPECT_EQ(h.printer.jobs[0].pictures, QList<QRectF>{QRectF(0, 0, 30, 20)});
+    EXPECT_EQ(h.printer.jobs[0].pictureFiles, QStringList{path});
+    EXPECT_EQ(h.clock.pauses, QList<int>{3000});
+}
+
+TEST(ImageRouteTest, AnUnreadablePictureIsReportedAndPrintsAnEmptyPage)
+{
+    RunHarness<FakePdfPrinter> h;
+    const QString path = h.makeFile("broken.png", "not a picture");
+    ASSERT_TRUE(h.images.LoadImageDocument(path));
+    ASSERT_EQ(h.dialogs.shown.size(), 1);
+    EXPECT_TRUE(h.dialogs.shown[0].text.startsWith("Error loading Image " + path + " "));
+    h.images.PrintLoadedImage("/t/broken.PDF");
+    ASSERT_EQ(h.printer.jobs.size(), 1);
+    EXPECT_TRUE(h.printer.jobs[0].pictures.isEmpty());
+    EXPECT_EQ(h.printer.calls.last(), "endDocument");
+}
+
+TEST(TextRouteTest, DrawsRawLinesAt18PointsEvery38UnitsAndStartsNewPages)
+{
+    RunHarness<FakePdfPrinter> h;
+    QByteArray text;
+    for (int i = 1; i <= 45; ++i)
+        text += "<line n=\"" + QByteArray::number(i) + "\"/>\n";
+    PrintTextDocument(h.printer, h.makeFile("n.xml", text), "/t/n.PDF");
+    ASSERT_EQ(h.printer.jobs.size(), 1);
+    const auto& job = h.printer.jobs[0];
+    EXPECT_EQ(h.printer.fontPoints, 18);
+    ASSERT_EQ(job.lines.size(), 45);
+    EXPECT_EQ(job.lines[0], "50,38:<line n=\"1\"/>");
+    EXPECT_EQ(job.lines[1], "50,76:<line n=\"2\"/>");
+    // 21 lines fit on an A4 page; line 22 starts the second page at the top again.
+    EXPECT_EQ(job.lines[20], "50,798:<line n=\"21\"/>");
+    EXPECT_EQ(job.lines[21], "50,38:<line n=\"22\"/>");
+    EXPECT_EQ(job.pages, 3);
+}
+
+TEST(TextRouteTest, AMissingFileEndsTheJobAndThrows)
+{
+    RunHarness<FakePdfPrinter> h;
+    EXPECT_THROW(PrintTextDocument(h.printer, h.inPath("none.xml"), "/t/none.PDF"), TextReadError);
+    EXPECT_EQ(h.printer.calls.last(), "endDocument");
+}
+
+class FakeOffice final : public DocumentRenderer
+{
+public:
+    void renderToPdf(Route route, const QString& document, const QString& pdf) override
+    {
+        rendered.append(document);
+        EXPECT_EQ(route, Route::Shell);
+        if (document.endsWith("broken.odt"))
+            throw RenderError("the office could not open broken.odt");
+        QFile file(pdf);
+        file.open(QIODevice::WriteOnly);
+        file.write("%PDF-1.7\n");
+    }
+    QStringList rendered;
+};
+
+TEST(PrintHandlerTableTest, SendsEachTypeToItsHandler)
+{
+    RunHarness<FakePdfPrinter> h;
+    FakeOffice office;
+    PrintHandlerTable table(h.printer, office,
+                            [](const QString& path) { return path.endsWith(".odt"); });
+
+    EXPECT_EQ(table.print(h.makePicture("a.tif", {40, 30}, "TIFF"), "/t/a.PDF"),
+              PrintHandlerTable::kStarted);
+    EXPECT_EQ(table.print(h.makePicture("b.webp", {40, 30}, "WEBP"), "/t/b.PDF"),
+              PrintHandlerTable::kStarted);
+    EXPECT_EQ(table.print(h.makeFile("c.odt"), "/t/c.PDF"), PrintHandlerTable::kStarted);
+    EXPECT_EQ(table.print(h.makeFile("d.xyz"), "/t/d.PDF"), PrintHandlerTable::kNoAssociation);
+
+    ASSERT_EQ(h.printer.jobs.size(), 3);
+    EXPECT_EQ(h.printer.jobs[0].pictures, QList<QRectF>{QRectF(0, 0, 40, 30)});
+    EXPECT_EQ(h.printer.jobs[1].title, "/t/b.PDF");
+    EXPECT_TRUE(h.printer.jobs[2].rendered);
+    EXPECT_EQ(h.printer.jobs[2].title, "/t/c.PDF");
+    EXPECT_EQ(office.rendered, QStringList{h.inPath("c.odt")});
+}
+
+TEST(PrintHandlerTableTest, AHandlerThatFailsIsAnErrorNotASuccessAndNotUnassociated)
+{
+    RunHarness<FakePdfPrinter> h;
+    FakeOffice office;
+    PrintHandlerTable table(h.printer, office, [](const QString&) { return true; });
+    EXPECT_THROW(table.print(h.makeFile("broken.odt"), "/t/broken.PDF"), RenderError);
+    EXPECT_TRUE(h.printer.jobs.isEmpty());
+}
+
+} // namespace

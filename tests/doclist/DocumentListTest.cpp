@@ -1,0 +1,191 @@
+#include "doclist/DocumentList.h"
+#include "doclist/DocumentCommands.h"
+#include "doclist/GeneratePage.h"
+#include "tests/support/ScriptedDialogs.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+class FakePage final : public GeneratePage
+{
+public:
+    void setGenerateEnabled(bool e) override { generateEnabled = e; }
+    void setCombineEnabled(bool e) override { combineEnabled = e; }
+    void setCombineChecked(bool c) override { combineChecked = c; }
+    void setSeparateChecked(bool c) override { separateChecked = c; }
+    int selectedRow() const override { return selected; }
+    void clearPreview() override { ++previewCleared; }
+
+    bool generateEnabled = true;
+    bool combineEnabled = false;
+    bool combineChecked = false;
+    bool separateChecked = true;
+    int selected = -1;
+    int previewCleared = 0;
+};
+
+class DocumentListTest : public ::testing::Test
+{
+protected:
+    QString makeFile(const QString& name, qint64 size = 10)
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(size, 'x'));
+        return path;
+    }
+
+    void add(const QString& path)
+    {
+        dialogs.fileAnswers.enqueue(path);
+        commands.addFile();
+    }
+
+    QTemporaryDir dir;
+    DocumentList list;
+    ScriptedDialogs dialogs;
+    FakePage page;
+    DocumentCommands commands{list, dialogs, page};
+};
+
+TEST_F(DocumentListTest, RowsShowNameSizeInThousandsStatusAndPath)
+{
+    list.FillGrid("a.doc", makeFile("a.doc", 1999));
+    list.FillGrid("b.doc", makeFile("b.doc", 999));
+    list.FillGrid("c.doc", makeFile("c.doc", 2000000));
+    list.FillGrid("gone.doc", dir.filePath("gone.doc"));
+    ASSERT_EQ(list.DocumentCount(), 4);
+    EXPECT_EQ(list.sizeText(0), "1");
+    EXPECT_EQ(list.sizeText(1), "0");
+    EXPECT_EQ(list.sizeText(2), "2000");
+    EXPECT_EQ(list.sizeText(3), "0"); // a file that cannot be found
+    EXPECT_EQ(list.status(0), "Wating");
+    EXPECT_EQ(list.path(0), dir.filePath("a.doc"));
+    EXPECT_EQ(list.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Size (kb)");
+}
+
+TEST_F(DocumentListTest, KeepsRowsSortedByNameWhateverTheOrderOfAdding)
+{
+    add(makeFile("b.doc"));
+    add(makeFile("a.doc"));
+    add(makeFile("c.xml"));
+    ASSERT_EQ(list.DocumentCount(), 3);
+    EXPECT_EQ(list.name(0), "a.doc");
+    EXPECT_EQ(list.name(1), "b.doc");
+    EXPECT_EQ(list.name(2), "c.xml");
+}
+
+TEST_F(DocumentListTest, AnEditedNameMovesTheRowButKeepsItsPath)
+{
+    list.FillGrid("a.doc", "/x/a.doc");
+    list.FillGrid("b.doc", "/x/b.doc");
+    ASSERT_TRUE(list.setData(list.index(0, DocumentList::NameColumn), "z.doc", Qt::EditRole));
+    EXPECT_EQ(list.name(1), "z.doc");
+    EXPECT_EQ(list.path(1), "/x/a.doc");
+    EXPECT_FALSE(list.setData(list.index(0, DocumentList::PathColumn), "/y", Qt::EditRole));
+}
+
+TEST_F(DocumentListTest, DuplicatesAreRefusedByExactPathOnly)
+{
+    const QString path = makeFile("a.doc");
+    add(path);
+    add(path);
+    EXPECT_EQ(list.DocumentCount(), 1);
+    EXPECT_EQ(dialogs.texts(), QStringList{"File " + path + " already exists"});
+
+    const QString otherCase = dir.filePath("A.doc");
+    add(otherCase); // another letter case is another path
+    EXPECT_EQ(list.DocumentCount(), 2);
+}
+
+TEST_F(DocumentListTest, PdfsAreRefusedByTheirLastThreeCharacters)
+{
+    for (const char* name : {"report.pdf", "REPORT.PdF", "mypdf"})
+        add(makeFile(name));
+    EXPECT_EQ(list.DocumentCount(), 0);
+    EXPECT_EQ(dialogs.texts(), QStringList(3, kAlreadyPdfMessage));
+}
+
+TEST_F(DocumentListTest, AListedPdfIsReportedAsDuplicateFirst)
+{
+    const QString path = makeFile("x.pdf");
+    list.FillGrid("x.pdf", path);
+    add(path);
+    EXPECT_EQ(dialogs.texts(), QStringList{"File " + path + " already exists"});
+}
+
+TEST_F(DocumentListTest, ACancelledDialogChangesNothing)
+{
+    commands.addFile();
+    EXPECT_EQ(list.DocumentCount(), 0);
+    EXPECT_TRUE(dialogs.shown.isEmpty());
+}
+
+TEST_F(DocumentListTest, TheFirstDocumentChoosesIndividualFilesTheSecondAllowsCombining)
+{
+    page.generateEnabled = false;
+    page.combineChecked = true;
+    page.combineEnabled = true;
+    add(makeFile("a.doc"));
+    EXPECT_TRUE(page.generateEnabled);
+    EXPECT_FALSE(page.combineEnabled);
+    EXPECT_FALSE(page.combineChecked);
+    EXPECT_TRUE(page.separateChecked);
+    add(makeFile("b.doc"));
+    EXPECT_TRUE(page.combineEnabled);
+}
+
+TEST_F(DocumentListTest, RemoveTakesTheSelectedRowAndBlanksThePreview)
+{
+    for (const char* name : {"a.doc", "b.doc", "c.doc"})
+        add(makeFile(name));
+    page.combineChecked = true;
+    page.selected = 1;
+    commands.remove();
+    EXPECT_EQ(list.DocumentCount(), 2);
+    EXPECT_EQ(list.name(1), "c.doc");
+    EXPECT_EQ(page.previewCleared, 1);
+    EXPECT_TRUE(QFile::exists(dir.filePath("b.doc"))); // the file on disk stays
+
+    // Down to one row: "Create one PDF file" keeps its state.
+    page.selected = 0;
+    commands.remove();
+    EXPECT_TRUE(page.combineEnabled);
+    EXPECT_TRUE(page.combineChecked);
+    // The last row: "Generate PDF" stays enabled.
+    commands.remove();
+    EXPECT_EQ(list.DocumentCount(), 0);
+    EXPECT_TRUE(page.generateEnabled);
+}
+
+TEST_F(DocumentListTest, RemoveWithoutASelectionAsksForOne)
+{
+    add(makeFile("a.doc"));
+    page.selected = -1;
+    commands.remove();
+    EXPECT_EQ(list.DocumentCount(), 1);
+    EXPECT_EQ(dialogs.texts().last(), kSelectItemMessage);
+}
+
+TEST_F(DocumentListTest, ClearEmptiesTheListAndResetsTheOptionsEvenWhenEmpty)
+{
+    add(makeFile("a.doc"));
+    add(makeFile("b.doc"));
+    page.combineChecked = true;
+    commands.clear();
+    EXPECT_EQ(list.DocumentCount(), 0);
+    EXPECT_FALSE(page.generateEnabled);
+    EXPECT_TRUE(page.separateChecked);
+    EXPECT_FALSE(page.combineChecked);
+    EXPECT_FALSE(page.combineEnabled);
+
+    page.generateEnabled = true;
+    commands.clear();
+    EXPECT_FALSE(page.generateEnabled);
+}
+
+} // namespace

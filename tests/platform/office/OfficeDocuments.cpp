@@ -1,0 +1,230 @@
+#include "tests/platform/office/OfficeDocuments.h"
+
+#include "platform/office/OfficeLocations.h"
+#include "platform/office/worker/OfficeProfile.h"
+#include "platform/process/QtProcessLauncher.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+
+namespace {
+
+const char kSheets[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" office:version="1.2"
+ office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:body><office:spreadsheet>
+<table:table table:name="First"><table:table-row><table:table-cell office:value-type="string">
+<text:p>Apples on the first sheet</text:p></table:table-cell></table:table-row></table:table>
+<table:table table:name="Second"><table:table-row><table:table-cell office:value-type="string">
+<text:p>Bananas on the second sheet</text:p></table:table-cell></table:table-row></table:table>
+<table:table table:name="Third"><table:table-row><table:table-cell office:value-type="string">
+<text:p>Cherries on the third sheet</text:p></table:table-cell></table:table-row></table:table>
+</office:spreadsheet></office:body></office:document>
+)";
+
+bool write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray read(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString html(const QString& marker)
+{
+    return QStringLiteral("<html><body><h1>Quarterly letter</h1><p>The word %1 appears in this "
+                          "document.</p></body></html>")
+        .arg(marker);
+}
+
+class Maker
+{
+public:
+    Maker(OfficeDocuments& docs, const QString& profile) : m_docs(docs), m_profile(profile) {}
+
+    // soffice --convert-to, the way a user would make the document.
+    QString convert(const QString& source, const QString& format)
+    {
+        ProcessCommand command;
+        command.program = m_docs.office;
+        command.arguments = {
+            "--headless",   "-env:UserInstallation=" + QUrl::fromLocalFile(m_profile).toString(),
+            "--convert-to", format,
+            "--outdir",     m_docs.folder,
+            source};
+        command.timeLimit = std::chrono::seconds(60);
+        const ProcessResult result = m_launcher.run(command);
+        const QString made = m_docs.folder + '/' + QFileInfo(source).completeBaseName() + '.' +
+                             format.section(':', 0, 0);
+        // The exit status says nothing about the output: look at the file.
+        if (!QFileInfo(made).isFile() || QFileInfo(made).size() == 0)
+            fail("soffice --convert-to " + format + " " + source +
+                 " made nothing: " + QString::fromLocal8Bit(result.standardError));
+        return made;
+    }
+
+    // The tests' document maker: a password to open, which --convert-to cannot set.
+    QString protect(const QString& source, const QString& target, const QString& filter)
+    {
+        ProcessCommand command;
+        command.program =
+            QCoreApplication::applicationDirPath() + "/corvanta-office-document-maker";
+        command.arguments = {"--office", m_docs.office, "--profile", m_profile,  "--in",
+                             source,     "--out",       target,      "--filter", filter};
+        command.standardInput = "open sesame\n";
+        command.timeLimit = std::chrono::seconds(60);
+        const ProcessResult result = m_launcher.run(command);
+        if (!result.succeeded() || !QFileInfo(target).isFile())
+            fail("the document maker could not protect " + source + ": " +
+                 QString::fromLocal8Bit(result.standardError));
+        return target;
+    }
+
+    void fail(const QString& why)
+    {
+        if (m_docs.error.isEmpty())
+            m_docs.error = why;
+    }
+
+private:
+    OfficeDocuments& m_docs;
+    QString m_profile;
+    QtProcessLauncher m_launcher;
+};
+
+// Excel keeps the sheet it showed in the WINDOW1 record of the workbook globals. An office
+// converting without a window always writes the first; make it the second, as a user would.
+bool makeSecondSheetActive(const QString& path)
+{
+    QByteArray bytes = read(path);
+    const QByteArray window1 = QByteArray::fromHex("3d001200"); // type 0x3D, 18 bytes
+    const qsizetype at = bytes.indexOf(window1);
+    if (at < 0 || bytes.indexOf(window1, at + 1) >= 0)
+        return false;
+    bytes[at + 4 + 10] = 1; // itabCur, little-endian
+    bytes[at + 4 + 11] = 0;
+    return write(path, bytes);
+}
+
+OfficeDocuments make()
+{
+    static QTemporaryDir dir;
+    OfficeDocuments docs;
+    docs.folder = dir.path();
+    docs.office = FindProgram("soffice");
+    if (docs.office.isEmpty()) {
+        docs.error = "LibreOffice (soffice) is not installed: run scripts/setup.sh";
+        return docs;
+    }
+    const QString profile = docs.folder + "/maker-profile";
+    if (!PrimeOfficeProfile(profile, InstalledOfficeVersion(docs.office)))
+        docs.error = "could not prime the office profile for " + docs.office;
+    const QString sources = docs.folder + "/sources";
+    QDir().mkpath(sources);
+    Maker maker(docs, profile);
+
+    const auto source = [&](const QString& name, const QString& marker) {
+        const QString path = sources + '/' + name + ".html";
+        write(path, html(marker).toUtf8());
+        return path;
+    };
+    docs.doc = maker.convert(source("letter-doc", "Quincedoc"), "doc:MS Word 97");
+    docs.rtf = maker.convert(source("letter-rtf", "Quincertf"), "rtf:Rich Text Format");
+    docs.docx = maker.convert(source("letter-docx", "Quincedocx"), "docx:MS Word 2007 XML");
+    docs.odt = maker.convert(source("letter-odt", "Quinceodt"), "odt:writer8");
+    docs.txt = docs.folder + "/note.txt";
+    write(docs.txt, "Plain notes with the word Quincetxt\nand a second line\n");
+
+    const QString sheets = sources + "/book.fods";
+    write(sheets, kSheets);
+    docs.workbook = maker.convert(sheets, "xls:MS Excel 97");
+    if (!makeSecondSheetActive(docs.workbook))
+        maker.fail("no single WINDOW1 record in " + docs.workbook);
+    docs.sheetsOds = maker.convert(sheets, "ods:calc8");
+
+    docs.lockedDoc = maker.protect(docs.doc, docs.folder + "/locked.doc", "MS Word 97");
+    docs.lockedOdt = maker.protect(docs.odt, docs.folder + "/locked.odt", "writer8");
+
+    docs.truncated = docs.folder + "/truncated.doc";
+    write(docs.truncated, read(docs.doc).left(5000));
+    docs.garbage = docs.folder + "/garbage.doc";
+    QByteArray noise(8000, '\0');
+    QRandomGenerator(42).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    write(docs.garbage, noise);
+    return docs;
+}
+
+QList<qint64> processesWith(const QByteArray& program, const QString& profile)
+{
+    QList<qint64> found;
+    const QByteArray profilePath = QFile::encodeName(profile);
+    const QByteArray profileUrl = QUrl::fromLocalFile(profile).toEncoded();
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+        bool isPid = false;
+        const qint64 pid = entry.toLongLong(&isPid);
+        if (!isPid)
+            continue;
+        QByteArray line = read("/proc/" + entry + "/cmdline");
+        const QByteArray stat = read("/proc/" + entry + "/stat");
+        if (stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z")
+            continue; // a zombie has ended
+        line.replace('\0', ' ');
+        // Arguments end in a blank here, so a profile is not mistaken for a longer name.
+        if (line.contains(program) &&
+            (line.contains(profilePath + ' ') || line.contains(profileUrl + ' ')))
+            found.append(pid);
+    }
+    return found;
+}
+
+} // namespace
+
+const OfficeDocuments& OfficeDocuments::get()
+{
+    static const OfficeDocuments docs = make();
+    return docs;
+}
+
+QList<qint64> OfficeProcesses(const QString& profile)
+{
+    return processesWith("soffice.bin", profile);
+}
+
+QList<qint64> WorkerProcesses(const QString& profile)
+{
+    return processesWith("corvanta-office-worker", profile);
+}
+
+bool ProcessesEnd(const QList<qint64>& pids, int limitMs)
+{
+    QDeadlineTimer deadline(limitMs);
+    for (;;) {
+        bool left = false;
+        for (qint64 pid : pids) {
+            const QByteArray stat = read(QStringLiteral("/proc/%1/stat").arg(pid));
+            left = left || (!stat.isEmpty() && stat.mid(stat.lastIndexOf(')') + 2, 1) != "Z");
+        }
+        if (!left)
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20); // polling with a deadline
+    }
+}
+
+QStringList FilesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// The documents the office tests print, made once per test program by the real office from
+// generated HTML and spreadsheet sources. Each text document carries its own marker word.
+struct OfficeDocuments
+{
+    QString folder;
+    QString office;    // soffice
+    QString doc;       // marker "Quincedoc"
+    QString rtf;       // "Quincertf"
+    QString docx;      // "Quincedocx"
+    QString odt;       // "Quinceodt"
+    QString txt;       // "Quincetxt"
+    QString workbook;  // .xls: sheets First, Second (active), Third with Apples, Bananas, Cherries
+    QString sheetsOds; // .ods with the same sheets, for the shell route
+    QString lockedDoc; // .doc with a password to open
+    QString lockedOdt; // .odt with a password to open
+    QString truncated; // the .doc cut short
+    QString garbage;   // random bytes named .doc
+    QString error;     // why they could not be made; tests fail with it
+
+    static const OfficeDocuments& get();
+};
+
+// Pids of the running office processes that use this profile folder.
+QList<qint64> OfficeProcesses(const QString& profile);
+// Pids of running worker processes started for this profile folder.
+QList<qint64> WorkerProcesses(const QString& profile);
+
+// Polls until no process of the list is left, up to `limitMs`.
+bool ProcessesEnd(const QList<qint64>& pids, int limitMs);
+
+// The file names left in a folder, for tests that no partial output stays behind.
+QStringList FilesIn(const QString& folder);

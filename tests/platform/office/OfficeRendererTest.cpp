@@ -1,0 +1,307 @@
+// The office renderer against the real LibreOffice: what it prints, how it keeps its office, and
+// how documents that cannot be printed fail.
+#include "platform/office/OfficeRenderer.h"
+#include "platform/office/PdfCheck.h"
+#include "platform/process/QtProcessLauncher.h"
+#include "tests/platform/office/OfficeDocuments.h"
+#include "tests/platform/office/OfficeTestSupport.h"
+#include "tests/support/PdfProbe.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <iostream>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+bool portrait(const QSizeF& page)
+{
+    return page.width() < page.height();
+}
+
+bool isA4(const QSizeF& page)
+{
+    const QSizeF upright = portrait(page) ? page : page.transposed();
+    return qAbs(upright.width() - 595.3) < 2 && qAbs(upright.height() - 841.9) < 2;
+}
+
+class OfficeRendererTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(docs.error.isEmpty()) << docs.error.toStdString();
+        ASSERT_TRUE(m_out.isValid());
+    }
+
+    // A renderer of its own, with a fresh profile of this test's.
+    std::unique_ptr<OfficeRenderer> renderer(const QString& profileName = "profile",
+                                             std::chrono::milliseconds limit = 2min)
+    {
+        OfficeSetup setup;
+        setup.profileFolder = profile(profileName);
+        setup.timeLimit = limit;
+        return std::make_unique<OfficeRenderer>(launcher, setup);
+    }
+
+    QString profile(const QString& name = "profile") const { return m_profiles.filePath(name); }
+    QString out(const QString& name) const { return m_out.filePath(name); }
+
+    const OfficeDocuments& docs = OfficeDocuments::get();
+    QtProcessLauncher launcher;
+    QTemporaryDir m_out;
+    QTemporaryDir m_profiles;
+};
+
+TEST_F(OfficeRendererTest, EachDocumentsTextIsInItsPdf)
+{
+    const struct
+    {
+        QString document;
+        Route route;
+        QString marker;
+    } cases[] = {
+        {docs.doc, Route::Word, "Quincedoc"},    {docs.rtf, Route::Word, "Quincertf"},
+        {docs.docx, Route::Shell, "Quincedocx"}, {docs.odt, Route::Shell, "Quinceodt"},
+        {docs.txt, Route::Shell, "Quincetxt"},
+    };
+    auto office = renderer();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.document.toStdString());
+        const QString pdf = out(QFileInfo(c.document).fileName() + ".pdf");
+        ASSERT_EQ(RenderMessage(*office, c.route, c.document, pdf), "");
+        const PdfProbe probe(pdf);
+        ASSERT_TRUE(probe.isOpen()) << probe.error().toStdString();
+        EXPECT_GE(probe.pageCount(), 1);
+        EXPECT_TRUE(probe.pageTexts().join('\n').contains(c.marker));
+        EXPECT_TRUE(isA4(probe.pageSizes().value(0)));
+    }
+    EXPECT_EQ(office->workerStarts(), 1);
+}
+
+TEST_F(OfficeRendererTest, WorkbookPrintsEverySheetWithOnlyTheActiveOneInLandscape)
+{
+    auto office = renderer();
+    const QString pdf = out("book.pdf");
+    ASSERT_EQ(RenderMessage(*office, Route::Excel, docs.workbook, pdf), "");
+    const PdfProbe probe(pdf);
+    ASSERT_EQ(probe.pageCount(), 3);
+    const QStringList texts = probe.pageTexts();
+    ASSERT_EQ(texts.size(), 3);
+    EXPECT_TRUE(texts.at(0).contains("Apples"));
+    EXPECT_TRUE(texts.at(1).contains("Bananas"));
+    EXPECT_TRUE(texts.at(2).contains("Cherries"));
+    const QList<QSizeF> sizes = probe.pageSizes();
+    EXPECT_TRUE(portrait(sizes.at(0)));
+    EXPECT_FALSE(portrait(sizes.at(1))) << "the active sheet is landscape";
+    EXPECT_TRUE(portrait(sizes.at(2)));
+}
+
+TEST_F(OfficeRendererTest, WorkbookOnTheShellRouteKeepsItsOrientation)
+{
+    auto office = renderer();
+    const QString pdf = out("sheets.pdf");
+    ASSERT_EQ(RenderMessage(*office, Route::Shell, docs.sheetsOds, pdf), "");
+    const PdfProbe probe(pdf);
+    ASSERT_EQ(probe.pageCount(), 3);
+    for (const QSizeF& page : probe.pageSizes())
+        EXPECT_TRUE(portrait(page));
+}
+
+TEST_F(OfficeRendererTest, PlainTextGetsA4WhereTheLocaleWouldChooseLetter)
+{
+    const QByteArray saved[2] = {qgetenv("LC_ALL"), qgetenv("LANG")};
+    qputenv("LC_ALL", "en_US.UTF-8"); // the office picks Letter for this locale
+    qputenv("LANG", "en_US.UTF-8");
+    auto office = renderer();
+    const QString pdf = out("note.pdf");
+    const std::string message = RenderMessage(*office, Route::Shell, docs.txt, pdf);
+    office.reset();
+    for (const auto& [name, value] : {std::pair{"LC_ALL", saved[0]}, std::pair{"LANG", saved[1]}}) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ASSERT_EQ(message, "");
+    const PdfProbe probe(pdf);
+    ASSERT_EQ(probe.pageCount(), 1);
+    EXPECT_TRUE(isA4(probe.pageSizes().at(0)));
+}
+
+TEST_F(OfficeRendererTest, OfficeStartsOnceFromAPrimedProfileAndStaysWarm)
+{
+    auto office = renderer();
+    std::chrono::milliseconds first{};
+    ASSERT_EQ(RenderMessage(*office, Route::Word, docs.doc, out("first.pdf"), &first), "");
+    const QList<qint64> offices = OfficeProcesses(profile());
+    ASSERT_EQ(offices.size(), 1);
+    QFile registry(profile() + "/user/registrymodifications.xcu");
+    ASSERT_TRUE(registry.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(registry.readAll().contains("ooSetupLastVersion"));
+
+    const struct
+    {
+        QString document;
+        Route route;
+    } next[] = {{docs.doc, Route::Word},
+                {docs.rtf, Route::Word},
+                {docs.workbook, Route::Excel},
+                {docs.docx, Route::Shell}};
+    std::cout << "[ office   ] first document (office start included): " << first.count()
+              << " ms\n";
+    for (const auto& n : next) {
+        std::chrono::milliseconds took{};
+        const QString pdf = out("next-" + QFileInfo(n.document).fileName() + ".pdf");
+        ASSERT_EQ(RenderMessage(*office, n.route, n.document, pdf, &took), "");
+        std::cout << "[ office   ] " << QFileInfo(n.document).suffix().toStdString() << ": "
+                  << took.count() << " ms\n";
+        // A warm office takes well under a second; a new start would cost the first's time.
+        EXPECT_LT(took.count(), 5000);
+    }
+    EXPECT_EQ(OfficeProcesses(profile()), offices) << "the same office served every document";
+    EXPECT_EQ(office->workerStarts(), 1);
+
+    const QList<qint64> all = offices + WorkerProcesses(profile());
+    office.reset();
+    EXPECT_TRUE(ProcessesEnd(all, 15000)) << "closing the renderer ends worker and office";
+}
+
+TEST_F(OfficeRendererTest, PasswordProtectedDocumentsFailAtOnceAndTheOfficeStays)
+{
+    auto office = renderer();
+    ASSERT_EQ(RenderMessage(*office, Route::Word, docs.rtf, out("warm.pdf")), "");
+    for (const auto& [document, route] :
+         {std::pair{docs.lockedDoc, Route::Word}, std::pair{docs.lockedOdt, Route::Shell}}) {
+        SCOPED_TRACE(document.toStdString());
+        std::chrono::milliseconds took{};
+        const QString pdf = out("locked.pdf");
+        const std::string message = RenderMessage(*office, route, document, pdf, &took);
+        EXPECT_NE(message.find("password"), std::string::npos) << message;
+        EXPECT_NE(message.find(document.toStdString()), std::string::npos) << message;
+        EXPECT_LT(took.count(), 10000);
+        EXPECT_FALSE(QFile::exists(pdf));
+    }
+    ASSERT_EQ(RenderMessage(*office, Route::Word, docs.doc, out("after.pdf")), "");
+    EXPECT_EQ(office->workerStarts(), 1);
+    EXPECT_EQ(FilesIn(m_out.path()), QStringList({"after.pdf", "warm.pdf"}));
+}
+
+TEST_F(OfficeRendererTest, DamagedAndMissingDocumentsFail)
+{
+    auto office = renderer();
+    for (const QString& document : {docs.truncated, docs.garbage}) {
+        SCOPED_TRACE(document.toStdString());
+        const std::string message = RenderMessage(*office, Route::Word, document, out("bad.pdf"));
+        EXPECT_NE(message.find("damaged"), std::string::npos) << message;
+        EXPECT_NE(message.find(document.toStdString()), std::string::npos) << message;
+    }
+    const std::string missing =
+        RenderMessage(*office, Route::Word, out("nowhere.doc"), out("bad.pdf"));
+    EXPECT_NE(missing.find("missing"), std::string::npos) << missing;
+    EXPECT_EQ(office->workerStarts(), 1);
+    EXPECT_TRUE(FilesIn(m_out.path()).isEmpty()) << FilesIn(m_out.path()).join(' ').toStdString();
+}
+
+TEST_F(OfficeRendererTest, OtherRoutesAndTypesAreRefusedWithoutStartingTheOffice)
+{
+    auto office = renderer();
+    for (const Route route : {Route::Browser, Route::Image, Route::PlainText, Route::Pdf})
+        EXPECT_NE(RenderMessage(*office, route, docs.doc, out("x.pdf")), "");
+    EXPECT_NE(RenderMessage(*office, Route::Shell, docs.folder + "/picture.png", out("x.pdf")), "");
+    EXPECT_EQ(office->workerStarts(), 0);
+}
+
+TEST_F(OfficeRendererTest, SuccessReplacesAFileAtTheTarget)
+{
+    auto office = renderer();
+    const QString pdf = out("target.pdf");
+    QFile old(pdf);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("an old file");
+    old.close();
+    ASSERT_EQ(RenderMessage(*office, Route::Word, docs.doc, pdf), "");
+    EXPECT_TRUE(IsCompletePdf(pdf));
+    EXPECT_EQ(FilesIn(m_out.path()), QStringList{"target.pdf"});
+}
+
+TEST_F(OfficeRendererTest, AKilledOfficeIsStartedAgainForTheNextDocument)
+{
+    auto office = renderer();
+    ASSERT_EQ(RenderMessage(*office, Route::Word, docs.doc, out("one.pdf")), "");
+    const QList<qint64> before = OfficeProcesses(profile());
+    ASSERT_EQ(before.size(), 1);
+    ::kill(pid_t(before.first()), SIGKILL);
+    ASSERT_TRUE(ProcessesEnd(before, 5000));
+
+    ASSERT_EQ(RenderMessage(*office, Route::Word, docs.rtf, out("two.pdf")), "");
+    const QList<qint64> after = OfficeProcesses(profile());
+    EXPECT_EQ(after.size(), 1);
+    EXPECT_NE(after, before);
+}
+
+TEST_F(OfficeRendererTest, AKilledWorkerIsStartedAgainAndItsOfficeEnds)
+{
+    auto office = renderer();
+    ASSERT_EQ(RenderMessage(*office, Route::Word, docs.doc, out("one.pdf")), "");
+    const QList<qint64> workers = WorkerProcesses(profile());
+    const QList<qint64> offices = OfficeProcesses(profile());
+    ASSERT_EQ(workers.size(), 1);
+    ::kill(pid_t(workers.first()), SIGKILL);
+    ASSERT_TRUE(ProcessesEnd(workers, 5000));
+
+    ASSERT_EQ(RenderMessage(*office, Route::Word, docs.rtf, out("two.pdf")), "");
+    EXPECT_EQ(office->workerStarts(), 2);
+    EXPECT_TRUE(ProcessesEnd(offices, 5000)) << "the orphaned office was killed with its group";
+    EXPECT_EQ(OfficeProcesses(profile()).size(), 1);
+}
+
+TEST_F(OfficeRendererTest, TimeLimitKillsWorkerAndOfficeAndTheProfileStaysUsable)
+{
+    {
+        // Too short even for the office to start: the document is abandoned.
+        auto hasty = renderer("profile", 400ms);
+        std::chrono::milliseconds took{};
+        const std::string message =
+            RenderMessage(*hasty, Route::Word, docs.doc, out("late.pdf"), &took);
+        EXPECT_NE(message.find("within 0.4 seconds"), std::string::npos) << message;
+        EXPECT_LT(took.count(), 5000);
+        EXPECT_TRUE(ProcessesEnd(OfficeProcesses(profile()) + WorkerProcesses(profile()), 5000));
+        EXPECT_FALSE(QFile::exists(out("late.pdf")));
+    }
+    auto patient = renderer("profile");
+    ASSERT_EQ(RenderMessage(*patient, Route::Word, docs.doc, out("done.pdf")), "");
+}
+
+TEST_F(OfficeRendererTest, ASecondInstanceUsesAProfileOfItsOwn)
+{
+    auto first = renderer();
+    auto second = renderer();
+    ASSERT_EQ(RenderMessage(*first, Route::Word, docs.doc, out("a.pdf")), "");
+    ASSERT_EQ(RenderMessage(*second, Route::Word, docs.rtf, out("b.pdf")), "");
+    EXPECT_EQ(OfficeProcesses(profile()).size(), 1);
+    EXPECT_TRUE(IsCompletePdf(out("b.pdf")));
+}
+
+TEST_F(OfficeRendererTest, MissingOfficeOrWorkerFailsLoudly)
+{
+    OfficeSetup noOffice;
+    noOffice.officeProgram = "/nonexistent/soffice";
+    noOffice.profileFolder = profile();
+    OfficeRenderer withoutOffice(launcher, noOffice);
+    const std::string office = RenderMessage(withoutOffice, Route::Word, docs.doc, out("x.pdf"));
+    EXPECT_NE(office.find("LibreOffice was not found"), std::string::npos) << office;
+
+    OfficeSetup noWorker;
+    noWorker.workerProgram = "/nonexistent/corvanta-office-worker";
+    noWorker.profileFolder = profile();
+    OfficeRenderer withoutWorker(launcher, noWorker);
+    const std::string worker = RenderMessage(withoutWorker, Route::Word, docs.doc, out("x.pdf"));
+    EXPECT_NE(worker.find("office worker"), std::string::npos) << worker;
+}
+
+} // namespace

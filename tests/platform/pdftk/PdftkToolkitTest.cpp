@@ -1,0 +1,122 @@
+// Combining with the real pdftk, read back with qpdf.
+#include "conversion/Combiner.h"
+#include "platform/pdftk/PdftkToolkit.h"
+#include "platform/process/QtProcessLauncher.h"
+#include "tests/conversion/RunHarness.h"
+#include "tests/support/PdfProbe.h"
+
+#include <QDir>
+#include <QPainter>
+#include <QPdfWriter>
+#include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// A PDF of `pages` pages, each saying "<name> page <n>".
+QString makePdf(const QTemporaryDir& dir, const QString& name, int pages)
+{
+    const QString path = dir.filePath(name);
+    QPdfWriter writer(path);
+    QPainter painter(&writer);
+    for (int page = 1; page <= pages; ++page) {
+        if (page > 1)
+            writer.newPage();
+        painter.drawText(QPointF(200, 400), QStringLiteral("%1 page %2").arg(name).arg(page));
+    }
+    return path;
+}
+
+struct Toolkit
+{
+    Toolkit() { EXPECT_FALSE(PdftkToolkit::locate().isEmpty()) << "pdftk (pdftk-java) is needed"; }
+
+    QTemporaryDir dir;
+    QtProcessLauncher launcher;
+    PdftkToolkit pdftk{launcher};
+    QpdfInspector inspector;
+};
+
+TEST(PdftkToolkitTest, MergesInOrder)
+{
+    Toolkit t;
+    const QStringList inputs = {makePdf(t.dir, "b.PDF", 2), makePdf(t.dir, "a.PDF", 1)};
+    const auto result = t.pdftk.merge(inputs, t.dir.filePath("all.PDF"), 60s);
+    ASSERT_TRUE(result.succeeded) << result.error.toStdString();
+    PdfProbe merged(t.dir.filePath("all.PDF"));
+    ASSERT_EQ(merged.pageCount(), 3);
+    EXPECT_TRUE(merged.pageTexts()[0].contains("b.PDF page 1"));
+    EXPECT_TRUE(merged.pageTexts()[2].contains("a.PDF page 1"));
+    EXPECT_EQ(t.inspector.pageCount(t.dir.filePath("all.PDF")), 3);
+    EXPECT_EQ(t.inspector.pageCount(t.dir.filePath("missing.PDF")), -1);
+}
+
+TEST(PdftkToolkitTest, ProtectsWithAPasswordOfBlanksAndQuotesGivenOnStandardInput)
+{
+    Toolkit t;
+    const QString input = makePdf(t.dir, "in.PDF", 2);
+    const QString password = QStringLiteral("two \"quoted\" words");
+    ASSERT_TRUE(t.pdftk.protect(input, t.dir.filePath("locked.PDF"), password, false, 60s).succeeded);
+    EXPECT_FALSE(PdfProbe(t.dir.filePath("locked.PDF")).isOpen());
+    PdfProbe locked(t.dir.filePath("locked.PDF"), password);
+    ASSERT_TRUE(locked.isOpen()) << locked.error().toStdString();
+    EXPECT_TRUE(locked.isEncrypted());
+    EXPECT_FALSE(locked.allowsPrint());
+    EXPECT_FALSE(locked.allowsModify());
+    EXPECT_FALSE(locked.allowsExtract());
+    EXPECT_EQ(t.inspector.pageCount(t.dir.filePath("locked.PDF"), password), 2);
+
+    ASSERT_TRUE(t.pdftk.protect(input, t.dir.filePath("printable.PDF"), "pw12", true, 60s).succeeded);
+    PdfProbe printable(t.dir.filePath("printable.PDF"), "pw12");
+    EXPECT_TRUE(printable.allowsPrint());
+    EXPECT_FALSE(printable.allowsExtract());
+}
+
+TEST(PdftkToolkitTest, AMissingToolkitDoesNotStart)
+{
+    Toolkit t;
+    PdftkToolkit missing(t.launcher, t.dir.filePath("no-pdftk"));
+    const auto result = missing.merge({makePdf(t.dir, "a.PDF", 1)}, t.dir.filePath("o.PDF"), 5s);
+    EXPECT_FALSE(result.started);
+    EXPECT_FALSE(QFile::exists(t.dir.filePath("o.PDF")));
+}
+
+TEST(CombineWithPdftkTest, APasswordProtectedMergeKeepsTheFileTheUserKept)
+{
+    Toolkit t;
+    const QStringList names = {makePdf(t.dir, "a.PDF", 1), makePdf(t.dir, "kept.PDF", 2),
+                               makePdf(t.dir, "c.PDF", 1)};
+    FakeSecurityForm security;
+    security.passwordChecked = true;
+    security.password1 = "my secret";
+    ScriptedDialogs dialogs;
+    dialogs.fileAnswers.enqueue(t.dir.filePath("Everything.pdf"));
+    Combiner combiner(t.pdftk, t.inspector, security, dialogs);
+    ASSERT_TRUE(combiner.combine(names, {true, false, true}));
+    EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join('|').toStdString();
+
+    EXPECT_EQ(QDir(t.dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"Everything.pdf", "kept.PDF"}));
+    PdfProbe all(t.dir.filePath("Everything.pdf"), "my secret");
+    ASSERT_EQ(all.pageCount(), 4);
+    EXPECT_TRUE(all.pageTexts()[1].contains("kept.PDF page 1"));
+    EXPECT_TRUE(all.allowsPrint()); // "Disable Printing/Copy" was not chosen
+}
+
+TEST(CombineWithPdftkTest, WithoutTheToolkitBothMessagesAndEveryPdfStays)
+{
+    Toolkit t;
+    PdftkToolkit missing(t.launcher, t.dir.filePath("no-pdftk"));
+    const QStringList names = {makePdf(t.dir, "a.PDF", 1), makePdf(t.dir, "b.PDF", 1)};
+    FakeSecurityForm security;
+    ScriptedDialogs dialogs;
+    dialogs.fileAnswers.enqueue(t.dir.filePath("all"));
+    Combiner combiner(missing, t.inspector, security, dialogs);
+    EXPECT_FALSE(combiner.combine(names, {true, true}));
+    EXPECT_EQ(dialogs.texts(), (QStringList{kCombineStartError, kCombineFailed}));
+    EXPECT_EQ(QDir(t.dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"a.PDF", "b.PDF"}));
+}
+
+} // namespace

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/clock/Clock.h"
+
+#include <QList>
+
+// A clock that stands still at a fixed moment and records every pause instead of waiting.
+class FakeClock final : public Clock
+{
+public:
+    explicit FakeClock(QDateTime now = QDateTime(QDate(2026, 7, 12), QTime(14, 5, 0)))
+        : moment(std::move(now))
+    {
+    }
+
+    QDateTime now() const override { return moment; }
+    void pause(std::chrono::milliseconds limit, const Outstanding& = {}) override
+    {
+        pauses.append(static_cast<int>(limit.count()));
+    }
+
+    QDateTime moment;
+    QList<int> pauses;
+};

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "conversion/IPdfPrinterOptions.h"
+#include "conversion/IPrinter.h"
+
+#include <QImage>
+#include <QList>
+#include <QMap>
+#include <QStringList>
+#include <QVariant>
+
+// A PDF printer for tests of the logic around it: records every call and every job; writes
+// nothing unless `writeFiles` is set, then an empty file under the job's name in "Save Folder".
+class FakePdfPrinter final : public IPdfPrinterOptions, public IPrinter, public IPrintCanvas
+{
+public:
+    struct Job
+    {
+        QString title;
+        QString saveFolder;
+        QStringList lines; // "x,y:text"
+        QList<QRectF> pictures;
+        QStringList pictureFiles;
+        int pages = 1;
+        bool rendered = false;
+    };
+
+    PrinterResult MakePdfPrinterDefault() override { return record("MakePdfPrinterDefault"); }
+    PrinterResult RestorePreviousDefaultPrinter() override
+    {
+        return record("RestorePreviousDefaultPrinter");
+    }
+    PrinterResult AttachMessageWindow(QObject* window) override
+    {
+        attached = window;
+        return record("AttachMessageWindow");
+    }
+    PrinterResult InitializeOptions(const QString& printer, const QString& app) override
+    {
+        record("InitializeOptions " + printer + " " + app);
+        return initializeResult;
+    }
+    PrinterResult SetTextOption(const QString& o, const QString& v, const QString& p, int) override
+    {
+        options[o] = v;
+        return record("SetTextOption " + o + "=" + v + " " + p);
+    }
+    PrinterResult SetNumberOption(const QString& o, int v, const QString& p, int) override
+    {
+        options[o] = v;
+        return record("SetNumberOption " + o + "=" + QString::number(v) + " " + p);
+    }
+    PrinterResult SetPasswordOption(const QString& o, const QString& v, const QString& p,
+                                    int) override
+    {
+        options[o] = v;
+        return record("SetPasswordOption " + o + " " + p);
+    }
+    PrinterResult CreateProfile(const QString& p, int) override
+    {
+        return record("CreateProfile " + p);
+    }
+    PrinterResult RemoveProfile(const QString& p, int) override
+    {
+        return record("RemoveProfile " + p);
+    }
+    PrinterResult SelectActiveProfile(const QString& p, int) override
+    {
+        return record("SelectActiveProfile " + p);
+    }
+    PrinterResult NotifyAutomationServer(const QString& id) override
+    {
+        return record("NotifyAutomationServer " + id);
+    }
+    PrinterResult NotifyAutomationPrint() override { return record("NotifyAutomationPrint"); }
+    PrinterResult NotifyDocumentPath(const QString& path) override
+    {
+        return record("NotifyDocumentPath " + path);
+    }
+
+    IPrintCanvas* beginDocument(const QString& title) override
+    {
+        record("beginDocument " + title);
+        jobs.append(Job{title, options.value("Save Folder").toString(), {}, {}, {}, 1, false});
+        return this;
+    }
+    bool endDocument() override
+    {
+        record("endDocument");
+        return finish();
+    }
+    void abortDocument() override { record("abortDocument"); }
+    bool printRenderedPdf(const QString& title, const QString&) override
+    {
+        record("printRenderedPdf " + title);
+        jobs.append(Job{title, options.value("Save Folder").toString(), {}, {}, {}, 1, true});
+        return finish();
+    }
+
+    QSizeF pageSize() const override { return {595, 842}; }
+    void setFontPointSize(int points) override { fontPoints = points; }
+    void drawText(double x, double y, const QString& text) override
+    {
+        jobs.last().lines.append(QStringLiteral("%1,%2:%3").arg(x).arg(y).arg(text));
+    }
+    void drawPicture(const QRectF& target, const QString& file, const QImage&) override
+    {
+        jobs.last().pictures.append(target);
+        jobs.last().pictureFiles.append(file);
+    }
+    void newPage() override { ++jobs.last().pages; }
+
+    // The calls made so far whose text starts with `prefix`.
+    QStringList callsStartingWith(const QString& prefix) const
+    {
+        QStringList found;
+        for (const QString& call : calls)
+            if (call.startsWith(prefix))
+                found.append(call);
+        return found;
+    }
+
+    QStringList calls;
+    QMap<QString, QVariant> options;
+    QList<Job> jobs;
+    QObject* attached = nullptr;
+    int fontPoints = 0;
+    PrinterResult initializeResult = kPrinterOk;
+    bool writeFiles = false;
+
+private:
+    PrinterResult record(const QString& call)
+    {
+        calls.append(call);
+        return kPrinterOk;
+    }
+    bool finish();
+};

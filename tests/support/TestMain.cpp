@@ -1,0 +1,22 @@
+// Every test executable runs its GoogleTest cases inside one QApplication on the offscreen
+// platform, with HOME and the XDG folders pointing at a private temporary folder.
+#include "tests/support/TempHome.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // As the program does: WebEngine needs shared contexts, and no sandbox when run as root.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (::geteuid() == 0)
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    TempHome home;
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName("Corvanta");
+    QApplication::setApplicationName("Corvanta");
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
