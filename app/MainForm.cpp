@@ -21,6 +21,9 @@
 #include "ui_MainForm.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
 #include <QDate>
 #include <QDir>
 #include <QKeyEvent>
@@ -28,6 +31,19 @@
 namespace {
 
 const QString kPrinterName = QStringLiteral("Corvanta");
+constexpr int kClientWidth = 499;
+constexpr int kClientHeight = 650;
+
+// A speed button's glyph holds its enabled and its disabled picture side by side.
+QIcon glyph(const QString& resource)
+{
+    const QPixmap both(resource);
+    const int half = both.width() / 2;
+    QIcon icon;
+    icon.addPixmap(both.copy(0, 0, half, both.height()), QIcon::Normal);
+    icon.addPixmap(both.copy(half, 0, half, both.height()), QIcon::Disabled);
+    return icon;
+}
 const QString kWebSite = QStringLiteral("https://www.corvanta.example/");
 
 QString printErrorText(qintptr code)
@@ -55,7 +71,17 @@ TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
     initCorvantaUiResources();
     m_ui->setupUi(this);
     m_ui->lstFileList->setModel(&m_documents);
-    setFixedSize(size());
+    m_ui->lstFileList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_ui->BPrevImage->setIcon(glyph(QStringLiteral(":/images/previous.png")));
+    m_ui->BNextImage->setIcon(glyph(QStringLiteral(":/images/next.png")));
+    // A fixed client area of 499 x 650 below the menu, no maximise button, centred.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
+                   | Qt::MSWindowsFixedSizeDialogHint);
+    m_ui->centralwidget->setFixedSize(kClientWidth, kClientHeight);
+    setFixedSize(kClientWidth, kClientHeight + m_ui->MainMenu1->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
     bindHandlers();
     FormCreate();
 }
@@ -161,7 +187,8 @@ bool TfrmMain::createPdfPrinter()
 void TfrmMain::buildConversion()
 {
     m_profile = std::make_unique<ProfileOptions>(*m_pdf.options, m_controls, m_s.dialogs);
-    m_images = std::make_unique<ImageRoute>(*m_pdf.printer, m_controls, m_s.dialogs, m_s.clock);
+    m_images = std::make_unique<ImageRoute>(*m_pdf.printer, m_controls, m_s.dialogs, m_s.clock,
+                                            &m_s.officeRenderer);
     m_routeRenderers = std::make_unique<RouteRenderers>(m_s.officeRenderer, m_s.webRenderer);
     m_printHandlers = std::make_unique<PrintHandlerTable>(*m_pdf.printer, m_s.officeRenderer,
                                                           m_s.officeImports);

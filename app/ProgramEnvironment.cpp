@@ -40,7 +40,7 @@ MainFormServices ProgramEnvironment::services()
     };
     return MainFormServices{*m_dialogs,    m_desktop,  m_help,     m_com,
                             m_clock,       m_application, m_settings, m_office,
-                            m_web,         [](const QString&) { return false; }, m_pdftk, m_inspector,
+                            m_web,         &OfficeRenderer::imports, m_pdftk, m_inspector,
                             createPrinter, m_unattended ? &m_progress : nullptr};
 }
 

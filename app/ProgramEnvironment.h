@@ -8,6 +8,7 @@
 #include "platform/com/ComApartment.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/help/HelpEngine.h"
+#include "platform/office/OfficeRenderer.h"
 #include "platform/pdftk/PdftkToolkit.h"
 #include "platform/process/QtProcessLauncher.h"
 #include "platform/settings/FileSettingsStore.h"
@@ -48,11 +49,12 @@ private:
     QtDesktop m_desktop;
     FileSettingsStore m_settings;
     QtProcessLauncher m_launcher;
+    OfficeRenderer m_office{m_launcher};
+    WebPageRenderer m_web;
     PdftkToolkit m_pdftk{m_launcher};
     QpdfInspector m_inspector;
     NoHelpEngine m_help;
-    MissingRenderer m_office;
-    WebPageRenderer m_web;
+
     StderrProgress m_progress;
     std::unique_ptr<Dialogs> m_dialogs;
     QtDialogs* m_qtDialogs = nullptr;

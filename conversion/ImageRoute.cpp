@@ -1,5 +1,6 @@
 #include "conversion/ImageRoute.h"
 
+#include "conversion/DocumentRenderer.h"
 #include "conversion/IPrinter.h"
 #include "conversion/PicturePreview.h"
 #include "conversion/RouteSelection.h"
@@ -7,6 +8,7 @@
 #include "platform/dialogs/Dialogs.h"
 
 #include <QImageReader>
+#include <QTemporaryDir>
 
 using namespace std::chrono_literals;
 
@@ -15,9 +17,22 @@ namespace {
 const QSize kPreviewSize(427, 405);
 } // namespace
 
-ImageRoute::ImageRoute(IPrinter& printer, PicturePreview& preview, Dialogs& dialogs, Clock& clock)
-    : m_printer(printer), m_preview(preview), m_dialogs(dialogs), m_clock(clock)
+ImageRoute::ImageRoute(IPrinter& printer, PicturePreview& preview, Dialogs& dialogs, Clock& clock,
+                       DocumentRenderer* metafiles)
+    : m_printer(printer), m_preview(preview), m_dialogs(dialogs), m_clock(clock),
+      m_metafiles(metafiles)
 {
+}
+
+bool ImageRoute::isMetafile(const QString& path)
+{
+    const QString ending = path.right(4).toUpper();
+    return ending == QLatin1String(".WMF") || ending == QLatin1String(".EMF");
+}
+
+void ImageRoute::reportLoadError(const QString& error)
+{
+    m_dialogs.message(QStringLiteral("Error loading Image ") + m_source + QLatin1Char(' ') + error);
 }
 
 bool ImageRoute::LoadImageDocument(const QString& path)
@@ -27,7 +42,13 @@ bool ImageRoute::LoadImageDocument(const QString& path)
     m_image = QImage();
     m_size = QSize();
     m_source = path;
+    m_metafile = false;
     m_preview.clearPicture();
+    if (isMetafile(path) && m_metafiles) {
+        // Drawn by the office when printed; a file it cannot read is reported then.
+        m_metafile = true;
+        return true;
+    }
 
     QImageReader reader(path);
     reader.setAutoTransform(false);
@@ -50,7 +71,7 @@ bool ImageRoute::LoadImageDocument(const QString& path)
         error = reader.errorString();
     }
     if (!error.isNull()) {
-        m_dialogs.message(QStringLiteral("Error loading Image ") + path + QLatin1Char(' ') + error);
+        reportLoadError(error);
         m_image = QImage();
         m_size = QSize();
     }
@@ -67,8 +88,28 @@ QRectF ImageRoute::placement(const QSize& picture, const QSizeF& page)
     return QRectF(0, 0, picture.width() * scale, picture.height() * scale);
 }
 
+bool ImageRoute::printMetafile(const QString& title)
+{
+    QTemporaryDir work;
+    const QString pdf = work.filePath(QStringLiteral("picture.pdf"));
+    try {
+        m_metafiles->renderToPdf(Route::Image, m_source, pdf);
+    } catch (const RenderError& error) {
+        reportLoadError(QString::fromUtf8(error.what()));
+        return false;
+    }
+    m_clock.pause(3000ms);
+    return m_printer.printRenderedPdf(title, pdf);
+}
+
 bool ImageRoute::PrintLoadedImage(const QString& title)
 {
+    if (m_metafile) {
+        if (printMetafile(title))
+            return true;
+        m_metafile = false; // as any unreadable picture: an empty page
+        m_size = QSize();
+    }
     IPrintCanvas* canvas = m_printer.beginDocument(title);
     if (!canvas)
         return false;
@@ -82,6 +123,7 @@ void ImageRoute::clearLoaded()
 {
     m_image = QImage();
     m_size = QSize();
+    m_metafile = false;
     m_source.clear();
     m_preview.clearPicture();
 }

@@ -5,6 +5,7 @@
 
 class Clock;
 class Dialogs;
+class DocumentRenderer;
 class IPrinter;
 class PicturePreview;
 
@@ -12,7 +13,9 @@ class PicturePreview;
 class ImageRoute
 {
 public:
-    ImageRoute(IPrinter& printer, PicturePreview& preview, Dialogs& dialogs, Clock& clock);
+    // Windows metafiles (WMF, EMF) are drawn by `metafiles`, which lays them out as a PDF.
+    ImageRoute(IPrinter& printer, PicturePreview& preview, Dialogs& dialogs, Clock& clock,
+               DocumentRenderer* metafiles = nullptr);
 
     // True when the path names a picture type; it is then loaded (a picture that cannot be read
     // is reported and prints as an empty page).
@@ -25,14 +28,21 @@ public:
     // Clears the loaded picture and the preview, as after the last document of a run.
     void clearLoaded();
 
+    static bool isMetafile(const QString& path);
+
     // Where a picture of this size lands on a page of this size.
     static QRectF placement(const QSize& picture, const QSizeF& page);
 
 private:
+    bool printMetafile(const QString& title);
+    void reportLoadError(const QString& error);
+
     IPrinter& m_printer;
     PicturePreview& m_preview;
     Dialogs& m_dialogs;
     Clock& m_clock;
+    DocumentRenderer* m_metafiles;
+    bool m_metafile = false;
     QImage m_image; // what Image2 holds; JPEG and PNG files are not decoded for printing
     QSize m_size;   // the picture's size in pixels; empty when it could not be loaded
     QString m_source;

@@ -71,3 +71,9 @@ bool OfficeImports(const QString& path)
     };
     return kSuffixes.contains(QFileInfo(path).suffix().toLower());
 }
+
+bool IsVectorPicture(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("wmf") || suffix == QLatin1String("emf");
+}

@@ -8,10 +8,11 @@
 
 namespace {
 
-constexpr std::array<std::pair<Route, const char*>, 3> kRoutes{{
+constexpr std::array<std::pair<Route, const char*>, 4> kRoutes{{
     {Route::Word, "word"},
     {Route::Excel, "excel"},
     {Route::Shell, "shell"},
+    {Route::Image, "image"}, // vector pictures (WMF, EMF), which Qt cannot draw
 }};
 
 constexpr std::array<std::pair<OfficeFailure, const char*>, 6> kFailures{{

@@ -75,7 +75,8 @@ RenderError error(const char* text, const QString& document, const QString& seco
 bool takes(Route route, const QString& document)
 {
     return route == Route::Word || route == Route::Excel ||
-           (route == Route::Shell && OfficeImports(document));
+           (route == Route::Shell && OfficeImports(document)) ||
+           (route == Route::Image && IsVectorPicture(document));
 }
 
 // A name beside the final one, so the finished file is renamed within one folder.

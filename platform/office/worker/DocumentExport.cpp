@@ -144,8 +144,8 @@ void ExportDocumentToPdf(const Reference<css::frame::XDesktop2>& desktop, Route 
         throw ExportFailure(OfficeFailure::Unreadable, "damaged: not text, and no known format");
 
     if (route == Route::Excel && isWorkbook(loaded))
-        TurnActiveSheetToLandscape(loaded, std::nullopt);
-    //UseA4WhereUnset(loaded);
+        TurnActiveSheetToLandscape(loaded, ReadXlsActiveSheet(document));
+    UseA4WhereUnset(loaded);
 
     const OUString filter = pdfFilterFor(loaded);
     if (filter.isEmpty())

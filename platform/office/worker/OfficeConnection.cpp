@@ -15,6 +15,7 @@
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/uno/RuntimeException.hpp>
 #include <cppuhelper/bootstrap.hxx>
 
 using namespace std::chrono_literals;
@@ -73,11 +74,25 @@ OfficeConnection::~OfficeConnection()
 
 Reference<css::frame::XDesktop2> OfficeConnection::desktop()
 {
-    if (!m_desktop.is() || !m_office || !m_office->isRunning()) {
+    if (!answers()) {
         drop();
         start();
     }
     return m_desktop;
+}
+
+bool OfficeConnection::answers()
+{
+    if (!m_desktop.is() || !m_office || !m_office->isRunning())
+        return false;
+    // An office that just died may still look alive from here; one cheap call tells.
+    try {
+        m_desktop->getFrames();
+        return true;
+    } catch (const css::uno::RuntimeException&) {
+        qCWarning(lcWorker) << "the office stopped answering; starting it again";
+        return false;
+    }
 }
 
 void OfficeConnection::start()

@@ -35,6 +35,7 @@ public:
     int starts() const { return m_starts; }
 
 private:
+    bool answers();
     void start();
 
     ProcessLauncher& m_processes;

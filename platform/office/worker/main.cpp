@@ -28,7 +28,7 @@ OfficeAnswer serve(OfficeConnection& office, const OfficeRequest& request)
     clock.start();
     try {
         ExportDocumentToPdf(office.desktop(), request.route, request.document, request.pdf);
-        qCInfo(lcWorker) << request.document << "laid out in" << clock.elapsed() << "ms";
+        qCDebug(lcWorker) << request.document << "laid out in" << clock.elapsed() << "ms";
         return {};
     } catch (const ExportFailure& failure) {
         return {failure.failure(), QString::fromStdString(failure.what())};

@@ -1,0 +1,41 @@
+#include "ui/ReportListView.h"
+
+#include <QHeaderView>
+#include <QPainter>
+
+ReportListView::ReportListView(QWidget* parent) : QTreeView(parent)
+{
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Applies to the columns of any model set later, too.
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(true);
+    header()->setSectionsMovable(false);
+}
+
+QColor ReportListView::gridColor()
+{
+    return QColor(0xd4, 0xd8, 0xde);
+}
+
+void ReportListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const
+{
+    QTreeView::drawRow(painter, option, index);
+    painter->save();
+    painter->setPen(gridColor());
+    const QRect row = option.rect;
+    painter->drawLine(row.left(), row.bottom(), row.right(), row.bottom());
+    for (int column = 0; column < header()->count(); ++column) {
+        if (header()->isSectionHidden(column))
+            continue;
+        const int right =
+            header()->sectionViewportPosition(column) + header()->sectionSize(column) - 1;
+        painter->drawLine(right, row.top(), right, row.bottom());
+    }
+    painter->restore();
+}
