@@ -13,10 +13,13 @@
 #include "conversion/RendererRoutes.h"
 #include "conversion/RouteRenderers.h"
 #include "platform/application/Application.h"
+#include "platform/clock/Clock.h"
 #include "platform/com/ComApartment.h"
+#include "platform/desktop/Desktop.h"
 #include "platform/dialogs/Dialogs.h"
 #include "platform/help/HelpEngine.h"
 #include "platform/messages/WindowMessages.h"
+#include "ui/CaptionFit.h"
 #include "ui/Resources.h"
 #include "ui_MainForm.h"
 
@@ -66,10 +69,13 @@ TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::frmMain>()), m_s(std::move(services)),
       m_controls(*m_ui), m_documentCommands(m_documents, m_s.dialogs, m_controls),
       m_batchRun(m_documents, m_state, m_controls, m_s.application,
-                 [this] { return runConversion(); })
+                 [this] { return runConversion(); }),
+      m_folderCommands(m_state, m_controls, m_s.dialogs),
+      m_folderSettings(m_s.settings, m_state, m_controls)
 {
     initCorvantaUiResources();
     m_ui->setupUi(this);
+    fitCaptions(this);
     m_ui->lstFileList->setModel(&m_documents);
     m_ui->lstFileList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_ui->BPrevImage->setIcon(glyph(QStringLiteral(":/images/previous.png")));
