@@ -2,14 +2,14 @@
 
 #include "app/HelpTopics.h"
 #include "app/PathHelpers.h"
-#include "conversion/Combiner.h"
 #include "batch/LogViewer.h"
 #include "batch/cRegistry.h"
+#include "conversion/Combiner.h"
 #include "conversion/ConversionRun.h"
 #include "conversion/IPdfPrinterOptions.h"
 #include "conversion/ImageRoute.h"
-#include "conversion/ProfileOptions.h"
 #include "conversion/PrintHandlerTable.h"
+#include "conversion/ProfileOptions.h"
 #include "conversion/RendererRoutes.h"
 #include "conversion/RouteRenderers.h"
 #include "platform/application/Application.h"
@@ -24,12 +24,12 @@
 #include "ui_MainForm.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
-#include <QHeaderView>
-#include <QScreen>
 #include <QDate>
 #include <QDir>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QScreen>
 
 namespace {
 
@@ -81,9 +81,9 @@ TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
     m_ui->BPrevImage->setIcon(glyph(QStringLiteral(":/images/previous.png")));
     m_ui->BNextImage->setIcon(glyph(QStringLiteral(":/images/next.png")));
     // A fixed client area of 499 x 650 below the menu, no maximise button, centred.
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint
-                   | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     m_ui->centralwidget->setFixedSize(kClientWidth, kClientHeight);
     setFixedSize(kClientWidth, kClientHeight + m_ui->MainMenu1->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
@@ -196,11 +196,10 @@ void TfrmMain::buildConversion()
     m_images = std::make_unique<ImageRoute>(*m_pdf.printer, m_controls, m_s.dialogs, m_s.clock,
                                             &m_s.officeRenderer);
     m_routeRenderers = std::make_unique<RouteRenderers>(m_s.officeRenderer, m_s.webRenderer);
-    m_printHandlers = std::make_unique<PrintHandlerTable>(*m_pdf.printer, m_s.officeRenderer,
-                                                          m_s.officeImports);
-    m_renderers = std::make_unique<RendererRoutes>(*m_pdf.options, *m_pdf.printer,
-                                                   *m_routeRenderers, *m_printHandlers,
-                                                   m_s.dialogs);
+    m_printHandlers =
+        std::make_unique<PrintHandlerTable>(*m_pdf.printer, m_s.officeRenderer, m_s.officeImports);
+    m_renderers = std::make_unique<RendererRoutes>(
+        *m_pdf.options, *m_pdf.printer, *m_routeRenderers, *m_printHandlers, m_s.dialogs);
     m_combiner = std::make_unique<Combiner>(m_s.toolkit, m_s.inspector, m_controls, m_s.dialogs);
     m_run = std::make_unique<ConversionRun>(
         RunServices{m_documents, m_state, *m_pdf.options, *m_pdf.printer, *m_profile, m_controls,
@@ -270,10 +269,19 @@ void TfrmMain::FormKeyDown(int key)
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
     // A key event climbs from the focused control to its parents; look at it once, never eat it.
-    if (event->type() == QEvent::KeyPress && event != m_lastKey && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this) {
-        m_lastKey = event;
-        FormKeyDown(static_cast<QKeyEvent*>(event)->key());
+    // A later press may reuse the address of an earlier one (a modifier's, say), so a press is
+    // known by address and key, and the memory ends with the key's release.
+    const bool press = event->type() == QEvent::KeyPress;
+    if (!press && event->type() != QEvent::KeyRelease)
+        return QMainWindow::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (!press) {
+        if (key == m_lastKey.key)
+            m_lastKey = {};
+    } else if ((event != m_lastKey.event || key != m_lastKey.key) && watched->isWidgetType() &&
+               static_cast<QWidget*>(watched)->window() == this) {
+        m_lastKey = {event, key};
+        FormKeyDown(key);
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -312,11 +320,23 @@ void TfrmMain::CorvantaHelp1Click()
     m_s.help.showTopic(m_helpFileName);
 }
 
-void TfrmMain::Web1Click() { m_s.desktop.openUrl(kWebSite); }
+void TfrmMain::Web1Click()
+{
+    m_s.desktop.openUrl(kWebSite);
+}
 
-void TfrmMain::PNGBrowseStartClick() { m_folderCommands.PNGBrowseStartClick(); }
-void TfrmMain::PNGDestClick() { m_folderCommands.PNGDestClick(); }
-void TfrmMain::cmdLogClick() { ViewBatchLog(m_state.StartFolder, m_s.desktop, m_s.dialogs); }
+void TfrmMain::PNGBrowseStartClick()
+{
+    m_folderCommands.PNGBrowseStartClick();
+}
+void TfrmMain::PNGDestClick()
+{
+    m_folderCommands.PNGDestClick();
+}
+void TfrmMain::cmdLogClick()
+{
+    ViewBatchLog(m_state.StartFolder, m_s.desktop, m_s.dialogs);
+}
 
 void TfrmMain::PNGAddFileClick()
 {

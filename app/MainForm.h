@@ -104,5 +104,10 @@ private:
     std::unique_ptr<Combiner> m_combiner;
     std::unique_ptr<ConversionRun> m_run;
     std::optional<BatchEnd> m_lastBatchEnd;
-    const QEvent* m_lastKey = nullptr;
+    struct SeenKey
+    {
+        const QEvent* event = nullptr;
+        int key = 0;
+    };
+    SeenKey m_lastKey;
 };

@@ -38,9 +38,12 @@ MainFormServices ProgramEnvironment::services()
         auto printer = std::make_shared<PdfPrinter>();
         return PdfDriver{printer, printer};
     };
-    return MainFormServices{*m_dialogs,    m_desktop,  m_help,     m_com,
-                            m_clock,       m_application, m_settings, m_office,
-                            m_web,         &OfficeRenderer::imports, m_pdftk, m_inspector,
+    return MainFormServices{*m_dialogs,    m_desktop,
+                            m_help,        m_com,
+                            m_clock,       m_application,
+                            m_settings,    m_office,
+                            m_web,         &OfficeRenderer::imports,
+                            m_pdftk,       m_inspector,
                             createPrinter, m_unattended ? &m_progress : nullptr};
 }
 

@@ -37,8 +37,9 @@ PdfToolkit::Result PdftkToolkit::run(const QStringList& arguments, const QByteAr
         return {false, false, result.error};
     if (!result.succeeded()) {
         const QString why = result.timedOut ? QStringLiteral("it did not finish in time")
-                            : result.crashed ? QStringLiteral("it crashed")
-                                             : QString::fromLocal8Bit(result.standardError).trimmed();
+                            : result.crashed
+                                ? QStringLiteral("it crashed")
+                                : QString::fromLocal8Bit(result.standardError).trimmed();
         qCWarning(lcPdftk) << "pdftk failed:" << why;
         return {true, false, why};
     }

@@ -10,7 +10,8 @@ int QpdfInspector::pageCount(const QString& pdf, const QString& password)
         QPDF document;
         document.setSuppressWarnings(true);
         const QByteArray pw = password.toUtf8();
-        document.processFile(QFile::encodeName(pdf).constData(), pw.isEmpty() ? nullptr : pw.constData());
+        document.processFile(QFile::encodeName(pdf).constData(),
+                             pw.isEmpty() ? nullptr : pw.constData());
         return static_cast<int>(QPDFPageDocumentHelper(document).getAllPages().size());
     } catch (const std::exception&) {
         return -1;

@@ -223,9 +223,9 @@ TEST(StartUpTest, AnExactBatchSwitchConvertsTheStoredFoldersAndEndsTheProgram)
     doc.open(QIODevice::WriteOnly);
     doc.write("<a/>\n");
     doc.close();
-    StoredSettings stored("[Software\\Corvanta\\Program]\nConvertStartFolder=string:"
-                          + in.path().toUtf8() + "\nConvertDestinationFolder=string:"
-                          + out.path().toUtf8() + "\n");
+    StoredSettings stored(
+        "[Software\\Corvanta\\Program]\nConvertStartFolder=string:" + in.path().toUtf8() +
+        "\nConvertDestinationFolder=string:" + out.path().toUtf8() + "\n");
     Start s({"-BATCH"});
     EXPECT_EQ(s.window->lastBatchEnd(), BatchEnd::Finished);
     EXPECT_TRUE(s.application.isTerminated);

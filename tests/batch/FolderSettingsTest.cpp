@@ -1,5 +1,5 @@
-#include "batch/FolderEdits.h"
 #include "batch/FolderSettings.h"
+#include "batch/FolderEdits.h"
 #include "batch/ProgramState.h"
 #include "batch/cRegistry.h"
 #include "platform/settings/FileSettingsStore.h"

@@ -1,6 +1,6 @@
 // Combining with the real pdftk, read back with qpdf.
-#include "conversion/Combiner.h"
 #include "platform/pdftk/PdftkToolkit.h"
+#include "conversion/Combiner.h"
 #include "platform/process/QtProcessLauncher.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/PdfProbe.h"
@@ -57,7 +57,8 @@ TEST(PdftkToolkitTest, ProtectsWithAPasswordOfBlanksAndQuotesGivenOnStandardInpu
     Toolkit t;
     const QString input = makePdf(t.dir, "in.PDF", 2);
     const QString password = QStringLiteral("two \"quoted\" words");
-    ASSERT_TRUE(t.pdftk.protect(input, t.dir.filePath("locked.PDF"), password, false, 60s).succeeded);
+    ASSERT_TRUE(
+        t.pdftk.protect(input, t.dir.filePath("locked.PDF"), password, false, 60s).succeeded);
     EXPECT_FALSE(PdfProbe(t.dir.filePath("locked.PDF")).isOpen());
     PdfProbe locked(t.dir.filePath("locked.PDF"), password);
     ASSERT_TRUE(locked.isOpen()) << locked.error().toStdString();
@@ -67,7 +68,8 @@ TEST(PdftkToolkitTest, ProtectsWithAPasswordOfBlanksAndQuotesGivenOnStandardInpu
     EXPECT_FALSE(locked.allowsExtract());
     EXPECT_EQ(t.inspector.pageCount(t.dir.filePath("locked.PDF"), password), 2);
 
-    ASSERT_TRUE(t.pdftk.protect(input, t.dir.filePath("printable.PDF"), "pw12", true, 60s).succeeded);
+    ASSERT_TRUE(
+        t.pdftk.protect(input, t.dir.filePath("printable.PDF"), "pw12", true, 60s).succeeded);
     PdfProbe printable(t.dir.filePath("printable.PDF"), "pw12");
     EXPECT_TRUE(printable.allowsPrint());
     EXPECT_FALSE(printable.allowsExtract());
