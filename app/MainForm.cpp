@@ -200,7 +200,7 @@ void TfrmMain::buildConversion()
         std::make_unique<PrintHandlerTable>(*m_pdf.printer, m_s.officeRenderer, m_s.officeImports);
     m_renderers = std::make_unique<RendererRoutes>(
         *m_pdf.options, *m_pdf.printer, *m_routeRenderers, *m_printHandlers, m_s.dialogs);
-    m_combiner = std::make_unique<Combiner>(m_s.toolkit, m_s.inspector, m_controls, m_s.dialogs);
+    m_combiner = std::make_unique<Combiner>(m_s.toolkit, m_s.checker, m_controls, m_s.dialogs);
     m_run = std::make_unique<ConversionRun>(
         RunServices{m_documents, m_state, *m_pdf.options, *m_pdf.printer, *m_profile, m_controls,
                     *m_images, *m_renderers, m_controls, m_s.dialogs, m_s.clock, m_s.application,

@@ -12,7 +12,7 @@ class Dialogs;
 class DocumentRenderer;
 class HelpEngine;
 class ISettingsStore;
-class PdfInspector;
+class PdfChecker;
 class PdfToolkit;
 class IPdfPrinterOptions;
 class IPrinter;
@@ -40,7 +40,7 @@ struct MainFormServices
     DocumentRenderer& webRenderer;
     std::function<bool(const QString&)> officeImports; // the types the office renderer reads
     PdfToolkit& toolkit;
-    PdfInspector& inspector;
+    PdfChecker& checker;
     std::function<PdfDriver()> createPdfDriver;
     RunObserver* observer = nullptr; // follows every run, when someone wants to know
 };

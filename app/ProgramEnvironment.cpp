@@ -43,7 +43,7 @@ MainFormServices ProgramEnvironment::services()
                             m_clock,       m_application,
                             m_settings,    m_office,
                             m_web,         &OfficeRenderer::imports,
-                            m_pdftk,       m_inspector,
+                            m_pdftk,       m_checker,
                             createPrinter, m_unattended ? &m_progress : nullptr};
 }
 

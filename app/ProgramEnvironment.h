@@ -52,7 +52,7 @@ private:
     OfficeRenderer m_office{m_launcher};
     WebPageRenderer m_web;
     PdftkToolkit m_pdftk{m_launcher};
-    QpdfInspector m_inspector;
+    QpdfChecker m_checker;
     NoHelpEngine m_help;
 
     StderrProgress m_progress;

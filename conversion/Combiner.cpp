@@ -40,9 +40,9 @@ bool replace(const QString& from, const QString& to)
 
 } // namespace
 
-Combiner::Combiner(PdfToolkit& toolkit, PdfInspector& inspector, SecurityForm& security,
+Combiner::Combiner(PdfToolkit& toolkit, PdfChecker& checker, SecurityForm& security,
                    Dialogs& dialogs)
-    : m_toolkit(toolkit), m_inspector(inspector), m_security(security), m_dialogs(dialogs)
+    : m_toolkit(toolkit), m_checker(checker), m_security(security), m_dialogs(dialogs)
 {
 }
 
@@ -71,7 +71,7 @@ bool Combiner::combine(const QStringList& outputNames, const QVector<bool>& comp
 
     int expectedPages = 0;
     for (const QString& input : outputNames) {
-        const int pages = m_inspector.pageCount(input);
+        const int pages = m_checker.pageCount(input);
         expectedPages = pages < 0 || expectedPages < 0 ? -1 : expectedPages + pages;
     }
 
@@ -82,8 +82,7 @@ bool Combiner::combine(const QStringList& outputNames, const QVector<bool>& comp
     if (!result.started)
         m_dialogs.message(kCombineStartError);
     const bool verified = result.succeeded && expectedPages >= 0 &&
-                          m_inspector.pageCount(scratch) == expectedPages &&
-                          replace(scratch, merged);
+                          m_checker.pageCount(scratch) == expectedPages && replace(scratch, merged);
     if (!verified) {
         if (!scratch.isEmpty())
             QFile::remove(scratch);
@@ -112,7 +111,7 @@ bool Combiner::protect(const QString& intermediate, const QString& output, int p
                                               !m_security.printCopyDisabled(), limitFor(1));
     if (!result.started)
         m_dialogs.message(kProtectStartError);
-    if (result.succeeded && m_inspector.pageCount(scratch, password) == pages &&
+    if (result.succeeded && m_checker.pageCount(scratch, password) == pages &&
         replace(scratch, output)) {
         QFile::remove(intermediate);
         return true;

@@ -5,7 +5,7 @@
 #include <QString>
 
 class Dialogs;
-class PdfInspector;
+class PdfChecker;
 class PdfToolkit;
 class SecurityForm;
 
@@ -20,8 +20,7 @@ inline const QString kProtectStartError =
 class Combiner final : public CombineStep
 {
 public:
-    Combiner(PdfToolkit& toolkit, PdfInspector& inspector, SecurityForm& security,
-             Dialogs& dialogs);
+    Combiner(PdfToolkit& toolkit, PdfChecker& checker, SecurityForm& security, Dialogs& dialogs);
 
     bool combine(const QStringList& outputNames, const QVector<bool>& completed) override;
 
@@ -34,7 +33,7 @@ private:
     bool protect(const QString& intermediate, const QString& output, int pages);
 
     PdfToolkit& m_toolkit;
-    PdfInspector& m_inspector;
+    PdfChecker& m_checker;
     SecurityForm& m_security;
     Dialogs& m_dialogs;
 };

@@ -27,10 +27,10 @@ public:
 };
 
 // Reads PDF files back, to check what the toolkit wrote before anything is deleted.
-class PdfInspector
+class PdfChecker
 {
 public:
-    virtual ~PdfInspector() = default;
+    virtual ~PdfChecker() = default;
 
     // The number of pages, or -1 when the file is not a readable PDF.
     virtual int pageCount(const QString& pdf, const QString& password = {}) = 0;

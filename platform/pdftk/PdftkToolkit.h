@@ -28,7 +28,7 @@ private:
 };
 
 // Reads PDFs with qpdf.
-class QpdfInspector final : public PdfInspector
+class QpdfChecker final : public PdfChecker
 {
 public:
     int pageCount(const QString& pdf, const QString& password = {}) override;

@@ -88,7 +88,7 @@ struct Start
             driver == Driver::CannotInitialize ? kPrinterFailed : kPrinterOk;
         window = std::make_unique<TfrmMain>(MainFormServices{
             dialogs, desktop, help, this->com, clock, application, settings, renderer, renderer,
-            [](const QString&) { return false; }, toolkit, inspector,
+            [](const QString&) { return false; }, toolkit, checker,
             [this, driver] {
                 return driver == Driver::CannotCreate ? PdfDriver{} : PdfDriver{printer, printer};
             }});
@@ -105,7 +105,7 @@ struct Start
     FileSettingsStore settings{config.filePath("settings.ini")};
     QtProcessLauncher launcher;
     PdftkToolkit toolkit{launcher};
-    QpdfInspector inspector;
+    QpdfChecker checker;
     std::shared_ptr<FakePdfPrinter> printer = std::make_shared<FakePdfPrinter>();
     std::unique_ptr<TfrmMain> window;
 };

@@ -10,7 +10,7 @@
 namespace {
 
 // Pages are "files with one line per page"; the fake toolkit concatenates them.
-class FakeToolkit final : public PdfToolkit, public PdfInspector
+class FakeToolkit final : public PdfToolkit, public PdfChecker
 {
 public:
     Result merge(const QStringList& inputs, const QString& output,

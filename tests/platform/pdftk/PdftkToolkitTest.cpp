@@ -35,7 +35,7 @@ struct Toolkit
     QTemporaryDir dir;
     QtProcessLauncher launcher;
     PdftkToolkit pdftk{launcher};
-    QpdfInspector inspector;
+    QpdfChecker checker;
 };
 
 TEST(PdftkToolkitTest, MergesInOrder)
@@ -48,8 +48,8 @@ TEST(PdftkToolkitTest, MergesInOrder)
     ASSERT_EQ(merged.pageCount(), 3);
     EXPECT_TRUE(merged.pageTexts()[0].contains("b.PDF page 1"));
     EXPECT_TRUE(merged.pageTexts()[2].contains("a.PDF page 1"));
-    EXPECT_EQ(t.inspector.pageCount(t.dir.filePath("all.PDF")), 3);
-    EXPECT_EQ(t.inspector.pageCount(t.dir.filePath("missing.PDF")), -1);
+    EXPECT_EQ(t.checker.pageCount(t.dir.filePath("all.PDF")), 3);
+    EXPECT_EQ(t.checker.pageCount(t.dir.filePath("missing.PDF")), -1);
 }
 
 TEST(PdftkToolkitTest, ProtectsWithAPasswordOfBlanksAndQuotesGivenOnStandardInput)
@@ -66,7 +66,7 @@ TEST(PdftkToolkitTest, ProtectsWithAPasswordOfBlanksAndQuotesGivenOnStandardInpu
     EXPECT_FALSE(locked.allowsPrint());
     EXPECT_FALSE(locked.allowsModify());
     EXPECT_FALSE(locked.allowsExtract());
-    EXPECT_EQ(t.inspector.pageCount(t.dir.filePath("locked.PDF"), password), 2);
+    EXPECT_EQ(t.checker.pageCount(t.dir.filePath("locked.PDF"), password), 2);
 
     ASSERT_TRUE(
         t.pdftk.protect(input, t.dir.filePath("printable.PDF"), "pw12", true, 60s).succeeded);
@@ -94,7 +94,7 @@ TEST(CombineWithPdftkTest, APasswordProtectedMergeKeepsTheFileTheUserKept)
     security.password1 = "my secret";
     ScriptedDialogs dialogs;
     dialogs.fileAnswers.enqueue(t.dir.filePath("Everything.pdf"));
-    Combiner combiner(t.pdftk, t.inspector, security, dialogs);
+    Combiner combiner(t.pdftk, t.checker, security, dialogs);
     ASSERT_TRUE(combiner.combine(names, {true, false, true}));
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join('|').toStdString();
 
@@ -114,7 +114,7 @@ TEST(CombineWithPdftkTest, WithoutTheToolkitBothMessagesAndEveryPdfStays)
     FakeSecurityForm security;
     ScriptedDialogs dialogs;
     dialogs.fileAnswers.enqueue(t.dir.filePath("all"));
-    Combiner combiner(missing, t.inspector, security, dialogs);
+    Combiner combiner(missing, t.checker, security, dialogs);
     EXPECT_FALSE(combiner.combine(names, {true, true}));
     EXPECT_EQ(dialogs.texts(), (QStringList{kCombineStartError, kCombineFailed}));
     EXPECT_EQ(QDir(t.dir.path()).entryList(QDir::Files | QDir::Hidden),

@@ -4,7 +4,7 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 
-int QpdfInspector::pageCount(const QString& pdf, const QString& password)
+int QpdfChecker::pageCount(const QString& pdf, const QString& password)
 {
     try {
         QPDF document;
