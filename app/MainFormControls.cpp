@@ -107,12 +107,17 @@ void MainFormControls::repaintStatuses()
 
 void MainFormControls::showPicture(const QImage& picture)
 {
-    m_ui.Image3->setPixmap(QPixmap::fromImage(picture));
+    m_ui.Image3->setPicture(picture);
+}
+
+void MainFormControls::showPictureFile(const QString& path)
+{
+    m_ui.Image3->setPictureFile(path);
 }
 
 void MainFormControls::clearPicture()
 {
-    m_ui.Image3->clear();
+    m_ui.Image3->clearPicture();
 }
 
 QString MainFormControls::startFolderText() const

@@ -46,6 +46,7 @@ public:
 
     // PicturePreview
     void showPicture(const QImage& picture) override;
+    void showPictureFile(const QString& path) override;
     void clearPicture() override;
 
     // FolderEdits

@@ -55,6 +55,7 @@ public:
     void setRunning(bool) override {}
     void repaintStatuses() override {}
     void showPicture(const QImage&) override {}
+    void showPictureFile(const QString&) override {}
     void clearPicture() override {}
 };
 

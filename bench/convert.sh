@@ -12,7 +12,9 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/in" "$work/out" "$work/img2pdf"
 
 # A scan-sized page (A4 at 300 dpi) with some texture, so JPEG sizes are realistic (~1.2 MB).
-convert -size 2480x3508 plasma:fractal -blur 0x1 -quality 85 "$work/page.jpg"
+convert -size 2480x3508 xc:white -fill '#1f4e79' -draw 'rectangle 200,200 2280,600' \
+  -fill '#9dc3e6' -draw 'circle 1240,1750 1240,2600' -attenuate 0.5 +noise Gaussian \
+  -depth 8 -alpha off -quality 85 "$work/page.jpg"
 convert -size 2480x3508 xc:white -fill '#1f4e79' -draw 'rectangle 200,200 2280,600' \
   -fill '#9dc3e6' -draw 'circle 1240,1750 1240,2600' -depth 8 -alpha off "PNG24:$work/page.png"
 for i in $(seq -w 1 "$n"); do

@@ -12,11 +12,6 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-// About the size the Bulk Scan page shows a picture in.
-const QSize kPreviewSize(427, 405);
-} // namespace
-
 ImageRoute::ImageRoute(IPrinter& printer, PicturePreview& preview, Dialogs& dialogs, Clock& clock,
                        DocumentRenderer* metafiles)
     : m_printer(printer), m_preview(preview), m_dialogs(dialogs), m_clock(clock),
@@ -55,15 +50,13 @@ bool ImageRoute::LoadImageDocument(const QString& path)
     const QByteArray format = reader.format();
     QString error;
     if (format == "jpeg" || format == "png") {
-        // The printer embeds these files as they are: decoding only the preview's size reads
-        // the whole file (so a damaged one is caught) at a fraction of the cost.
+        // The printer embeds these files as they are, so only their headers are read here;
+        // the preview decodes the picture if someone looks at it.
         m_size = reader.size();
-        reader.setScaledSize(m_size.scaled(kPreviewSize, Qt::KeepAspectRatio));
-        const QImage preview = reader.read();
-        if (preview.isNull() || m_size.isEmpty())
+        if (m_size.isEmpty())
             error = reader.errorString();
         else
-            m_preview.showPicture(preview);
+            m_preview.showPictureFile(path);
     } else if (reader.read(&m_image)) {
         m_size = m_image.size();
         m_preview.showPicture(m_image);

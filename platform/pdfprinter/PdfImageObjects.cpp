@@ -5,6 +5,7 @@
 #include "platform/pdfprinter/PngChunks.h"
 
 #include <QFile>
+#include <qpdf/Buffer.hh>
 #include <qpdf/QPDF.hh>
 
 namespace {
@@ -16,8 +17,28 @@ std::string bytes(const QByteArray& data)
     return std::string(data.constData(), data.size());
 }
 
+std::shared_ptr<Buffer> toBuffer(const QByteArray& data)
+{
+    auto buffer = std::make_shared<Buffer>(size_t(data.size()));
+    std::copy(data.cbegin(), data.cend(), buffer->getBuffer());
+    return buffer;
+}
+
+// The whole file read once, straight into the buffer the PDF stream will own: a scan-sized
+// JPEG is not copied again on its way into the PDF.
+std::shared_ptr<Buffer> readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
+        return {};
+    auto buffer = std::make_shared<Buffer>(size_t(file.size()));
+    if (file.read(reinterpret_cast<char*>(buffer->getBuffer()), file.size()) != file.size())
+        return {};
+    return buffer;
+}
+
 Handle imageStream(QPDF& pdf, int width, int height, const Handle& colorSpace, int bits,
-                   const QByteArray& data, const Handle& filter, const Handle& decodeParms)
+                   std::shared_ptr<Buffer> data, const Handle& filter, const Handle& decodeParms)
 {
     Handle image = pdf.newStream();
     Handle dict = image.getDict();
@@ -27,17 +48,17 @@ Handle imageStream(QPDF& pdf, int width, int height, const Handle& colorSpace, i
     dict.replaceKey("/Height", Handle::newInteger(height));
     dict.replaceKey("/ColorSpace", colorSpace);
     dict.replaceKey("/BitsPerComponent", Handle::newInteger(bits));
-    image.replaceStreamData(bytes(data), filter, decodeParms);
+    image.replaceStreamData(std::move(data), filter, decodeParms);
     return image;
 }
 
-Handle jpegImage(QPDF& pdf, const QByteArray& file, const JpegHeader& jpeg)
+Handle jpegImage(QPDF& pdf, std::shared_ptr<Buffer> file, const JpegHeader& jpeg)
 {
     static const char* const kSpaces[] = {"/DeviceGray", "/DeviceGray", "/DeviceRGB", "/DeviceRGB",
                                           "/DeviceCMYK"};
     Handle image =
         imageStream(pdf, jpeg.width, jpeg.height, Handle::newName(kSpaces[jpeg.components]), 8,
-                    file, Handle::newName("/DCTDecode"), Handle::newNull());
+                    std::move(file), Handle::newName("/DCTDecode"), Handle::newNull());
     if (jpeg.components == 4 && jpeg.adobe)
         image.getDict().replaceKey("/Decode", Handle::parse("[1 0 1 0 1 0 1 0]"));
     return image;
@@ -58,8 +79,8 @@ Handle pngImage(QPDF& pdf, const PngChunks& png)
     parms.replaceKey("/Colors", Handle::newInteger(png.colors()));
     parms.replaceKey("/BitsPerComponent", Handle::newInteger(png.bitDepth));
     parms.replaceKey("/Columns", Handle::newInteger(png.width));
-    return imageStream(pdf, png.width, png.height, colorSpace, png.bitDepth, png.imageData,
-                       Handle::newName("/FlateDecode"), parms);
+    return imageStream(pdf, png.width, png.height, colorSpace, png.bitDepth,
+                       toBuffer(png.imageData), Handle::newName("/FlateDecode"), parms);
 }
 
 QByteArray deflate(const QByteArray& samples)
@@ -70,8 +91,9 @@ QByteArray deflate(const QByteArray& samples)
 Handle flateImage(QPDF& pdf, int width, int height, const char* colorSpace, int bits,
                   const QByteArray& samples)
 {
-    return imageStream(pdf, width, height, Handle::newName(colorSpace), bits, deflate(samples),
-                       Handle::newName("/FlateDecode"), Handle::newNull());
+    return imageStream(pdf, width, height, Handle::newName(colorSpace), bits,
+                       toBuffer(deflate(samples)), Handle::newName("/FlateDecode"),
+                       Handle::newNull());
 }
 
 void put(char*& out, quint16 value, bool deep)
@@ -129,10 +151,13 @@ Handle decodedImage(QPDF& pdf, const QImage& decoded)
 
 QPDFObjectHandle MakeImageXObject(QPDF& pdf, const QString& sourceFile, const QImage& decoded)
 {
-    QFile file(sourceFile);
-    const QByteArray data = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    std::shared_ptr<Buffer> file = readFile(sourceFile);
+    const QByteArray data =
+        file ? QByteArray::fromRawData(reinterpret_cast<const char*>(file->getBuffer()),
+                                       qsizetype(file->getSize()))
+             : QByteArray();
     if (const auto jpeg = ReadJpegHeader(data))
-        return jpegImage(pdf, data, *jpeg);
+        return jpegImage(pdf, std::move(file), *jpeg);
     if (const auto png = ReadPngChunks(data); png && png->passesThrough())
         return pngImage(pdf, *png);
     // The caller may leave the decoding to us when it had no need of the samples itself.

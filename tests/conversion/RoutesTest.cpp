@@ -73,15 +73,20 @@ TEST(ImageRouteTest, LoadsShowsAndPrintsThePictureAsOneJob)
 
 TEST(ImageRouteTest, AnUnreadablePictureIsReportedAndPrintsAnEmptyPage)
 {
-    RunHarness<FakePdfPrinter> h;
-    const QString path = h.makeFile("broken.png", "not a picture");
-    ASSERT_TRUE(h.images.LoadImageDocument(path));
-    ASSERT_EQ(h.dialogs.shown.size(), 1);
-    EXPECT_TRUE(h.dialogs.shown[0].text.startsWith("Error loading Image " + path + " "));
-    h.images.PrintLoadedImage("/t/broken.PDF");
-    ASSERT_EQ(h.printer.jobs.size(), 1);
-    EXPECT_TRUE(h.printer.jobs[0].pictures.isEmpty());
-    EXPECT_EQ(h.printer.calls.last(), "endDocument");
+    // Not a picture at all, and a JPEG whose header breaks off (its bytes are never decoded).
+    for (const auto& [name, bytes] : {std::pair{"broken.png", QByteArray("not a picture")},
+                                      std::pair{"cut.jpg", QByteArray("\xFF\xD8\xFF\xE0\x00")}}) {
+        RunHarness<FakePdfPrinter> h;
+        const QString path = h.makeFile(name, bytes);
+        ASSERT_TRUE(h.images.LoadImageDocument(path));
+        ASSERT_EQ(h.dialogs.shown.size(), 1) << name;
+        EXPECT_TRUE(h.dialogs.shown[0].text.startsWith("Error loading Image " + path + " "));
+        EXPECT_EQ(h.form.picturesShown, 0);
+        h.images.PrintLoadedImage("/t/broken.PDF");
+        ASSERT_EQ(h.printer.jobs.size(), 1);
+        EXPECT_TRUE(h.printer.jobs[0].pictures.isEmpty());
+        EXPECT_EQ(h.printer.calls.last(), "endDocument");
+    }
 }
 
 TEST(TextRouteTest, DrawsRawLinesAt18PointsEvery38UnitsAndStartsNewPages)

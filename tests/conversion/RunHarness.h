@@ -45,6 +45,7 @@ public:
     void setRunning(bool r) override { runningStates.append(r); }
     void repaintStatuses() override { ++repaints; }
     void showPicture(const QImage&) override { ++picturesShown; }
+    void showPictureFile(const QString&) override { ++picturesShown; }
     void clearPicture() override { ++picturesCleared; }
 
     QList<bool> runningStates;

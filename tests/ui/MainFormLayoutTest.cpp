@@ -209,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
                 nullptr,
                 "Next Image..."},
         Element{"Panel2", "QFrame", "OfficePager13", {24, 54, 433, 411}, nullptr},
-        Element{"Image3", "QLabel", "Panel2", {1, 1, 427, 405}, nullptr},
+        Element{"Image3", "PreviewLabel", "Panel2", {1, 1, 427, 405}, nullptr},
         Element{"BRotateImage",
                 "ImageButton",
                 "OfficePager13",

@@ -1,11 +1,13 @@
-// The picture button, the skinned progress bar and the link label.
+// The picture button, the skinned progress bar, the link label and the preview label.
 #include "ui/ImageButton.h"
 #include "ui/LinkLabel.h"
+#include "ui/PreviewLabel.h"
 #include "ui/SkinProgressBar.h"
 
 #include <QEnterEvent>
 #include <QPainter>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -210,6 +212,39 @@ TEST(LinkLabelTest, IgnoresAReleaseOutsideIt)
     // A release that was never pressed on the label does nothing either.
     QTest::mouseRelease(&label, Qt::LeftButton, {}, QPoint(10, 7));
     EXPECT_EQ(clicked.count(), 0);
+}
+
+TEST(PreviewLabelTest, DecodesAPictureFileOnlyWhenSeenAndAtItsOwnSize)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("page.jpg");
+    QImage page(800, 400, QImage::Format_RGB32);
+    page.fill(Qt::darkGreen);
+    ASSERT_TRUE(page.save(path));
+
+    QWidget window;
+    PreviewLabel label(&window);
+    label.resize(200, 200);
+    label.setPictureFile(path);
+    EXPECT_TRUE(label.pixmap().isNull()) << "decoded while nobody could see it";
+    EXPECT_EQ(label.pendingFile(), path);
+
+    window.show();
+    EXPECT_TRUE(label.pendingFile().isEmpty());
+    EXPECT_EQ(label.pixmap().size(), QSize(200, 100));
+
+    // Seen already: a new file is decoded at once; clearing forgets the picture.
+    label.setPictureFile(path);
+    EXPECT_FALSE(label.pixmap().isNull());
+    label.clearPicture();
+    EXPECT_TRUE(label.pixmap().isNull());
+
+    // A file handed over and cleared again before anyone looked is never decoded.
+    window.hide();
+    label.setPictureFile(path);
+    label.clearPicture();
+    window.show();
+    EXPECT_TRUE(label.pixmap().isNull());
 }
 
 } // namespace
