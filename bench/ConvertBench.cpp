@@ -1,25 +1,34 @@
-// Converts every file of a folder through the real conversion run and the real PDF printer, and
-// prints documents per second and the time the run spent in its pauses.
+// Converts every file of a folder through the real conversion run, the real renderers (office,
+// web page) and the real PDF printer, and prints documents per second, the time the run spent in
+// its pauses and, per file type, the time of the first document and of each one after it.
 //   corvanta-bench <input folder> <output folder>
 #include "batch/ProgramState.h"
 #include "conversion/ConversionRun.h"
 #include "conversion/DocumentRenderer.h"
 #include "conversion/ImageRoute.h"
 #include "conversion/PicturePreview.h"
+#include "conversion/PrintHandlerTable.h"
 #include "conversion/ProfileOptions.h"
 #include "conversion/RendererRoutes.h"
+#include "conversion/RouteRenderers.h"
 #include "conversion/RunForm.h"
+#include "conversion/RunObserver.h"
 #include "conversion/SecurityForm.h"
 #include "doclist/DocumentList.h"
 #include "platform/application/Application.h"
 #include "platform/clock/Clock.h"
 #include "platform/dialogs/UnattendedDialogs.h"
+#include "platform/office/OfficeRenderer.h"
 #include "platform/pdfprinter/PdfPrinter.h"
+#include "platform/process/QtProcessLauncher.h"
+#include "platform/web/WebPageRenderer.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QGuiApplication>
+#include <QFileInfo>
 #include <cstdio>
+#include <map>
 
 namespace {
 
@@ -59,12 +68,61 @@ public:
     void clearPicture() override {}
 };
 
+// The time between one row's end and the next, added up per file type.
+class TimingObserver final : public RunObserver
+{
+public:
+    TimingObserver() { m_sinceLastRow.start(); }
+
+    void rowDone(int, int, const QString& name, const QString&, RowResult result) override
+    {
+        const double ms = m_sinceLastRow.nsecsElapsed() / 1e6;
+        m_sinceLastRow.restart();
+        if (result != RowResult::Converted && result != RowResult::Failed)
+            return;
+        Kind& kind = m_kinds[QFileInfo(name).suffix().toLower()];
+        if (kind.documents++ == 0)
+            kind.firstMs = ms;
+        else
+            kind.laterMs += ms;
+        if (result == RowResult::Failed)
+            ++kind.failed;
+    }
+    void runDone(int, int, int) override {}
+
+    void print() const
+    {
+        for (const auto& [suffix, kind] : m_kinds) {
+            std::printf(".%s: %d documents, first %.0f ms", qPrintable(suffix), kind.documents,
+                        kind.firstMs);
+            if (kind.documents > 1)
+                std::printf(", after the first %.1f ms per document",
+                            kind.laterMs / (kind.documents - 1));
+            if (kind.failed)
+                std::printf(" (%d FAILED)", kind.failed);
+            std::printf("\n");
+        }
+    }
+
+private:
+    struct Kind
+    {
+        int documents = 0;
+        int failed = 0;
+        double firstMs = 0;
+        double laterMs = 0;
+    };
+    QElapsedTimer m_sinceLastRow;
+    std::map<QString, Kind> m_kinds;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    WebPageRenderer::prepareApplication();
+    QApplication app(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: corvanta-bench <input folder> <output folder>\n");
         return 2;
@@ -81,12 +139,17 @@ int main(int argc, char** argv)
     UnattendedDialogs dialogs;
     TimedClock clock;
     QtApplication application({});
-    MissingRenderer renderer;
+    QtProcessLauncher processes;
+    OfficeRenderer office(processes);
+    WebPageRenderer web;
     ProfileOptions profile(printer, window, dialogs);
-    ImageRoute images(printer, window, dialogs, clock);
-    RendererRoutes renderers(printer, printer, renderer, renderer, dialogs);
+    ImageRoute images(printer, window, dialogs, clock, &office);
+    RouteRenderers routeRenderers(office, web);
+    PrintHandlerTable printHandlers(printer, office, &OfficeRenderer::imports);
+    RendererRoutes renderers(printer, printer, routeRenderers, printHandlers, dialogs);
+    TimingObserver timing;
     ConversionRun run(RunServices{list, state, printer, printer, profile, window, images, renderers,
-                                  window, dialogs, clock, application, nullptr, nullptr, nullptr});
+                                  window, dialogs, clock, application, nullptr, nullptr, &timing});
 
     const QDir folder(input);
     for (const QString& name : folder.entryList(QDir::Files))
@@ -101,5 +164,6 @@ int main(int argc, char** argv)
                 "milliseconds per document: %.1f\nseconds in pauses: %.3f\n",
                 documents, seconds, documents / seconds, 1000 * seconds / documents,
                 clock.pausedNs / 1e9);
+    timing.print();
     return 0;
 }

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The office renderer's worker beside soffice --convert-to, on the sample .doc, .rtf, .xls and
-# .docx documents, each N times. Both use a primed private profile.
-#   bench/office.sh [N]      (default 5; needs a build: build/bin/corvanta-office-worker, or
-#                             the worker named by CORVANTA_OFFICE_WORKER)
+# The office and web routes through the real conversion run, and the office renderer's worker on
+# its own, beside soffice --convert-to, on the sample .doc, .rtf, .xls, .docx and .html documents,
+# each N times. All of them use a primed private profile.
+#   bench/office.sh [N]      (default 5; needs a build: build/bin/corvanta-bench and
+#                             build/bin/corvanta-office-worker, or the worker named by
+#                             CORVANTA_OFFICE_WORKER)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 n=${1:-5}
@@ -14,7 +16,7 @@ version=$(sed -n 's/^ProductKey=.* \([0-9][0-9.]*\)$/\1/p' \
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/in" "$work/out" "$work/each" "$work/all"
+mkdir -p "$work/in" "$work/out" "$work/each" "$work/all" "$work/run" "$work/web" "$work/home"
 docs=(samples/report.doc samples/letter.rtf samples/budget.xls samples/memo.docx)
 for i in $(seq -w 1 "$n"); do
   for d in "${docs[@]}"; do
@@ -31,6 +33,12 @@ prime() { # the profile soffice --convert-to uses, primed like the worker primes
     '</oor:items>' > "$1/user/registrymodifications.xcu"
 }
 ms() { echo $(( ($2 - $1) / 1000000 )); }
+
+echo "== the conversion run: $total office documents and $n web pages, one PDF each"
+cp "$work/in/"* "$work/web/"
+for i in $(seq -w 1 "$n"); do cp samples/page.html "$work/web/page-$i.html"; done
+HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" build/bin/corvanta-bench \
+  "$work/web" "$work/run" 2>/dev/null | grep -E '^(documents per second|\.)'
 
 echo "== corvanta-office-worker: $total documents, one warm office"
 route() { case "$1" in *.doc|*.rtf) echo word;; *.xls) echo excel;; *) echo shell;; esac; }
