@@ -85,6 +85,9 @@ TEST_F(BatchProgramTest, ConvertsTheStoredStartingFolderAndEndsByItself)
     write(in("kept.xml"), "<kept/>\n");
     write(out("kept.PDF"), "an earlier run's PDF");
     write(in("unknown.xyz"), "no handler");
+    write(in("letter.rtf"), "{\\rtf1\\ansi Dear customer, your order has shipped.\\par}");
+    write(in("prices.html"), "<html><body><h1>Price list</h1><table><tr><td>Toner</td>"
+                             "<td>39.00</td></tr></table></body></html>");
     write(in("sub/inner.xml"), "<inner/>\n");
     write(in("Corvanta_Batch.txt"), "the old log\r\n");
     storeFolders(in(), out());
@@ -98,6 +101,10 @@ TEST_F(BatchProgramTest, ConvertsTheStoredStartingFolderAndEndsByItself)
     EXPECT_EQ(orders.pageCount(), 1);
     EXPECT_TRUE(orders.pageTexts()[0].contains("<order id=\"42\"/>"));
     EXPECT_EQ(PdfProbe(out("photo.PDF")).images().size(), 1);
+    EXPECT_TRUE(
+        PdfProbe(out("letter.PDF")).pageTexts().join(' ').contains("your order has shipped"));
+    // The name loses the last four characters of the document's: "prices.html" gives "prices.".
+    EXPECT_TRUE(PdfProbe(out("prices..PDF")).pageTexts().join(' ').contains("Toner"));
     EXPECT_TRUE(QFile::exists(out(".hidden.PDF")));
     QFile kept(out("kept.PDF"));
     kept.open(QIODevice::ReadOnly);
@@ -105,39 +112,41 @@ TEST_F(BatchProgramTest, ConvertsTheStoredStartingFolderAndEndsByItself)
     EXPECT_FALSE(QFile::exists(out("inner.PDF")));
     EXPECT_FALSE(QFile::exists(out("report.PDF")));
     EXPECT_FALSE(QFile::exists(out("unknown.PDF")));
-    EXPECT_EQ(QDir(out()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+    EXPECT_EQ(QDir(out()).entryList(QDir::Files | QDir::Hidden).size(), 6);
 
     // The log, line by line (date and time as the system formats them).
     const QString stamp = QStringLiteral("\\S+( \\S+)*");
     const QStringList lines = log();
-    ASSERT_EQ(lines.size(), 14) << lines.join('\n').toStdString();
+    ASSERT_EQ(lines.size(), 16) << lines.join('\n').toStdString();
     EXPECT_TRUE(QRegularExpression("^Starting Corvanta Batch job at " + stamp + "$")
                     .match(lines[0])
                     .hasMatch())
         << lines[0].toStdString();
     EXPECT_EQ(lines.mid(1, 2), (QStringList{"", ""}));
-    EXPECT_TRUE(lines[3].startsWith("Started converstion for 7 files at "));
+    EXPECT_TRUE(lines[3].startsWith("Started converstion for 9 files at "));
     EXPECT_EQ(lines.mid(4, 2), (QStringList{"", ""}));
-    QStringList rows = lines.mid(6, 6);
+    QStringList rows = lines.mid(6, 8);
     rows.sort();
     EXPECT_EQ(rows, (QStringList{".hidden.xml file successfully converted",
                                  "Error converting file unknown.xyz Check File Type.",
                                  "File kept.PDF exists.  SKIPPING this file",
+                                 "letter.rtf file successfully converted",
                                  "orders.xml file successfully converted",
                                  "photo.png file successfully converted",
+                                 "prices.html file successfully converted",
                                  "report.pdf already in PDF format.  Skipping file"}));
-    EXPECT_EQ(lines[12], "");
-    EXPECT_TRUE(lines[13].startsWith(" Finished Converstion at ") && lines[13].endsWith("."));
+    EXPECT_EQ(lines[14], "");
+    EXPECT_TRUE(lines[15].startsWith(" Finished Converstion at ") && lines[15].endsWith("."));
 
     // One progress line per document and a summary.
     EXPECT_EQ(
         run.errorLines
-            .filter(QRegularExpression("^\\[\\d/7\\] unknown.xyz: Completed \\(with an error"))
+            .filter(QRegularExpression("^\\[\\d/9\\] unknown.xyz: Completed \\(with an error"))
             .size(),
         1);
-    EXPECT_EQ(run.errorLines.filter(QRegularExpression("^\\[\\d/7\\] ")).size(), 7);
+    EXPECT_EQ(run.errorLines.filter(QRegularExpression("^\\[\\d/9\\] ")).size(), 9);
     EXPECT_TRUE(run.errorLines.filter("orders.xml: Completed").size() == 1);
-    EXPECT_TRUE(run.errorLines.contains("corvanta: 3 converted, 1 failed, 2 skipped"))
+    EXPECT_TRUE(run.errorLines.contains("corvanta: 5 converted, 1 failed, 2 skipped"))
         << run.errorLines.join('\n').toStdString();
 }
 
