@@ -45,6 +45,9 @@ void WebPageRenderer::prepareApplication()
     // The engine's sandbox refuses to run as root; a desktop user never is.
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // The engine lists its start-up flags on every start; an unattended run's standard error is
+    // for its progress lines. (QT_LOGGING_RULES still brings the list back.)
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 }
 
 WebPageRenderer::WebPageRenderer(std::chrono::milliseconds waitLimit) : m_waitLimit(waitLimit) {}
