@@ -31,7 +31,8 @@ cp "$work/report.doc" "$out/report.doc"
 cp "$work/letter.rtf" "$out/letter.rtf"
 cp "$work/report.docx" "$out/memo.docx"
 cp "$work/budget.xls" "$out/budget.xls"
-cp "$work/budget.csv" "$out/budget.csv"
+# A different name from the workbook's: both would give budget.PDF and the second be skipped.
+cp "$work/budget.csv" "$out/expenses.csv"
 
 cat > "$out/page.html" <<'HTML'
 <!DOCTYPE html>
