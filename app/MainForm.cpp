@@ -29,6 +29,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <QScreen>
 
 namespace {
@@ -215,6 +216,13 @@ bool TfrmMain::runConversion()
                             Dialogs::Icon::Warning);
         return false;
     }
+    // A close asked for during the run waits for its end: the run still uses what it would free.
+    m_converting = true;
+    const auto runOver = qScopeGuard([this] {
+        m_converting = false;
+        if (m_closeAfterRun)
+            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    });
     return m_run->PNGCreatePDFClick() != RunEnd::EndedEarly;
 }
 
@@ -302,6 +310,11 @@ bool TfrmMain::event(QEvent* event)
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
+    if (m_converting) {
+        m_closeAfterRun = true;
+        event->ignore();
+        return;
+    }
     if (!FormCloseQuery()) {
         event->ignore();
         return;

@@ -110,4 +110,6 @@ private:
         int key = 0;
     };
     SeenKey m_lastKey;
+    bool m_converting = false;
+    bool m_closeAfterRun = false;
 };

@@ -7,7 +7,7 @@ void StderrProgress::rowDone(int row, int count, const QString& name, const QStr
     if (result == RowResult::Ignored)
         text = QStringLiteral("left alone (the run's own log)");
     else if (result == RowResult::Failed)
-        text += QStringLiteral(" (with an error, no PDF written)");
+        text += QStringLiteral(" (with an error)");
     std::fprintf(m_out, "[%d/%d] %s: %s\n", row, count, name.toUtf8().constData(),
                  text.toUtf8().constData());
     std::fflush(m_out);

@@ -9,6 +9,11 @@
 
 int main(int argc, char** argv)
 {
+    // Taken before Qt removes the options it knows: the switch counts only as the first argument.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+
     const bool unattended = ChooseDisplayPlatform();
     WebPageRenderer::prepareApplication();
     QApplication app(argc, argv);
@@ -16,7 +21,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationDisplayName(QStringLiteral("Corvanta Bulk PDF Conversion Tool"));
 
-    ProgramEnvironment environment(unattended, QApplication::arguments().mid(1));
+    ProgramEnvironment environment(unattended, arguments);
     TfrmMain window(environment.services());
     environment.attachWindow(&window);
     if (environment.application().terminated())

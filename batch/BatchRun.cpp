@@ -29,7 +29,7 @@ BatchEnd BatchRun::RunBatchConversion()
 
     // Every file, hidden ones included, in the order the file system gives them; no subfolder.
     const QString folder = WithTrailingBackslash(m_state.StartFolder);
-    const QDir dir(m_state.StartFolder);
+    const QDir dir(folder);
     const QStringList names =
         dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
     for (const QString& name : names)

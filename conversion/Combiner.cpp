@@ -4,6 +4,7 @@
 #include "conversion/SecurityForm.h"
 #include "platform/dialogs/Dialogs.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -29,6 +30,21 @@ QString scratchNameBeside(const QString& target)
     if (!scratch.open())
         return {};
     return scratch.fileName();
+}
+
+// The PDF a row's expected name stands for. The names end in ".PDF", as the printer writes
+// them; a PDF document the run skipped is often "x.pdf", which must still be merged.
+QString existingPdf(const QString& expected)
+{
+    const QFileInfo info(expected);
+    if (info.exists())
+        return expected;
+    QStringList matches;
+    for (const QString& name : info.dir().entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (name.compare(info.fileName(), Qt::CaseInsensitive) == 0)
+            matches.append(name);
+    }
+    return matches.size() == 1 ? info.dir().filePath(matches.first()) : expected;
 }
 
 bool replace(const QString& from, const QString& to)
@@ -59,7 +75,7 @@ QString Combiner::intermediateNameFor(const QString& chosen)
     return chosen + QStringLiteral("S_.PDF");
 }
 
-bool Combiner::combine(const QStringList& outputNames, const QVector<bool>& completed)
+bool Combiner::combine(const QStringList& expectedNames, const QVector<bool>& completed)
 {
     const QString chosen = m_dialogs.chooseFile(
         {QStringLiteral("Save"), QStringLiteral("PDF Files (*.PDF)"), /*save=*/true});
@@ -69,6 +85,9 @@ bool Combiner::combine(const QStringList& outputNames, const QVector<bool>& comp
     const QString output = outputNameFor(chosen);
     const QString merged = protecting ? intermediateNameFor(chosen) : output;
 
+    QStringList outputNames;
+    for (const QString& name : expectedNames)
+        outputNames.append(existingPdf(name));
     int expectedPages = 0;
     for (const QString& input : outputNames) {
         const int pages = m_checker.pageCount(input);

@@ -3,6 +3,7 @@
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
+#include <stdexcept>
 
 class QImage;
 
@@ -23,6 +24,14 @@ public:
     virtual void drawPicture(const QRectF& target, const QString& sourceFile,
                              const QImage& decoded) = 0;
     virtual void newPage() = 0;
+};
+
+// A job the PDF printer could not save. The printer has already told the user (its error
+// message reaches the main window), so whoever catches this only fails the document.
+class JobNotSaved : public std::runtime_error
+{
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // The system's default printer as the printing routes see it: while a run is going on it is

@@ -26,8 +26,7 @@ int PrintHandlerTable::print(const QString& document, const QString& title)
         const QString pdf = work.filePath(QStringLiteral("rendered.pdf"));
         m_office.renderToPdf(Route::Shell, document, pdf);
         if (!m_printer.printRenderedPdf(title, pdf))
-            throw RenderError(
-                QStringLiteral("The PDF printer could not save %1.").arg(title).toStdString());
+            throw JobNotSaved(title.toStdString());
         return kStarted;
     }
     return kNoAssociation;
@@ -44,5 +43,7 @@ bool PrintHandlerTable::printPicture(const QString& document, const QString& tit
         return false;
     canvas->drawPicture(ImageRoute::placement(picture.size(), canvas->pageSize()), document,
                         picture);
-    return m_printer.endDocument();
+    if (!m_printer.endDocument())
+        throw JobNotSaved(title.toStdString());
+    return true;
 }

@@ -16,13 +16,15 @@ public:
 
     PrintHandlerTable(IPrinter& printer, DocumentRenderer& office, Imports officeImports);
 
-    // Throws RenderError when a handler took the document but could not print it.
+    // Throws RenderError when a handler took the document but could not lay it out, and
+    // JobNotSaved when the PDF printer could not save what it laid out.
     int print(const QString& document, const QString& title) override;
 
     static constexpr int kNoAssociation = 31;
     static constexpr int kStarted = 42;
 
 private:
+    // False when the picture cannot be read or no job can start.
     bool printPicture(const QString& document, const QString& title);
 
     IPrinter& m_printer;

@@ -24,6 +24,8 @@ RouteOutcome RendererRoutes::print(Route route, const DocumentNames& document)
         return m_handlers.print(document.path, document.expectedPdf) <= 32
                    ? RouteOutcome::Unassociated
                    : RouteOutcome::Printed;
+    } catch (const JobNotSaved&) {
+        return RouteOutcome::Failed;
     } catch (const std::exception& error) {
         // The handler took the document but could not print it.
         m_dialogs.message(QString::fromStdString(error.what()), Dialogs::Icon::Error);
@@ -52,10 +54,9 @@ RouteOutcome RendererRoutes::render(Route route, const DocumentNames& document)
             throw RenderError(work.errorString().toStdString());
         const QString pdf = work.filePath(QStringLiteral("rendered.pdf"));
         m_renderer.renderToPdf(route, document.path, pdf);
-        if (!m_printer.printRenderedPdf(document.expectedPdf, pdf))
-            throw RenderError("The PDF printer could not save " +
-                              document.expectedPdf.toStdString());
-        return RouteOutcome::Printed;
+        // A job that could not be saved is the printer's to report.
+        return m_printer.printRenderedPdf(document.expectedPdf, pdf) ? RouteOutcome::Printed
+                                                                     : RouteOutcome::Failed;
     } catch (const std::exception& error) {
         m_dialogs.message(QString::fromStdString(error.what()), Dialogs::Icon::Error);
         return RouteOutcome::Failed;

@@ -12,8 +12,9 @@ ReportListView::ReportListView(QWidget* parent) : QTreeView(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     // Applies to the columns of any model set later, too.
+    // Every column as wide as its contents: a long path scrolls rather than being cut short.
     header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    header()->setStretchLastSection(true);
+    header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
 }
 

@@ -1,6 +1,7 @@
 #include "platform/dialogs/QtDialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -47,7 +48,9 @@ QString QtDialogs::chooseFile(const FileRequest& request)
 
 std::optional<QString> QtDialogs::browseFolder(const QString& instruction)
 {
-    const QString folder = QFileDialog::getExistingDirectory(m_owner, instruction);
+    // Always from the top of the user's own files, never from wherever the last dialog was.
+    const QString folder =
+        QFileDialog::getExistingDirectory(m_owner, instruction, QDir::homePath());
     if (folder.isNull())
         return std::nullopt;
     return folder;

@@ -61,9 +61,12 @@ RenderError error(const char* text, const QString& document)
     return logged(QString::fromUtf8(text).arg(document));
 }
 
-RenderError error(const char* text, const QString& document, const QString& second)
+RenderError error(const char* text, const QString& document, const QString& detail)
 {
-    return logged(QString::fromUtf8(text).arg(document, second));
+    QString message = QString::fromUtf8(text).arg(document, detail);
+    if (detail.isEmpty())
+        message.remove(QStringLiteral(" ()")); // the office gave no reason
+    return logged(message);
 }
 
 RenderError error(const char* text, const QString& document, const QString& second,

@@ -27,8 +27,9 @@ template <typename T> bool waitFor(std::optional<T>& done, std::chrono::millisec
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     deadline.start(limit);
+    // Each round sleeps until an event comes: the page's own, or the deadline's.
     while (!done && deadline.isActive())
-        loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+        loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     return done.has_value();
 }
 

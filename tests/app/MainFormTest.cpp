@@ -260,6 +260,33 @@ TEST(CloseTest, RemovesTheProfileEndsComAndDeletesEveryScannedPage)
     EXPECT_TRUE(s.dialogs.shown.isEmpty());
 }
 
+TEST(CloseTest, AClosePressedDuringARunWaitsForItsEnd)
+{
+    QTemporaryDir in;
+    for (const char* name : {"a.xml", "b.xml"}) {
+        QFile doc(in.filePath(name));
+        doc.open(QIODevice::WriteOnly);
+        doc.write("<a/>\n");
+    }
+    Start s;
+    s.window->show();
+    s.window->documents().FillGrid("a.xml", in.filePath("a.xml"));
+    s.window->documents().FillGrid("b.xml", in.filePath("b.xml"));
+    int closes = 0;
+    s.clock.onPause = [&] {
+        if (closes++ == 0)
+            s.window->close();
+    };
+    s.window->form().PNGCreatePDF->click();
+    EXPECT_TRUE(s.window->isVisible());
+    EXPECT_EQ(s.window->documents().status(1), "Completed");
+    EXPECT_TRUE(s.printer->callsStartingWith("RemoveProfile").isEmpty());
+
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(s.window->isVisible());
+    EXPECT_EQ(s.printer->calls.last(), "RemoveProfile Corvanta Profile");
+}
+
 TEST(CloseTest, FileExitTakesTheSamePathAsTheCloseBox)
 {
     Start s;

@@ -147,6 +147,16 @@ TEST(BatchRunTest, ListsEveryFileOfTheStartingFolderButNoSubfolder)
     EXPECT_EQ(h.application.messagePumps, 1);
 }
 
+TEST(BatchRunTest, BlanksAroundTheStartingFolderAreNotPartOfIt)
+{
+    BatchHarness h;
+    touch(h.in.filePath("a.doc"));
+    h.edits.start = " " + h.in.path() + " \t";
+    EXPECT_EQ(h.run(), BatchEnd::Finished);
+    EXPECT_EQ(h.listed, QStringList{"a.doc"});
+    EXPECT_EQ(h.list.path(0), h.in.filePath("a.doc"));
+}
+
 TEST(BatchRunTest, FolderTextsOfTwoCharactersOrFewerStopSilently)
 {
     BatchHarness h;

@@ -97,6 +97,19 @@ TEST(CombinerTest, MergesInListOrderAndDeletesOnlyTheFilesTheRunWrote)
     EXPECT_TRUE(h.dialogs.shown.isEmpty());
 }
 
+TEST(CombinerTest, ASkippedPdfDocumentIsMergedUnderItsOwnLetterCaseAndKept)
+{
+    CombineHarness h;
+    FakeToolkit::write(h.dir.filePath("report.pdf"), "report.pdf page\n");
+    h.names.insert(2, h.dir.filePath("report.PDF")); // the row's expected name
+    h.dialogs.fileAnswers.enqueue(h.dir.filePath("all"));
+    ASSERT_TRUE(h.combiner.combine(h.names, {true, false, false, true}));
+    QFile merged(h.dir.filePath("all.PDF"));
+    ASSERT_TRUE(merged.open(QIODevice::ReadOnly));
+    EXPECT_EQ(merged.readAll(), "a.PDF page\nkept.PDF page\nreport.pdf page\nb.PDF page\n");
+    EXPECT_EQ(h.files(), (QStringList{"all.PDF", "kept.PDF", "report.pdf"}));
+}
+
 TEST(CombinerTest, NamesEndingInPdfInAnyCaseGetNoSecondEnding)
 {
     EXPECT_EQ(Combiner::outputNameFor("/o/all"), "/o/all.PDF");

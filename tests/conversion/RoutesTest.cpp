@@ -1,3 +1,4 @@
+#include "conversion/DocumentNames.h"
 #include "conversion/ImageRoute.h"
 #include "conversion/PrintHandlerTable.h"
 #include "conversion/RouteSelection.h"
@@ -131,6 +132,25 @@ public:
     QStringList rendered;
 };
 
+TEST(RendererRoutesTest, AJobThePrinterCouldNotSaveFailsWithoutASecondMessage)
+{
+    RunHarness<FakePdfPrinter> h;
+    FakeOffice office;
+    PrintHandlerTable table(h.printer, office, [](const QString&) { return true; });
+    RendererRoutes routes(h.printer, h.printer, office, table, h.dialogs);
+    h.printer.writeFiles = true;
+    h.printer.options["Save Folder"] = h.inPath("missing-folder");
+    const QString memo = h.makeFile("memo.odt");
+    EXPECT_EQ(routes.print(Route::Shell, DocumentNames::of(memo)), RouteOutcome::Failed);
+    EXPECT_TRUE(h.dialogs.shown.isEmpty());
+
+    // A document the office cannot lay out is the route's to report.
+    const QString broken = h.makeFile("broken.odt");
+    EXPECT_EQ(routes.print(Route::Shell, DocumentNames::of(broken)), RouteOutcome::Failed);
+    ASSERT_EQ(h.dialogs.shown.size(), 1);
+    EXPECT_TRUE(h.dialogs.shown[0].text.contains("broken.odt"));
+}
+
 TEST(PrintHandlerTableTest, SendsEachTypeToItsHandler)
 {
     RunHarness<FakePdfPrinter> h;
@@ -160,6 +180,12 @@ TEST(PrintHandlerTableTest, AHandlerThatFailsIsAnErrorNotASuccessAndNotUnassocia
     PrintHandlerTable table(h.printer, office, [](const QString&) { return true; });
     EXPECT_THROW(table.print(h.makeFile("broken.odt"), "/t/broken.PDF"), RenderError);
     EXPECT_TRUE(h.printer.jobs.isEmpty());
+
+    // A job the printer could not save: the printer reports it, the table only says so.
+    h.printer.writeFiles = true;
+    h.printer.options["Save Folder"] = h.inPath("missing-folder");
+    EXPECT_THROW(table.print(h.makeFile("memo.odt"), "/t/memo.PDF"), JobNotSaved);
+    EXPECT_THROW(table.print(h.makePicture("p.tif", {4, 4}, "TIFF"), "/t/p.PDF"), JobNotSaved);
 }
 
 } // namespace

@@ -168,6 +168,7 @@ TEST_F(BatchProgramTest, RunsThatCannotStartEndWithAReason)
     {
         const char* why;
         std::function<void()> prepare;
+        QStringList arguments = {"-BATCH"};
     };
     const QList<Case> cases = {
         {"2 characters or fewer", [this] { storeFolders("C:", out()); }},
@@ -175,11 +176,13 @@ TEST_F(BatchProgramTest, RunsThatCannotStartEndWithAReason)
          [this] { QFile::remove(home.filePath(".config/Corvanta/settings.ini")); }},
         {"holds no file", [this] { storeFolders(in("sub/empty"), out()); }},
         {"holds no file", [this] { storeFolders(in("missing"), out()); }},
+        // Only the first argument is the switch, even after an option Qt knows.
+        {"no -BATCH switch", [this] { storeFolders(in(), out()); }, {"-reverse", "-BATCH"}},
     };
     QDir(in()).mkpath("sub/empty");
     for (const Case& c : cases) {
         c.prepare();
-        const Outcome run = runProgram({"-BATCH"});
+        const Outcome run = runProgram(c.arguments);
         EXPECT_NE(run.exitCode, 0) << c.why;
         EXPECT_EQ(run.errorLines.filter(c.why).size(), 1)
             << run.errorLines.join('\n').toStdString();

@@ -3,6 +3,7 @@
 #include "platform/clock/Clock.h"
 
 #include <QList>
+#include <functional>
 
 // A clock that stands still at a fixed moment and records every pause instead of waiting.
 class FakeClock final : public Clock
@@ -17,8 +18,12 @@ public:
     void pause(std::chrono::milliseconds limit, const Outstanding& = {}) override
     {
         pauses.append(static_cast<int>(limit.count()));
+        if (onPause)
+            onPause();
     }
 
     QDateTime moment;
     QList<int> pauses;
+    // Stands for whatever the user does while a real pause lets events through.
+    std::function<void()> onPause;
 };

@@ -98,9 +98,18 @@ TEST(ReportListViewTest, ShowsSingleRowsWithColumnsSizedToTheirContents)
     EXPECT_FALSE(view.rootIsDecorated());
     EXPECT_EQ(view.selectionMode(), QAbstractItemView::SingleSelection);
     EXPECT_EQ(view.selectionBehavior(), QAbstractItemView::SelectRows);
-    for (int column = 0; column < 3; ++column)
+    for (int column = 0; column < 4; ++column)
         EXPECT_EQ(view.header()->sectionResizeMode(column), QHeaderView::ResizeToContents);
     EXPECT_EQ(view.model()->headerData(0, Qt::Horizontal).toString(), "Document Name");
+
+    // A long path keeps its whole width: the view scrolls instead of cutting it short.
+    view.resize(200, 100);
+    view.show();
+    model.setItem(0, 3, new QStandardItem("/a/very/long/folder/name/that/goes/on/report.doc"));
+    QCoreApplication::processEvents();
+    EXPECT_GE(view.header()->sectionSize(3),
+              view.fontMetrics().horizontalAdvance("/a/very/long/folder/name/that/goes/on"));
+    EXPECT_GT(view.header()->length(), view.viewport()->width());
 }
 
 TEST(ReportListViewTest, DrawsGridLinesBetweenTheCells)
