@@ -47,8 +47,13 @@ QString existingPdf(const QString& expected)
     return matches.size() == 1 ? info.dir().filePath(matches.first()) : expected;
 }
 
+// Moves the checked scratch file to its final name, readable like any saved document rather
+// than private like the scratch file.
 bool replace(const QString& from, const QString& to)
 {
+    QFile::setPermissions(from, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                    QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                    QFileDevice::ReadGroup | QFileDevice::ReadOther);
     std::error_code error;
     std::filesystem::rename(from.toStdU16String(), to.toStdU16String(), error);
     return !error;

@@ -2,10 +2,13 @@
 
 #include "conversion/PdfToolkit.h"
 
+#include "platform/process/ProcessCommand.h"
+
 class ProcessLauncher;
 
 // The pdftk command-line toolkit, found beside the program or else on PATH. Passwords reach it
-// on standard input (PROMPT), never on its command line; protection uses AES.
+// on standard input (PROMPT), never on its command line; protection uses AES, with a random
+// owner password of its own.
 class PdftkToolkit final : public PdfToolkit
 {
 public:
@@ -20,8 +23,11 @@ public:
     static QString locate();
 
 private:
+    ProcessCommand command(const QStringList& arguments, const QByteArray& input,
+                           std::chrono::milliseconds limit) const;
     Result run(const QStringList& arguments, const QByteArray& input,
                std::chrono::milliseconds limit);
+    static Result outcome(const ProcessResult& result);
 
     ProcessLauncher& m_launcher;
     QString m_program;

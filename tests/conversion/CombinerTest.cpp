@@ -94,6 +94,7 @@ TEST(CombinerTest, MergesInListOrderAndDeletesOnlyTheFilesTheRunWrote)
     ASSERT_TRUE(merged.open(QIODevice::ReadOnly));
     EXPECT_EQ(merged.readAll(), "a.PDF page\nkept.PDF page\nb.PDF page\n");
     EXPECT_EQ(h.files(), (QStringList{"all.PDF", "kept.PDF"}));
+    EXPECT_TRUE(merged.permissions() & QFileDevice::ReadOther) << "private like a scratch file";
     EXPECT_TRUE(h.dialogs.shown.isEmpty());
 }
 

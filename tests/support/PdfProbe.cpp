@@ -84,6 +84,11 @@ bool PdfProbe::usesAes256() const
            streams == QPDF::e_aesv3 && strings == QPDF::e_aesv3;
 }
 
+bool PdfProbe::openedAsOwner() const
+{
+    return m_open && m_pdf->ownerPasswordMatched();
+}
+
 bool PdfProbe::allowsPrint() const
 {
     return m_open && m_pdf->allowPrintHighRes();

@@ -46,6 +46,8 @@ public:
     bool allowsPrint() const;
     bool allowsModify() const;
     bool allowsExtract() const;
+    // True when the password given opens the file as its owner, who may lift every restriction.
+    bool openedAsOwner() const;
 
     QString infoTitle() const;
     QString infoSubject() const;

@@ -48,6 +48,7 @@ TEST_F(SecurityTest, LevelTwoWithholdsThePermissionsAsked)
     ASSERT_TRUE(printLines("/in/none.PDF", {"x"}));
     PdfProbe none(output("none.PDF"), "abcd");
     ASSERT_TRUE(none.isOpen());
+    EXPECT_FALSE(none.openedAsOwner());
     EXPECT_FALSE(none.allowsPrint());
     EXPECT_FALSE(none.allowsModify());
     EXPECT_FALSE(none.allowsExtract());

@@ -63,6 +63,7 @@ TEST(PdftkToolkitTest, ProtectsWithAPasswordOfBlanksAndQuotesGivenOnStandardInpu
     PdfProbe locked(t.dir.filePath("locked.PDF"), password);
     ASSERT_TRUE(locked.isOpen()) << locked.error().toStdString();
     EXPECT_TRUE(locked.isEncrypted());
+    EXPECT_FALSE(locked.openedAsOwner()) << "the document's password lifts the restrictions";
     EXPECT_FALSE(locked.allowsPrint());
     EXPECT_FALSE(locked.allowsModify());
     EXPECT_FALSE(locked.allowsExtract());
@@ -75,13 +76,23 @@ TEST(PdftkToolkitTest, ProtectsWithAPasswordOfBlanksAndQuotesGivenOnStandardInpu
     EXPECT_FALSE(printable.allowsExtract());
 }
 
-TEST(PdftkToolkitTest, AMissingToolkitDoesNotStart)
+TEST(PdftkToolkitTest, AMissingOrFailingToolkitSaysSo)
 {
     Toolkit t;
     PdftkToolkit missing(t.launcher, t.dir.filePath("no-pdftk"));
     const auto result = missing.merge({makePdf(t.dir, "a.PDF", 1)}, t.dir.filePath("o.PDF"), 5s);
     EXPECT_FALSE(result.started);
     EXPECT_FALSE(QFile::exists(t.dir.filePath("o.PDF")));
+    const QString input = makePdf(t.dir, "in.PDF", 1);
+    EXPECT_FALSE(missing.protect(input, t.dir.filePath("p.PDF"), "pw12", false, 5s).started);
+
+    // A toolkit that fails before it asks for the password says why.
+    const auto damaged =
+        t.pdftk.protect(t.dir.filePath("none.PDF"), t.dir.filePath("p.PDF"), "pw12", false, 60s);
+    EXPECT_TRUE(damaged.started);
+    EXPECT_FALSE(damaged.succeeded);
+    EXPECT_FALSE(damaged.error.isEmpty());
+    EXPECT_FALSE(QFile::exists(t.dir.filePath("p.PDF")));
 }
 
 TEST(CombineWithPdftkTest, APasswordProtectedMergeKeepsTheFileTheUserKept)
