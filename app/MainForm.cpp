@@ -29,6 +29,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QScopeGuard>
 #include <QScreen>
 
@@ -81,6 +82,7 @@ TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
     m_ui->lstFileList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_ui->BPrevImage->setIcon(glyph(QStringLiteral(":/images/previous.png")));
     m_ui->BNextImage->setIcon(glyph(QStringLiteral(":/images/next.png")));
+    m_ui->DTDate->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
     // A fixed client area of 499 x 650 below the menu, no maximise button, centred.
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |

@@ -131,6 +131,7 @@ TEST(StartUpTest, SetsTheBulkConversionPageFromTheClockAndTheFirstStart)
     Ui::frmMain& ui = s.window->form();
     EXPECT_TRUE(ui.rdoNow->isChecked());
     EXPECT_EQ(ui.DTDate->date(), s.clock.moment.date());
+    EXPECT_EQ(ui.DTDate->displayFormat(), QLocale().dateFormat(QLocale::LongFormat));
     EXPECT_EQ(ui.DTTime->time(), s.clock.moment.time());
     EXPECT_TRUE(ui.txtStartFolder->text().isEmpty());
     EXPECT_TRUE(ui.txtDestinationFolder->text().isEmpty());
