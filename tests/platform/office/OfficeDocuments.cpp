@@ -213,8 +213,14 @@ bool ProcessesEnd(const QList<qint64>& pids, int limitMs)
     for (;;) {
         bool left = false;
         for (qint64 pid : pids) {
+            // A killed process's main thread turns zombie before its other threads are gone,
+            // and only then can its parent see the end: wait for the last thread too.
             const QByteArray stat = read(QStringLiteral("/proc/%1/stat").arg(pid));
-            left = left || (!stat.isEmpty() && stat.mid(stat.lastIndexOf(')') + 2, 1) != "Z");
+            const bool zombie = stat.mid(stat.lastIndexOf(')') + 2, 1) == "Z";
+            const qsizetype threads = QDir(QStringLiteral("/proc/%1/task").arg(pid))
+                                          .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                                          .size();
+            left = left || (!stat.isEmpty() && (!zombie || threads > 1));
         }
         if (!left)
             return true;
