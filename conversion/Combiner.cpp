@@ -1,6 +1,7 @@
 #include "conversion/Combiner.h"
 
 #include "conversion/PdfToolkit.h"
+#include "conversion/SavedDocument.h"
 #include "conversion/SecurityForm.h"
 #include "platform/dialogs/Dialogs.h"
 
@@ -47,13 +48,10 @@ QString existingPdf(const QString& expected)
     return matches.size() == 1 ? info.dir().filePath(matches.first()) : expected;
 }
 
-// Moves the checked scratch file to its final name, readable like any saved document rather
-// than private like the scratch file.
+// Moves the checked scratch file to its final name.
 bool replace(const QString& from, const QString& to)
 {
-    QFile::setPermissions(from, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                    QFileDevice::ReadUser | QFileDevice::WriteUser |
-                                    QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QFile::setPermissions(from, kSavedDocumentPermissions);
     std::error_code error;
     std::filesystem::rename(from.toStdU16String(), to.toStdU16String(), error);
     return !error;
@@ -80,7 +78,7 @@ QString Combiner::intermediateNameFor(const QString& chosen)
     return chosen + QStringLiteral("S_.PDF");
 }
 
-bool Combiner::combine(const QStringList& expectedNames, const QVector<bool>& completed)
+bool Combiner::combine(const QStringList& outputNames, const QVector<bool>& completed)
 {
     const QString chosen = m_dialogs.chooseFile(
         {QStringLiteral("Save"), QStringLiteral("PDF Files (*.PDF)"), /*save=*/true});
@@ -90,11 +88,11 @@ bool Combiner::combine(const QStringList& expectedNames, const QVector<bool>& co
     const QString output = outputNameFor(chosen);
     const QString merged = protecting ? intermediateNameFor(chosen) : output;
 
-    QStringList outputNames;
-    for (const QString& name : expectedNames)
-        outputNames.append(existingPdf(name));
+    QStringList inputs;
+    for (const QString& name : outputNames)
+        inputs.append(existingPdf(name));
     int expectedPages = 0;
-    for (const QString& input : outputNames) {
+    for (const QString& input : inputs) {
         const int pages = m_checker.pageCount(input);
         expectedPages = pages < 0 || expectedPages < 0 ? -1 : expectedPages + pages;
     }
@@ -102,7 +100,7 @@ bool Combiner::combine(const QStringList& expectedNames, const QVector<bool>& co
     const QString scratch = scratchNameBeside(merged);
     const PdfToolkit::Result result =
         scratch.isEmpty() ? PdfToolkit::Result{}
-                          : m_toolkit.merge(outputNames, scratch, limitFor(outputNames.size()));
+                          : m_toolkit.merge(inputs, scratch, limitFor(inputs.size()));
     if (!result.started)
         m_dialogs.message(kCombineStartError);
     const bool verified = result.succeeded && expectedPages >= 0 &&
@@ -115,9 +113,9 @@ bool Combiner::combine(const QStringList& expectedNames, const QVector<bool>& co
     }
 
     // Only the files this run wrote go; a PDF the user kept stays.
-    for (int row = 0; row < outputNames.size() && row < completed.size(); ++row) {
+    for (int row = 0; row < inputs.size() && row < completed.size(); ++row) {
         if (completed.at(row))
-            QFile::remove(outputNames.at(row));
+            QFile::remove(inputs.at(row));
     }
 
     if (protecting)

@@ -1,5 +1,6 @@
 #include "platform/pdfprinter/OutputFile.h"
 
+#include "conversion/SavedDocument.h"
 #include "platform/pdfprinter/OutputName.h"
 
 #include <QDir>
@@ -9,11 +10,6 @@
 namespace {
 
 constexpr int kMaxNumberedNames = 9999;
-
-// The usual permissions of a saved document, rather than the temporary file's private 0600.
-constexpr QFileDevice::Permissions kNewFilePermissions =
-    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-    QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
 
 std::filesystem::path fsPath(const QString& path)
 {
@@ -52,7 +48,7 @@ QString OutputFile::commitReplacing(const QString& target)
 {
     const QFileInfo existing(target);
     QFile::setPermissions(temporaryPath(),
-                          existing.exists() ? existing.permissions() : kNewFilePermissions);
+                          existing.exists() ? existing.permissions() : kSavedDocumentPermissions);
     std::error_code error;
     std::filesystem::rename(fsPath(temporaryPath()), fsPath(target), error);
     if (error) {
@@ -67,7 +63,7 @@ QString OutputFile::commitReplacing(const QString& target)
 // to overwrite, so a file that appears meanwhile is not lost either.
 QString OutputFile::commitBesideExisting(const QString& target)
 {
-    QFile::setPermissions(temporaryPath(), kNewFilePermissions);
+    QFile::setPermissions(temporaryPath(), kSavedDocumentPermissions);
     for (int n = 1; n <= kMaxNumberedNames; ++n) {
         const QString candidate =
             n == 1 ? target : QDir(m_folder).filePath(NumberedFileName(m_fileName, n));
