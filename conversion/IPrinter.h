@@ -18,6 +18,8 @@ public:
     virtual void setFontPointSize(int points) = 0;
     // Draws one line of text whose top left corner is at (x, y).
     virtual void drawText(double x, double y, const QString& text) = 0;
+    // How wide `text` is drawn in the current font, in device units.
+    virtual double textWidth(const QString& text) const = 0;
     // Draws a picture file into target. The printer embeds JPEG and PNG files as they are
     // (no decoding and re-encoding); `decoded` is what it draws for any other format, and may be
     // left null for a file Qt reads, which the printer then decodes itself.
@@ -50,4 +52,6 @@ public:
     virtual void abortDocument() = 0;
     // A job that a renderer has already laid out as a PDF file.
     virtual bool printRenderedPdf(const QString& title, const QString& pdfFile) = 0;
+    // The PDF file the last job wrote; empty when it wrote none.
+    virtual QString savedFile() const = 0;
 };

@@ -18,21 +18,44 @@ public:
         Error
     };
 
+    // The answers to a question; the "to all" ones only when they were offered.
+    enum class Answer
+    {
+        Yes,
+        No,
+        YesToAll,
+        NoToAll
+    };
+
     struct FileRequest
     {
         QString title;  // empty: the dialog's default title
         QString filter; // Qt filter text; empty: every file
         bool save = false;
+        bool several = false; // an open dialog that takes several files at once
+        QString folder;       // where the dialog opens; empty: the dialog's own choice
     };
 
     virtual ~Dialogs() = default;
 
     // A modal message with an OK button.
     virtual void message(const QString& text, Icon icon = Icon::None) = 0;
+    // A Yes/No question, with "Yes to all" and "No to all" as well when `offerToAll` is set.
+    virtual Answer ask(const QString& text, bool offerToAll) = 0;
+    // A file dialog: the chosen files (one unless the request takes several); empty when the
+    // user cancelled.
+    virtual QStringList chooseFiles(const FileRequest& request) = 0;
+    // The folder browser, opened at `startFolder` when that is an existing folder; nullopt when
+    // the user cancelled.
+    virtual std::optional<QString> browseFolder(const QString& instruction,
+                                                const QString& startFolder = {}) = 0;
+
     // A Yes/No confirmation; true for Yes.
-    virtual bool confirm(const QString& text) = 0;
-    // A file dialog; an empty text when the user cancelled.
-    virtual QString chooseFile(const FileRequest& request) = 0;
-    // The folder browser; nullopt when the user cancelled.
-    virtual std::optional<QString> browseFolder(const QString& instruction) = 0;
+    bool confirm(const QString& text) { return ask(text, false) == Answer::Yes; }
+    // One file; an empty text when the user cancelled.
+    QString chooseFile(const FileRequest& request)
+    {
+        const QStringList files = chooseFiles(request);
+        return files.isEmpty() ? QString() : files.first();
+    }
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace {
@@ -31,26 +32,49 @@ void QtDialogs::message(const QString& text, Icon icon)
     box.exec();
 }
 
-bool QtDialogs::confirm(const QString& text)
+Dialogs::Answer QtDialogs::ask(const QString& text, bool offerToAll)
 {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
-                    QMessageBox::Yes | QMessageBox::No, m_owner);
+    QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+    if (offerToAll)
+        buttons |= QMessageBox::YesToAll | QMessageBox::NoToAll;
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text, buttons,
+                    m_owner);
     box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::YesToAll:
+        return Answer::YesToAll;
+    case QMessageBox::NoToAll:
+        return Answer::NoToAll;
+    default:
+        return Answer::No;
+    }
 }
 
-QString QtDialogs::chooseFile(const FileRequest& request)
+QStringList QtDialogs::chooseFiles(const FileRequest& request)
 {
-    if (request.save)
-        return QFileDialog::getSaveFileName(m_owner, request.title, QString(), request.filter);
-    return QFileDialog::getOpenFileName(m_owner, request.title, QString(), request.filter);
+    if (request.save) {
+        const QString file =
+            QFileDialog::getSaveFileName(m_owner, request.title, request.folder, request.filter);
+        return file.isEmpty() ? QStringList() : QStringList{file};
+    }
+    if (request.several)
+        return QFileDialog::getOpenFileNames(m_owner, request.title, request.folder,
+                                             request.filter);
+    const QString file =
+        QFileDialog::getOpenFileName(m_owner, request.title, request.folder, request.filter);
+    return file.isEmpty() ? QStringList() : QStringList{file};
 }
 
-std::optional<QString> QtDialogs::browseFolder(const QString& instruction)
+std::optional<QString> QtDialogs::browseFolder(const QString& instruction,
+                                               const QString& startFolder)
 {
-    // Always from the top of the user's own files, never from wherever the last dialog was.
-    const QString folder =
-        QFileDialog::getExistingDirectory(m_owner, instruction, QDir::homePath());
+    // From the folder already chosen, or else the top of the user's own files; never from
+    // wherever the last dialog happened to be.
+    const QString from =
+        !startFolder.isEmpty() && QFileInfo(startFolder).isDir() ? startFolder : QDir::homePath();
+    const QString folder = QFileDialog::getExistingDirectory(m_owner, instruction, from);
     if (folder.isNull())
         return std::nullopt;
     return folder;

@@ -14,9 +14,10 @@ public:
     void setOwner(QWidget* owner) { m_owner = owner; }
 
     void message(const QString& text, Icon icon = Icon::None) override;
-    bool confirm(const QString& text) override;
-    QString chooseFile(const FileRequest& request) override;
-    std::optional<QString> browseFolder(const QString& instruction) override;
+    Answer ask(const QString& text, bool offerToAll) override;
+    QStringList chooseFiles(const FileRequest& request) override;
+    std::optional<QString> browseFolder(const QString& instruction,
+                                        const QString& startFolder) override;
 
 private:
     QPointer<QWidget> m_owner;

@@ -31,21 +31,21 @@ void UnattendedDialogs::message(const QString& text, Icon icon)
     write(QString::fromLatin1(prefix(icon)) + text);
 }
 
-bool UnattendedDialogs::confirm(const QString& text)
+Dialogs::Answer UnattendedDialogs::ask(const QString& text, bool)
 {
     ++m_messages;
     write(QStringLiteral("question: %1 (answered Yes)").arg(text));
-    return true;
+    return Answer::Yes;
 }
 
-QString UnattendedDialogs::chooseFile(const FileRequest& request)
+QStringList UnattendedDialogs::chooseFiles(const FileRequest& request)
 {
     write(QStringLiteral("file dialog \"%1\" cancelled: nobody is there to answer it")
               .arg(request.title));
     return {};
 }
 
-std::optional<QString> UnattendedDialogs::browseFolder(const QString& instruction)
+std::optional<QString> UnattendedDialogs::browseFolder(const QString& instruction, const QString&)
 {
     write(QStringLiteral("folder dialog \"%1\" cancelled: nobody is there to answer it")
               .arg(instruction));

@@ -12,9 +12,10 @@ public:
     explicit UnattendedDialogs(std::FILE* out = stderr) : m_out(out) {}
 
     void message(const QString& text, Icon icon = Icon::None) override;
-    bool confirm(const QString& text) override;
-    QString chooseFile(const FileRequest& request) override;
-    std::optional<QString> browseFolder(const QString& instruction) override;
+    Answer ask(const QString& text, bool offerToAll) override;
+    QStringList chooseFiles(const FileRequest& request) override;
+    std::optional<QString> browseFolder(const QString& instruction,
+                                        const QString& startFolder) override;
 
     int messageCount() const { return m_messages; }
 

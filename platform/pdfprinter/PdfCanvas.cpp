@@ -53,6 +53,11 @@ void PdfCanvas::drawText(double x, double y, const QString& text)
     m_painter.drawText(QPointF(x, y + metrics.ascent()), text);
 }
 
+double PdfCanvas::textWidth(const QString& text) const
+{
+    return QFontMetricsF(m_font, &m_writer).horizontalAdvance(text);
+}
+
 void PdfCanvas::drawPicture(const QRectF& target, const QString& sourceFile, const QImage& decoded)
 {
     m_pictures.append(PlacedPicture{m_page, target, sourceFile, decoded});

@@ -24,6 +24,7 @@ public:
     QSizeF pageSize() const override;
     void setFontPointSize(int points) override;
     void drawText(double x, double y, const QString& text) override;
+    double textWidth(const QString& text) const override;
     void drawPicture(const QRectF& target, const QString& sourceFile,
                      const QImage& decoded) override;
     void newPage() override;

@@ -181,6 +181,7 @@ IPrintCanvas* PdfPrinter::beginDocument(const QString& title)
                                 << (m_job ? "while another job is open" : "before initialising");
         return nullptr;
     }
+    m_lastSaved.clear();
     auto job = std::make_unique<CanvasJob>();
     job->title = title;
     if (job->folder.isValid())
@@ -238,6 +239,7 @@ bool PdfPrinter::deliver(PdfJobOutput& job)
                           << "automation print" << m_automationPrint << "document path"
                           << m_documentPath;
     bool saved = false;
+    m_lastSaved.clear();
     try {
         if (m_activeProfile.isEmpty() || !m_settings->hasProfile(m_activeProfile))
             throw PdfOutputError("no active profile");

@@ -48,13 +48,12 @@ public:
     bool endDocument() override;
     void abortDocument() override;
     bool printRenderedPdf(const QString& title, const QString& pdfFile) override;
+    QString savedFile() const override { return m_lastSaved; }
 
     // The user's default printer as this printer keeps it (empty: none set).
     QString defaultPrinter() const;
     QString settingsFile() const;
     QString activeProfile() const { return m_activeProfile; }
-    // The last PDF written, for whoever wants to show it.
-    QString lastSavedFile() const { return m_lastSaved; }
     // Tests only: a fixed /ID and no dates, so the same job gives the same bytes.
     void setReproducibleOutput(bool on) { m_reproducible = on; }
 

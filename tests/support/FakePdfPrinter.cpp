@@ -6,10 +6,13 @@
 
 bool FakePdfPrinter::finish()
 {
+    const Job& job = jobs.last();
+    saved = QDir(job.saveFolder).filePath(QFileInfo(job.title).fileName());
     if (!writeFiles)
         return true;
-    const Job& job = jobs.last();
-    QString name = QFileInfo(job.title).fileName();
-    QFile file(QDir(job.saveFolder).filePath(name));
-    return file.open(QIODevice::WriteOnly) && file.write("%PDF-1.4\n") > 0;
+    QFile file(saved);
+    if (file.open(QIODevice::WriteOnly) && file.write("%PDF-1.4\n") > 0)
+        return true;
+    saved.clear();
+    return false;
 }

@@ -89,7 +89,11 @@ public:
         record("endDocument");
         return finish();
     }
-    void abortDocument() override { record("abortDocument"); }
+    void abortDocument() override
+    {
+        record("abortDocument");
+        saved.clear();
+    }
     bool printRenderedPdf(const QString& title, const QString&) override
     {
         record("printRenderedPdf " + title);
@@ -108,7 +112,9 @@ public:
         jobs.last().pictures.append(target);
         jobs.last().pictureFiles.append(file);
     }
+    double textWidth(const QString& text) const override { return kCharWidth * text.size(); }
     void newPage() override { ++jobs.last().pages; }
+    QString savedFile() const override { return saved; }
 
     // The calls made so far whose text starts with `prefix`.
     QStringList callsStartingWith(const QString& prefix) const
@@ -127,6 +133,8 @@ public:
     int fontPoints = 0;
     PrinterResult initializeResult = kPrinterOk;
     bool writeFiles = false;
+    QString saved;                           // the file of the last job that "saved"
+    static constexpr double kCharWidth = 10; // every character is as wide as this
 
 private:
     PrinterResult record(const QString& call)

@@ -19,19 +19,27 @@ public:
     {
         shown.append({text, icon});
     }
-    bool confirm(const QString& text) override
+    Answer ask(const QString& text, bool offerToAll) override
     {
         questions.append(text);
-        return confirmAnswers.isEmpty() ? true : confirmAnswers.dequeue();
+        toAllOffered.append(offerToAll);
+        if (!answers.isEmpty())
+            return answers.dequeue();
+        return confirmAnswers.isEmpty() || confirmAnswers.dequeue() ? Answer::Yes : Answer::No;
     }
-    QString chooseFile(const FileRequest& request) override
+    QStringList chooseFiles(const FileRequest& request) override
     {
         fileRequests.append(request);
-        return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+        if (fileAnswers.isEmpty())
+            return {};
+        const QString answer = fileAnswers.dequeue();
+        return answer.isEmpty() ? QStringList() : answer.split(QLatin1Char('\n'));
     }
-    std::optional<QString> browseFolder(const QString& instruction) override
+    std::optional<QString> browseFolder(const QString& instruction,
+                                        const QString& startFolder) override
     {
         folderRequests.append(instruction);
+        folderStarts.append(startFolder);
         return folderAnswers.isEmpty() ? std::nullopt : folderAnswers.dequeue();
     }
 
@@ -45,9 +53,12 @@ public:
 
     QList<Shown> shown;
     QStringList questions;
+    QList<bool> toAllOffered;
     QList<FileRequest> fileRequests;
     QStringList folderRequests;
-    QQueue<bool> confirmAnswers;
-    QQueue<QString> fileAnswers;
+    QStringList folderStarts;
+    QQueue<bool> confirmAnswers; // Yes or No, when `answers` has none
+    QQueue<Answer> answers;
+    QQueue<QString> fileAnswers; // several files: separated by line feeds
     QQueue<std::optional<QString>> folderAnswers;
 };

@@ -109,7 +109,7 @@ TEST_F(PrintJobTest, OtherConflictStrategiesKeepTheExistingFile)
     EXPECT_EQ(outputEntries(), (QStringList{"report (2).PDF", "report (3).PDF", "report.PDF"}));
     EXPECT_EQ(PdfProbe(output("report.PDF")).pageTexts().value(0).trimmed(), "first");
     EXPECT_EQ(PdfProbe(output("report (3).PDF")).pageTexts().value(0).trimmed(), "third");
-    EXPECT_EQ(m_printer.lastSavedFile(), output("report (3).PDF"));
+    EXPECT_EQ(m_printer.savedFile(), output("report (3).PDF"));
 }
 
 TEST_F(PrintJobTest, SavedJobPostsFileSavedAndLeavesNoTemporaryFile)
