@@ -301,7 +301,11 @@ bool TfrmMain::event(QEvent* event)
     const int type = event->type();
     if (type != 0 && (type == m_fileSavedMessage || type == m_printErrorMessage)) {
         if (type == m_printErrorMessage) {
-            const QString text = printErrorText(static_cast<WindowMessageEvent*>(event)->wParam());
+            const auto* message = static_cast<WindowMessageEvent*>(event);
+            QString text = printErrorText(message->wParam());
+            // Which file, and why: the printer says so where it knows.
+            if (!text.isEmpty() && !message->detail().isEmpty())
+                text += QLatin1Char(' ') + message->detail();
             if (!text.isEmpty())
                 m_s.dialogs.message(text, Dialogs::Icon::Warning);
         }

@@ -22,9 +22,10 @@ int RegisterWindowMessage(const QString& name)
     return type;
 }
 
-void PostWindowMessage(QObject* window, int message, qintptr wParam, qintptr lParam)
+void PostWindowMessage(QObject* window, int message, qintptr wParam, qintptr lParam,
+                       const QString& detail)
 {
     if (!window || message <= 0)
         return;
-    QCoreApplication::postEvent(window, new WindowMessageEvent(message, wParam, lParam));
+    QCoreApplication::postEvent(window, new WindowMessageEvent(message, wParam, lParam, detail));
 }

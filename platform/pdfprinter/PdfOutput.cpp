@@ -6,7 +6,9 @@
 #include "platform/pdfprinter/PdfSecurity.h"
 #include "platform/pdfprinter/PicturePlacement.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
@@ -51,10 +53,29 @@ void uncompressContent(QPDF& pdf)
     }
 }
 
-void writeTo(QPDF& pdf, const QString& path, const OutputOptions& options, bool reproducible,
+// Hands what qpdf writes to the output file, whose writes are all checked.
+class OutputPipeline final : public Pipeline
+{
+public:
+    explicit OutputPipeline(OutputFile& file) : Pipeline("output file", nullptr), m_file(file) {}
+
+    void write(const unsigned char* data, size_t length) override
+    {
+        if (!m_file.write(reinterpret_cast<const char*>(data), qsizetype(length)))
+            throw PdfOutputError(m_file.targetPath(), m_file.errorString());
+    }
+    void finish() override {}
+
+private:
+    OutputFile& m_file;
+};
+
+void writeTo(QPDF& pdf, OutputFile& file, const OutputOptions& options, bool reproducible,
              bool deepSamples)
 {
-    QPDFWriter writer(pdf, QFile::encodeName(path).constData());
+    QPDFWriter writer(pdf);
+    OutputPipeline pipeline(file);
+    writer.setOutputPipeline(&pipeline);
     if (deepSamples)
         writer.setMinimumPDFVersion("1.5"); // 16-bit image samples
     if (options.compressContent) {
@@ -74,15 +95,18 @@ void writeTo(QPDF& pdf, const QString& path, const OutputOptions& options, bool 
 
 QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options)
 {
-    if (options.saveFolder.isEmpty() || !QFileInfo(options.saveFolder).isDir())
-        throw PdfOutputError("the save folder does not exist: " + options.saveFolder.toStdString());
     const QString fileName = OutputFileName(options.saveFile, job.title);
+    const QString target = QDir(options.saveFolder).filePath(fileName);
+    if (options.saveFolder.isEmpty() || !QFileInfo(options.saveFolder).isDir())
+        throw PdfOutputError(target, QStringLiteral("the folder %1 does not exist")
+                                         .arg(QDir::toNativeSeparators(options.saveFolder)));
     if (fileName.isEmpty())
-        throw PdfOutputError("the save file template makes no file name: " +
-                             options.saveFile.toStdString());
+        throw PdfOutputError(
+            options.saveFolder,
+            QStringLiteral("the file name template %1 makes no file name").arg(options.saveFile));
 
+    QPDF pdf;
     try {
-        QPDF pdf;
         pdf.setSuppressWarnings(true);
         pdf.processFile(QFile::encodeName(job.sourcePdf).constData());
         const bool deepSamples = PlacePictures(pdf, job.pictures);
@@ -92,19 +116,17 @@ QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options)
 
         OutputFile output(options.saveFolder, fileName, options.replaceExisting);
         if (!output.open())
-            throw PdfOutputError("cannot create a file in " + options.saveFolder.toStdString() +
-                                 ": " + output.errorString().toStdString());
-        writeTo(pdf, output.temporaryPath(), options, job.reproducible, deepSamples);
+            throw PdfOutputError(target, output.errorString());
+        writeTo(pdf, output, options, job.reproducible, deepSamples);
         const QString written = output.commit();
         if (written.isEmpty())
-            throw PdfOutputError("cannot name the PDF " + fileName.toStdString() + ": " +
-                                 output.errorString().toStdString());
+            throw PdfOutputError(target, output.errorString());
         if (pdf.anyWarnings())
             qCDebug(lcPdfPrinter) << "qpdf warned while writing" << written;
         return written;
     } catch (const PdfOutputError&) {
         throw;
     } catch (const std::exception& error) {
-        throw PdfOutputError(error.what());
+        throw PdfOutputError(target, QString::fromUtf8(error.what()));
     }
 }

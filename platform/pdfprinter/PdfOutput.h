@@ -6,10 +6,21 @@
 #include <QList>
 #include <stdexcept>
 
+// A job's PDF that could not be written: which file and why, in words for the user.
 class PdfOutputError : public std::runtime_error
 {
 public:
-    using std::runtime_error::runtime_error;
+    PdfOutputError(const QString& file, const QString& reason)
+        : std::runtime_error((file + QStringLiteral(": ") + reason).toStdString()), m_file(file),
+          m_reason(reason)
+    {
+    }
+    const QString& file() const { return m_file; }
+    const QString& reason() const { return m_reason; }
+
+private:
+    QString m_file;
+    QString m_reason;
 };
 
 // One job's PDF as the printer writes it from the active profile.
@@ -22,5 +33,6 @@ struct PdfJobOutput
 };
 
 // Writes the job's PDF into the save folder under the options (name, conflicts, metadata,
-// compression, security), atomically. Answers the path written; throws PdfOutputError.
+// compression, security), atomically and durably. Answers the path written; throws
+// PdfOutputError.
 QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options);

@@ -190,7 +190,7 @@ IPrintCanvas* PdfPrinter::beginDocument(const QString& title)
     if (!job->canvas || !job->canvas->isActive()) {
         qCWarning(lcPdfPrinter) << "no temporary file for the job" << title
                                 << job->folder.errorString();
-        post(kPrintErrorMessageName, kTemporaryFileError);
+        post(kPrintErrorMessageName, kTemporaryFileError, job->folder.errorString());
         return nullptr;
     }
     m_job = std::move(job);
@@ -204,7 +204,8 @@ bool PdfPrinter::endDocument()
     const std::unique_ptr<CanvasJob> job = std::move(m_job);
     if (!job->canvas->finish()) {
         qCWarning(lcPdfPrinter) << "the canvas of" << job->title << "could not be finished";
-        post(kPrintErrorMessageName, kSaveError);
+        post(kPrintErrorMessageName, kSaveError,
+             job->title + QStringLiteral(": the pages could not be written"));
         endJob();
         return false;
     }
@@ -242,7 +243,7 @@ bool PdfPrinter::deliver(PdfJobOutput& job)
     m_lastSaved.clear();
     try {
         if (m_activeProfile.isEmpty() || !m_settings->hasProfile(m_activeProfile))
-            throw PdfOutputError("no active profile");
+            throw PdfOutputError(job.title, QStringLiteral("no profile is active"));
         const std::optional<QString> password =
             m_secrets.value(m_activeProfile).contains(kUserPasswordOption)
                 ? std::optional(m_secrets.value(m_activeProfile).value(kUserPasswordOption))
@@ -257,15 +258,15 @@ bool PdfPrinter::deliver(PdfJobOutput& job)
         saved = true;
     } catch (const std::exception& error) {
         qCWarning(lcPdfPrinter) << "job" << job.title << "not saved:" << error.what();
-        post(kPrintErrorMessageName, kSaveError);
+        post(kPrintErrorMessageName, kSaveError, QString::fromUtf8(error.what()));
     }
     endJob();
     return saved;
 }
 
-void PdfPrinter::post(const QString& message, int wParam)
+void PdfPrinter::post(const QString& message, int wParam, const QString& detail)
 {
-    PostWindowMessage(m_window, RegisterWindowMessage(message), wParam, 0);
+    PostWindowMessage(m_window, RegisterWindowMessage(message), wParam, 0, detail);
 }
 
 // What the routes announced applies to one job only.

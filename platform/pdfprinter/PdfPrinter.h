@@ -64,7 +64,7 @@ private:
     PrinterResult setOption(const QString& option, const QString& profile,
                             const std::function<bool()>& store);
     bool deliver(PdfJobOutput& job);
-    void post(const QString& message, int wParam);
+    void post(const QString& message, int wParam, const QString& detail = {});
     void endJob();
 
     std::unique_ptr<PrinterSettings> m_settings;

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -132,12 +134,42 @@ TEST_F(PrintJobTest, MissingSaveFolderFailsWithErrorThreeAndWritesNothing)
     ASSERT_EQ(messages.size(), 1);
     EXPECT_EQ(messages[0].name, kPrintErrorMessageName);
     EXPECT_EQ(messages[0].wParam, 3);
+    EXPECT_EQ(messages[0].detail,
+              QDir(missing).filePath("report.PDF") + ": the folder " + missing + " does not exist");
     EXPECT_FALSE(QDir(missing).exists());
     EXPECT_TRUE(outputEntries().isEmpty());
 
     setText("Save Folder", "");
     EXPECT_FALSE(m_printer.printRenderedPdf("/in/r.PDF", makeRenderedPdf("r.pdf", "R")));
     EXPECT_EQ(m_window.deliver().size(), 2);
+}
+
+TEST_F(PrintJobTest, AWriteThatFailsIsAnErrorNamingTheFileNotAnEmptyPdf)
+{
+    // A file size limit makes every write fail as a full disk does; the PDF is small enough to
+    // sit in the stream's buffer until the end.
+    const QString rendered = makeRenderedPdf("r.pdf", "R");
+    struct rlimit saved
+    {
+    };
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tiny = saved;
+    tiny.rlim_cur = 1;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const bool written = m_printer.printRenderedPdf("/in/report.PDF", rendered);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(m_printer.savedFile().isEmpty());
+    const auto messages = m_window.deliver();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].wParam, 3);
+    EXPECT_TRUE(messages[0].detail.startsWith(output("report.PDF") + ": "))
+        << messages[0].detail.toStdString();
+    EXPECT_TRUE(messages[0].detail.contains("File too large")) << messages[0].detail.toStdString();
+    EXPECT_TRUE(outputEntries().isEmpty());
 }
 
 TEST_F(PrintJobTest, UnreadableRenderedPdfFailsAndLeavesNothing)

@@ -10,7 +10,8 @@ bool MessageWindow::event(QEvent* event)
 {
     for (const QString& name : {kFileSavedMessageName, kPrintErrorMessageName}) {
         if (event->type() == RegisterWindowMessage(name)) {
-            m_received.append({name, static_cast<WindowMessageEvent*>(event)->wParam()});
+            const auto* message = static_cast<WindowMessageEvent*>(event);
+            m_received.append({name, message->wParam(), message->detail()});
             return true;
         }
     }

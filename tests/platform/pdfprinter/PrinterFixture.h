@@ -17,6 +17,7 @@ public:
     {
         QString name;
         qintptr wParam;
+        QString detail;
     };
 
     bool event(QEvent* event) override;
