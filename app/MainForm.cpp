@@ -70,7 +70,7 @@ QString printErrorText(qintptr code)
 TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::frmMain>()), m_s(std::move(services)),
       m_controls(*m_ui), m_documentCommands(m_documents, m_s.dialogs, m_controls),
-      m_batchRun(m_documents, m_state, m_controls, m_s.application,
+      m_batchRun(m_documents, m_state, m_controls, m_s.application, m_s.dialogs,
                  [this] { return runConversion(); }),
       m_folderCommands(m_state, m_controls, m_s.dialogs),
       m_folderSettings(m_s.settings, m_state, m_controls)
@@ -158,6 +158,7 @@ void TfrmMain::FormCreate()
             m_lastBatchEnd = RunBatchConversion();
         }
     } catch (const std::exception& error) {
+        m_lastBatchEnd = BatchEnd::EndedEarly;
         m_s.dialogs.message(QStringLiteral("Error starting Batch Job.") +
                             QString::fromStdString(error.what()));
     }
@@ -168,10 +169,14 @@ void TfrmMain::LoadFolderSettings()
     try {
         m_folderSettings.LoadFolderSettings();
     } catch (const RegistryError& error) {
-        // A damaged store must not stop the program half-way: say so and start without folders.
+        // A damaged store must not stop the program half-way: say so, where and what, and start
+        // without folders.
         m_state.StartFolder.clear();
         m_state.DestinationFolder.clear();
-        m_s.dialogs.message(QString::fromStdString(error.what()), Dialogs::Icon::Error);
+        QString text = QString::fromStdString(error.what());
+        if (!error.detail().isEmpty())
+            text += QLatin1Char('\n') + error.detail();
+        m_s.dialogs.message(text, Dialogs::Icon::Error);
     }
 }
 
@@ -207,16 +212,16 @@ void TfrmMain::buildConversion()
     m_run = std::make_unique<ConversionRun>(
         RunServices{m_documents, m_state, *m_pdf.options, *m_pdf.printer, *m_profile, m_controls,
                     *m_images, *m_renderers, m_controls, m_s.dialogs, m_s.clock, m_s.application,
-                    this, m_combiner.get(), m_s.observer});
+                    m_runControl, this, m_combiner.get(), m_s.observer});
 }
 
-bool TfrmMain::runConversion()
+RunEnd TfrmMain::runConversion()
 {
     if (!m_run) {
         // Start-up could not create the PDF printer: nothing can be converted.
         m_s.dialogs.message(QStringLiteral("Failed to create PDF COM object"),
                             Dialogs::Icon::Warning);
-        return false;
+        return RunEnd::EndedEarly;
     }
     // A close asked for during the run waits for its end: the run still uses what it would free.
     m_converting = true;
@@ -225,7 +230,7 @@ bool TfrmMain::runConversion()
         if (m_closeAfterRun)
             QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     });
-    return m_run->PNGCreatePDFClick() != RunEnd::EndedEarly;
+    return m_run->PNGCreatePDFClick();
 }
 
 bool TfrmMain::FormCloseQuery()
@@ -269,6 +274,8 @@ void TfrmMain::FormDestroy()
 
 void TfrmMain::FormKeyDown(int key)
 {
+    if (key == Qt::Key_Escape && m_converting)
+        m_runControl.requestStop();
     if (key != Qt::Key_F1)
         return;
     const QString topic = HelpTopicForPage(m_ui->OfficePager1->currentIndex());
@@ -316,7 +323,9 @@ bool TfrmMain::event(QEvent* event)
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
+    // Closing during a run stops it after the document being converted, then closes.
     if (m_converting) {
+        m_runControl.requestStop();
         m_closeAfterRun = true;
         event->ignore();
         return;
@@ -377,6 +386,11 @@ void TfrmMain::chkPassClick()
 
 void TfrmMain::PNGCreatePDFClick()
 {
+    // During a run the button reads "Stop".
+    if (m_converting) {
+        m_runControl.requestStop();
+        return;
+    }
     try {
         runConversion();
     } catch (const std::exception& error) {

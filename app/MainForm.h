@@ -6,6 +6,7 @@
 #include "batch/FolderCommands.h"
 #include "batch/FolderSettings.h"
 #include "batch/ProgramState.h"
+#include "conversion/RunControl.h"
 #include "doclist/DocumentCommands.h"
 #include "doclist/DocumentList.h"
 
@@ -17,6 +18,7 @@ class frmMain;
 }
 class Combiner;
 class ConversionRun;
+enum class RunEnd;
 class PrintHandlerTable;
 class RouteRenderers;
 class ImageRoute;
@@ -78,7 +80,7 @@ private:
 
     bool createPdfPrinter();
     void buildConversion();
-    bool runConversion();
+    RunEnd runConversion();
     void bindHandlers();
     void deleteScannedPages();
 
@@ -103,6 +105,7 @@ private:
     std::unique_ptr<RendererRoutes> m_renderers;
     std::unique_ptr<Combiner> m_combiner;
     std::unique_ptr<ConversionRun> m_run;
+    RunControl m_runControl;
     std::optional<BatchEnd> m_lastBatchEnd;
     struct SeenKey
     {

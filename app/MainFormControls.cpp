@@ -80,9 +80,16 @@ bool MainFormControls::combineChosen() const
     return m_ui.radCombineFiles->isChecked();
 }
 
+// What must not change while a run goes on: the list, and the choices the run has read.
 QList<QWidget*> MainFormControls::runCommands() const
 {
-    return {m_ui.PNGCreatePDF, m_ui.Label1, m_ui.Label2, m_ui.Label3, m_ui.PNGRemove};
+    return {m_ui.Label1,          m_ui.Label2,
+            m_ui.Label3,          m_ui.PNGRemove,
+            m_ui.radCombineFiles, m_ui.radSeperateFiles,
+            m_ui.chkPass,         m_ui.chkPrintCopy,
+            m_ui.txtPasswd1,      m_ui.txtPasswd2,
+            m_ui.PNGBrowseStart,  m_ui.PNGDest,
+            m_ui.txtStartFolder,  m_ui.txtDestinationFolder};
 }
 
 void MainFormControls::setRunning(bool running)
@@ -94,15 +101,31 @@ void MainFormControls::setRunning(bool running)
             m_enabledBeforeRun.append(command->isEnabled());
             command->setEnabled(false);
         }
+        // The run's own button stops it.
+        m_generateEnabled = m_ui.PNGCreatePDF->isEnabled();
+        m_generateCaption = m_ui.PNGCreatePDF->text();
+        m_generateToolTip = m_ui.PNGCreatePDF->toolTip();
+        m_ui.PNGCreatePDF->setText(kStopCaption);
+        m_ui.PNGCreatePDF->setToolTip(kStopToolTip);
+        m_ui.PNGCreatePDF->setEnabled(true);
         return;
     }
     for (int i = 0; i < commands.size() && i < m_enabledBeforeRun.size(); ++i)
         commands.at(i)->setEnabled(m_enabledBeforeRun.at(i));
+    m_ui.PNGCreatePDF->setText(m_generateCaption);
+    m_ui.PNGCreatePDF->setToolTip(m_generateToolTip);
+    m_ui.PNGCreatePDF->setEnabled(m_generateEnabled);
 }
 
 void MainFormControls::repaintStatuses()
 {
     m_ui.lstFileList->viewport()->repaint();
+}
+
+void MainFormControls::showRow(int row)
+{
+    if (QAbstractItemModel* model = m_ui.lstFileList->model())
+        m_ui.lstFileList->scrollTo(model->index(row, 0));
 }
 
 void MainFormControls::showPicture(const QImage& picture)

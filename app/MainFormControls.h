@@ -7,10 +7,16 @@
 #include "doclist/GeneratePage.h"
 
 #include <QList>
+#include <QString>
 
 namespace Ui {
 class frmMain;
 }
+
+// The caption of the Generate PDF button while a run goes on, when a click stops the run.
+inline const QString kStopCaption = QStringLiteral("Stop");
+inline const QString kStopToolTip =
+    QStringLiteral("Stop the conversion after the document being converted");
 
 // The main window's controls as the parts' logic sees them.
 class MainFormControls final : public GeneratePage,
@@ -43,6 +49,7 @@ public:
     // RunForm
     void setRunning(bool running) override;
     void repaintStatuses() override;
+    void showRow(int row) override;
 
     // PicturePreview
     void showPicture(const QImage& picture) override;
@@ -61,4 +68,7 @@ private:
 
     Ui::frmMain& m_ui;
     QList<bool> m_enabledBeforeRun;
+    bool m_generateEnabled = false;
+    QString m_generateCaption;
+    QString m_generateToolTip;
 };

@@ -1,6 +1,7 @@
 #include "app/ProgramEnvironment.h"
 
 #include "app/MainForm.h"
+#include "conversion/ConversionRun.h"
 #include "platform/dialogs/QtDialogs.h"
 #include "platform/dialogs/UnattendedDialogs.h"
 #include "platform/pdfprinter/PdfPrinter.h"
@@ -55,10 +56,13 @@ void ProgramEnvironment::attachWindow(TfrmMain* window)
 
 int ProgramEnvironment::exitStatus(const TfrmMain& window) const
 {
-    if (!m_unattended)
-        return 0;
     const auto end = window.lastBatchEnd();
-    return end && *end == BatchEnd::Finished ? 0 : 1;
+    if (!end)
+        return m_unattended ? kExitUnfinished : kExitConverted;
+    if (*end != BatchEnd::Finished)
+        return kExitUnfinished;
+    const ConversionRun* run = window.conversionRun();
+    return run && run->summary().failed > 0 ? kExitSomeFailed : kExitConverted;
 }
 
 void ProgramEnvironment::reportUnfinished(const TfrmMain& window) const
@@ -77,12 +81,18 @@ void ProgramEnvironment::reportUnfinished(const TfrmMain& window) const
             reason =
                 QStringLiteral("the starting or ending folder is not set (2 characters or fewer)");
             break;
+        case BatchEnd::AlreadyRunning:
+            reason = QStringLiteral("another bulk conversion of the starting folder is running");
+            break;
+        case BatchEnd::Stopped:
+            reason = QStringLiteral("the conversion was stopped");
+            break;
         case BatchEnd::EmptyFolder:
             reason =
                 QStringLiteral("the starting folder holds no file, is missing or cannot be read");
             break;
         case BatchEnd::EndedEarly:
-            reason = QStringLiteral("the conversion ended early");
+            reason = QStringLiteral("the conversion ended early (see the messages above)");
             break;
         case BatchEnd::NotBatchMode:
         case BatchEnd::Finished:

@@ -21,6 +21,11 @@ class Dialogs;
 class QtDialogs;
 class TfrmMain;
 
+// The exit statuses of a bulk conversion, for the scripts that start one.
+inline constexpr int kExitConverted = 0;  // every document was converted or deliberately skipped
+inline constexpr int kExitUnfinished = 1; // the run could not start or did not get to its end
+inline constexpr int kExitSomeFailed = 2; // the run finished; some documents were not converted
+
 // Selects Qt's offscreen platform when there is no display. Answers true for such an
 // unattended start. Call before the QApplication exists.
 bool ChooseDisplayPlatform();
@@ -35,8 +40,7 @@ public:
     MainFormServices services();
     void attachWindow(TfrmMain* window);
     Application& application() { return m_application; }
-    // The exit status of a run that ends by itself: 0 unless an unattended start could not
-    // finish its work.
+    // The exit status of a run that ends by itself (see kExitConverted and the others).
     int exitStatus(const TfrmMain& window) const;
     // Tells on standard error why an unattended start did not end by itself.
     void reportUnfinished(const TfrmMain& window) const;

@@ -6,16 +6,14 @@ void StderrProgress::rowDone(int row, int count, const QString& name, const QStr
     QString text = status;
     if (result == RowResult::Ignored)
         text = QStringLiteral("left alone (the run's own log)");
-    else if (result == RowResult::Failed)
-        text += QStringLiteral(" (with an error)");
     std::fprintf(m_out, "[%d/%d] %s: %s\n", row, count, name.toUtf8().constData(),
                  text.toUtf8().constData());
     std::fflush(m_out);
 }
 
-void StderrProgress::runDone(int converted, int failed, int skipped)
+void StderrProgress::runDone(const RunSummary& summary)
 {
-    std::fprintf(m_out, "corvanta: %d converted, %d failed, %d skipped\n", converted, failed,
-                 skipped);
+    std::fprintf(m_out, "corvanta: %d converted, %d failed, %d skipped%s\n", summary.converted,
+                 summary.failed, summary.skipped, summary.stopped ? ", stopped by the user" : "");
     std::fflush(m_out);
 }

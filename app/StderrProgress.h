@@ -13,7 +13,7 @@ public:
 
     void rowDone(int row, int count, const QString& name, const QString& status,
                  RowResult result) override;
-    void runDone(int converted, int failed, int skipped) override;
+    void runDone(const RunSummary& summary) override;
 
 private:
     std::FILE* m_out;

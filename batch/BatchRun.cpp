@@ -1,18 +1,45 @@
 #include "batch/BatchRun.h"
 
+#include "app/NativeNames.h"
 #include "app/PathHelpers.h"
 #include "batch/FolderEdits.h"
+#include "batch/FolderRunLock.h"
 #include "batch/ProgramState.h"
+#include "conversion/ConversionRun.h"
 #include "doclist/DocumentList.h"
 #include "platform/application/Application.h"
+#include "platform/dialogs/Dialogs.h"
 
-#include <QDir>
+#include <QFile>
+#include <filesystem>
+#include <system_error>
 
 BatchRun::BatchRun(DocumentList& list, ProgramState& state, FolderEdits& edits,
-                   Application& application, Convert convert)
-    : m_list(list), m_state(state), m_edits(edits), m_application(application),
+                   Application& application, Dialogs& dialogs, Convert convert)
+    : m_list(list), m_state(state), m_edits(edits), m_application(application), m_dialogs(dialogs),
       m_convert(std::move(convert))
 {
+}
+
+// Every entry but the subfolders, hidden ones included, in the order the file system gives
+// them. Names are taken as the file system's bytes: one that is not valid text is listed under
+// its escaped name and still converted. Links, pipes and devices are listed too; the run skips
+// them without opening them.
+void BatchRun::fillFromStartFolder()
+{
+    const QString folder = WithTrailingBackslash(m_state.StartFolder);
+    std::error_code error;
+    std::filesystem::directory_iterator entries(QFile::encodeName(folder).toStdString(), error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        std::error_code kindError;
+        if (entries->symlink_status(kindError).type() == std::filesystem::file_type::directory)
+            continue;
+        const QByteArray native = QByteArray::fromStdString(entries->path().filename().native());
+        bool exact = true;
+        const QString name = TextOfFileName(native, &exact);
+        m_list.FillGrid(name, folder + name,
+                        exact ? QByteArray() : QByteArray::fromStdString(entries->path().native()));
+    }
 }
 
 BatchEnd BatchRun::RunBatchConversion()
@@ -20,6 +47,16 @@ BatchEnd BatchRun::RunBatchConversion()
     // A bare drive such as "C:" is refused.
     if (m_edits.startFolderText().size() <= 2 || m_edits.destinationFolderText().size() <= 2)
         return BatchEnd::FoldersTooShort;
+
+    FolderRunLock lock(m_edits.startFolderText());
+    if (m_state.BatchMode && !lock.acquired()) {
+        // A scheduled run beside a "Run Now!", or two scheduled runs: the second would rewrite
+        // the first one's log and convert every document twice.
+        m_dialogs.message(kAlreadyRunningMessage.arg(m_edits.startFolderText()),
+                          Dialogs::Icon::Warning);
+        return BatchEnd::AlreadyRunning;
+    }
+
     if (m_list.DocumentCount() > 0)
         m_list.clear();
     m_state.StartFolder = m_edits.startFolderText();
@@ -27,18 +64,21 @@ BatchEnd BatchRun::RunBatchConversion()
     if (!m_state.BatchMode)
         return BatchEnd::NotBatchMode;
 
-    // Every file, hidden ones included, in the order the file system gives them; no subfolder.
-    const QString folder = WithTrailingBackslash(m_state.StartFolder);
-    const QDir dir(folder);
-    const QStringList names =
-        dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
-    for (const QString& name : names)
-        m_list.FillGrid(name, folder + name);
-
-    const bool finished = m_convert();
+    fillFromStartFolder();
+    const bool empty = m_list.DocumentCount() == 0;
+    const RunEnd end = m_convert();
     m_application.processMessages();
     m_state.BatchMode = false;
-    if (names.isEmpty())
+    if (empty)
         return BatchEnd::EmptyFolder;
-    return finished ? BatchEnd::Finished : BatchEnd::EndedEarly;
+    switch (end) {
+    case RunEnd::Finished:
+        return BatchEnd::Finished;
+    case RunEnd::Stopped:
+        return BatchEnd::Stopped;
+    case RunEnd::EmptyList:
+    case RunEnd::EndedEarly:
+        break;
+    }
+    return BatchEnd::EndedEarly;
 }

@@ -4,37 +4,48 @@
 #include <functional>
 
 class Application;
+class Dialogs;
 class DocumentList;
 class FolderEdits;
 struct ProgramState;
+enum class RunEnd;
 
 // How a bulk conversion ended, so an unattended start can say why it did not finish.
 enum class BatchEnd
 {
     FoldersTooShort, // a folder text of two characters or fewer: nothing was done
     NotBatchMode,    // the list was emptied, nothing converted
+    AlreadyRunning,  // another bulk conversion of the same starting folder is going on
     EmptyFolder,     // the starting folder gave no file
     EndedEarly,      // the conversion run stopped before its end
+    Stopped,         // the user stopped it
     Finished,
 };
 
+inline const QString kAlreadyRunningMessage =
+    QStringLiteral("A bulk conversion of %1 is already running. This one ends without "
+                   "converting anything; try again when the other has finished.");
+
 // Refills the document list with every file of the starting folder and converts it in batch
-// mode. The conversion itself is the `convert` callable (the run behind "Generate PDF"), which
-// answers whether it got to its end.
+// mode. The conversion itself is the `convert` callable (the run behind "Generate PDF").
+// One bulk conversion per starting folder runs at a time, across every instance of the program.
 class BatchRun
 {
 public:
-    using Convert = std::function<bool()>;
+    using Convert = std::function<RunEnd()>;
 
     BatchRun(DocumentList& list, ProgramState& state, FolderEdits& edits, Application& application,
-             Convert convert);
+             Dialogs& dialogs, Convert convert);
 
     BatchEnd RunBatchConversion();
 
 private:
+    void fillFromStartFolder();
+
     DocumentList& m_list;
     ProgramState& m_state;
     FolderEdits& m_edits;
     Application& m_application;
+    Dialogs& m_dialogs;
     Convert m_convert;
 };

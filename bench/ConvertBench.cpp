@@ -11,6 +11,7 @@
 #include "conversion/ProfileOptions.h"
 #include "conversion/RendererRoutes.h"
 #include "conversion/RouteRenderers.h"
+#include "conversion/RunControl.h"
 #include "conversion/RunForm.h"
 #include "conversion/RunObserver.h"
 #include "conversion/SecurityForm.h"
@@ -63,6 +64,7 @@ public:
     bool combineChosen() const override { return false; }
     void setRunning(bool) override {}
     void repaintStatuses() override {}
+    void showRow(int) override {}
     void showPicture(const QImage&) override {}
     void showPictureFile(const QString&) override {}
     void clearPicture() override {}
@@ -88,7 +90,7 @@ public:
         if (result == RowResult::Failed)
             ++kind.failed;
     }
-    void runDone(int, int, int) override {}
+    void runDone(const RunSummary&) override {}
 
     void print() const
     {
@@ -148,8 +150,10 @@ int main(int argc, char** argv)
     PrintHandlerTable printHandlers(printer, office, &OfficeRenderer::imports);
     RendererRoutes renderers(printer, printer, routeRenderers, printHandlers, dialogs);
     TimingObserver timing;
+    RunControl control;
     ConversionRun run(RunServices{list, state, printer, printer, profile, window, images, renderers,
-                                  window, dialogs, clock, application, nullptr, nullptr, &timing});
+                                  window, dialogs, clock, application, control, nullptr, nullptr,
+                                  &timing});
 
     const QDir folder(input);
     for (const QString& name : folder.entryList(QDir::Files))

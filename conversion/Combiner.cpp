@@ -4,10 +4,12 @@
 #include "conversion/SavedDocument.h"
 #include "conversion/SecurityForm.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/files/SyncToDisk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryFile>
 #include <filesystem>
 
@@ -33,24 +35,11 @@ QString scratchNameBeside(const QString& target)
     return scratch.fileName();
 }
 
-// The PDF a row's expected name stands for. The names end in ".PDF", as the printer writes
-// them; a PDF document the run skipped is often "x.pdf", which must still be merged.
-QString existingPdf(const QString& expected)
-{
-    const QFileInfo info(expected);
-    if (info.exists())
-        return expected;
-    QStringList matches;
-    for (const QString& name : info.dir().entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (name.compare(info.fileName(), Qt::CaseInsensitive) == 0)
-            matches.append(name);
-    }
-    return matches.size() == 1 ? info.dir().filePath(matches.first()) : expected;
-}
-
-// Moves the checked scratch file to its final name.
+// Moves the checked scratch file to its final name, once it is safely on disk.
 bool replace(const QString& from, const QString& to)
 {
+    if (!SyncToDisk(from))
+        return false;
     QFile::setPermissions(from, kSavedDocumentPermissions);
     std::error_code error;
     std::filesystem::rename(from.toStdU16String(), to.toStdU16String(), error);
@@ -78,19 +67,28 @@ QString Combiner::intermediateNameFor(const QString& chosen)
     return chosen + QStringLiteral("S_.PDF");
 }
 
-bool Combiner::combine(const QStringList& outputNames, const QVector<bool>& completed)
+bool Combiner::combine(const QList<RowPdf>& pdfs, const QString& folder)
 {
-    const QString chosen = m_dialogs.chooseFile(
-        {QStringLiteral("Save"), QStringLiteral("PDF Files (*.PDF)"), /*save=*/true});
+    Dialogs::FileRequest request{QStringLiteral("Save"), QStringLiteral("PDF Files (*.PDF)")};
+    request.save = true;
+    request.folder = folder;
+    const QString chosen = m_dialogs.chooseFile(request);
     if (chosen.isEmpty() || chosen.size() <= 4)
         return false;
     const bool protecting = m_security.passwordWanted();
     const QString output = outputNameFor(chosen);
     const QString merged = protecting ? intermediateNameFor(chosen) : output;
 
+    // A row without a PDF of its own adds nothing: no other file is guessed in its place.
     QStringList inputs;
-    for (const QString& name : outputNames)
-        inputs.append(existingPdf(name));
+    for (const RowPdf& pdf : pdfs) {
+        if (!pdf.file.isEmpty())
+            inputs.append(pdf.file);
+    }
+    if (inputs.isEmpty()) {
+        m_dialogs.message(kCombineFailed);
+        return false;
+    }
     int expectedPages = 0;
     for (const QString& input : inputs) {
         const int pages = m_checker.pageCount(input);
@@ -98,6 +96,11 @@ bool Combiner::combine(const QStringList& outputNames, const QVector<bool>& comp
     }
 
     const QString scratch = scratchNameBeside(merged);
+    // Whatever ends the merge (a stop included), the scratch file does not stay behind.
+    auto dropScratch = qScopeGuard([&scratch] {
+        if (!scratch.isEmpty())
+            QFile::remove(scratch);
+    });
     const PdfToolkit::Result result =
         scratch.isEmpty() ? PdfToolkit::Result{}
                           : m_toolkit.merge(inputs, scratch, limitFor(inputs.size()));
@@ -106,16 +109,15 @@ bool Combiner::combine(const QStringList& outputNames, const QVector<bool>& comp
     const bool verified = result.succeeded && expectedPages >= 0 &&
                           m_checker.pageCount(scratch) == expectedPages && replace(scratch, merged);
     if (!verified) {
-        if (!scratch.isEmpty())
-            QFile::remove(scratch);
         m_dialogs.message(kCombineFailed);
         return false;
     }
+    dropScratch.dismiss();
 
-    // Only the files this run wrote go; a PDF the user kept stays.
-    for (int row = 0; row < inputs.size() && row < completed.size(); ++row) {
-        if (completed.at(row))
-            QFile::remove(inputs.at(row));
+    // Only the files this run wrote go; a PDF the user kept, or had before, stays.
+    for (const RowPdf& pdf : pdfs) {
+        if (pdf.writtenByRun && !pdf.file.isEmpty())
+            QFile::remove(pdf.file);
     }
 
     if (protecting)
@@ -127,6 +129,10 @@ bool Combiner::protect(const QString& intermediate, const QString& output, int p
 {
     const QString password = m_security.password();
     const QString scratch = scratchNameBeside(output);
+    auto dropScratch = qScopeGuard([&scratch] {
+        if (!scratch.isEmpty())
+            QFile::remove(scratch);
+    });
     const PdfToolkit::Result result =
         scratch.isEmpty() ? PdfToolkit::Result{}
                           : m_toolkit.protect(intermediate, scratch, password,
@@ -135,11 +141,10 @@ bool Combiner::protect(const QString& intermediate, const QString& output, int p
         m_dialogs.message(kProtectStartError);
     if (result.succeeded && m_checker.pageCount(scratch, password) == pages &&
         replace(scratch, output)) {
+        dropScratch.dismiss();
         QFile::remove(intermediate);
         return true;
     }
-    if (!scratch.isEmpty())
-        QFile::remove(scratch);
     // The intermediate is now the only merged copy: keep it and say where it is.
     m_dialogs.message(QStringLiteral("The combined PDF file could not be protected. It is kept, "
                                      "without a password, as ") +

@@ -16,13 +16,14 @@ inline const QString kProtectStartError =
     QStringLiteral("Error combining to secure PDF file! Check for desired security!");
 
 // "Create one PDF file": merges the run's PDFs, in list order, into one file the user names and
-// protects it when a password is set. Nothing is deleted before what replaces it is verified.
+// protects it when a password is set. Nothing is deleted before what replaces it is verified,
+// and only the PDFs the run itself wrote are deleted then.
 class Combiner final : public CombineStep
 {
 public:
     Combiner(PdfToolkit& toolkit, PdfChecker& checker, SecurityForm& security, Dialogs& dialogs);
 
-    bool combine(const QStringList& outputNames, const QVector<bool>& completed) override;
+    bool combine(const QList<RowPdf>& pdfs, const QString& folder) override;
 
     // The name the merged file gets for the name chosen in the dialog.
     static QString outputNameFor(const QString& chosen);

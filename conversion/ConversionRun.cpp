@@ -2,23 +2,27 @@
 
 #include "app/PathHelpers.h"
 #include "batch/ProgramState.h"
-#include "conversion/CombineStep.h"
+#include "conversion/DocumentFile.h"
 #include "conversion/DocumentNames.h"
 #include "conversion/IPdfPrinterOptions.h"
+#include "conversion/IPrinter.h"
 #include "conversion/ImageRoute.h"
 #include "conversion/ProfileOptions.h"
 #include "conversion/RendererRoutes.h"
+#include "conversion/RowProgress.h"
+#include "conversion/RunControl.h"
 #include "conversion/RunForm.h"
-#include "conversion/RunObserver.h"
 #include "conversion/SecurityForm.h"
 #include "conversion/TextRoute.h"
 #include "doclist/DocumentList.h"
 #include "platform/application/Application.h"
+#include "platform/application/Progress.h"
 #include "platform/clock/Clock.h"
 #include "platform/dialogs/Dialogs.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QTemporaryFile>
 
 Q_LOGGING_CATEGORY(lcRun, "corvanta.conversion", QtWarningMsg)
 
@@ -26,15 +30,25 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Keeps the run's commands disabled for exactly as long as the run lasts.
+// Keeps the run's commands disabled, and the list's names fixed, for exactly as long as the run
+// lasts.
 class RunningScope
 {
 public:
-    explicit RunningScope(RunForm& form) : m_form(form) { m_form.setRunning(true); }
-    ~RunningScope() { m_form.setRunning(false); }
+    RunningScope(RunForm& form, DocumentList& list) : m_form(form), m_list(list)
+    {
+        m_form.setRunning(true);
+        m_list.setLocked(true);
+    }
+    ~RunningScope()
+    {
+        m_list.setLocked(false);
+        m_form.setRunning(false);
+    }
 
 private:
     RunForm& m_form;
+    DocumentList& m_list;
 };
 
 bool fileExists(const QString& path)
@@ -46,6 +60,8 @@ bool fileExists(const QString& path)
 } // namespace
 
 ConversionRun::ConversionRun(RunServices services) : m_s(services), m_log(services.clock) {}
+
+ConversionRun::~ConversionRun() = default;
 
 bool ConversionRun::batch() const
 {
@@ -61,15 +77,24 @@ void ConversionRun::log(const QString& line)
 RunEnd ConversionRun::PNGCreatePDFClick()
 {
     m_s.options.MakePdfPrinterDefault();
-    m_outputNames = QStringList(m_s.list.DocumentCount(), QString());
-    if (m_s.list.DocumentCount() == 0)
+    const int count = m_s.list.DocumentCount();
+    m_outputNames = QStringList(count, QString());
+    m_rowPdfs = QList<RowPdf>(count);
+    m_summary = {};
+    m_overwriteAll.reset();
+    if (count == 0)
         return RunEnd::EmptyList;
-    std::fill(std::begin(m_counts), std::end(m_counts), 0);
 
-    RunningScope running(m_s.form);
+    m_s.control.reset();
+    RunningScope running(m_s.form, m_s.list);
+    m_progress = std::make_unique<RowProgress>(m_s.list, m_s.form, m_s.application, m_s.control);
+    m_aliases = std::make_unique<DocumentAliases>();
     try {
-        return run();
+        const RunEnd end = run();
+        m_aliases.reset();
+        return end;
     } catch (...) {
+        m_aliases.reset();
         endEarly();
         throw;
     }
@@ -85,9 +110,12 @@ RunEnd ConversionRun::endEarly()
 
 RunEnd ConversionRun::run()
 {
+    // The folders as they stand now: browsing to another folder during the run changes nothing.
+    m_startFolder = m_s.state.StartFolder;
+    m_destination = m_s.state.DestinationFolder;
     const bool securityAccepted = m_s.profile.UpdateProfileFromDialog();
     if (batch()) {
-        const QString path = WithTrailingBackslash(m_s.state.StartFolder) + kBatchLogName;
+        const QString path = WithTrailingBackslash(m_startFolder) + kBatchLogName;
         QString error;
         if (!m_log.open(path, &error))
             m_s.dialogs.message(QStringLiteral("Error opening log file ") + error);
@@ -113,28 +141,36 @@ RunEnd ConversionRun::run()
     log();
     log();
 
+    if (batch() && !destinationWritable()) {
+        log();
+        log(QStringLiteral(" Finished Converstion at ") + m_log.stamp() + QLatin1Char('.'));
+        return endEarly();
+    }
+
+    m_plan = RunPlan::make(m_s.list, batch(), m_destination);
     for (int row = 0; row < m_s.list.DocumentCount(); ++row) {
+        if (m_s.control.stopRequested()) {
+            m_summary.stopped = true;
+            break;
+        }
         if (convertRow(row) == RowEnd::StopRun)
             return endEarly();
     }
+    if (m_summary.stopped)
+        log(QStringLiteral("Conversion stopped by the user; the remaining files were not "
+                           "converted."));
 
     log();
     log(QStringLiteral(" Finished Converstion at ") + m_log.stamp() + QLatin1Char('.'));
     if (m_s.observer)
-        m_s.observer->runDone(m_counts[int(RunObserver::RowResult::Converted)],
-                              m_counts[int(RunObserver::RowResult::Failed)],
-                              m_counts[int(RunObserver::RowResult::Skipped)]);
+        m_s.observer->runDone(m_summary);
 
     m_s.images.clearLoaded();
     m_s.clock.pause(500ms);
 
-    if (m_s.security.combineChosen() && m_s.combiner) {
-        QVector<bool> completed(m_s.list.DocumentCount());
-        for (int row = 0; row < completed.size(); ++row)
-            completed[row] = m_s.list.status(row) == DocumentList::kStatusCompleted;
-        if (!m_s.combiner->combine(m_outputNames, completed))
-            return endEarly();
-    }
+    // A stopped run merges nothing: merging deletes the files it merged.
+    if (!m_summary.stopped && m_s.security.combineChosen() && m_s.combiner && !combine())
+        return endEarly();
 
     m_s.clock.pause(3000ms);
     m_s.application.processMessages();
@@ -147,53 +183,144 @@ RunEnd ConversionRun::run()
         if (m_s.application.firstArgument() == kBatchSwitch)
             m_s.application.terminate();
     }
-    return RunEnd::Finished;
+    return m_summary.stopped ? RunEnd::Stopped : RunEnd::Finished;
+}
+
+// An ending folder that cannot take a file is found once, before the first document, instead
+// of failing every document on its own.
+bool ConversionRun::destinationWritable()
+{
+    QString reason;
+    const QFileInfo folder(m_destination);
+    if (!folder.isDir()) {
+        reason = QStringLiteral("the folder does not exist");
+    } else {
+        QTemporaryFile probe(WithTrailingBackslash(m_destination) +
+                             QStringLiteral(".corvanta-probe-XXXXXX"));
+        if (!probe.open())
+            reason = probe.errorString();
+    }
+    if (reason.isEmpty())
+        return true;
+    m_s.dialogs.message(QStringLiteral("Error saving PDF file: the ending folder %1 cannot be "
+                                       "written (%2). No files converted.")
+                            .arg(m_destination, reason),
+                        Dialogs::Icon::Warning);
+    log(QStringLiteral("Cannot write PDF files into %1: %2.  No files converted.")
+            .arg(m_destination, reason));
+    for (int row = 0; row < m_s.list.DocumentCount(); ++row) {
+        if (!RunPlan::isBatchLog(m_s.list.path(row)))
+            ++m_summary.failed;
+    }
+    if (m_s.observer)
+        m_s.observer->runDone(m_summary);
+    return false;
+}
+
+bool ConversionRun::combine()
+{
+    const QString folder =
+        DocumentNames::of(m_s.list.DocumentCount() > 0 ? m_s.list.path(0) : QString()).folder;
+    ProgressScope waiting(*m_progress);
+    try {
+        return m_s.combiner->combine(m_rowPdfs, batch() ? m_destination : folder);
+    } catch (const RunStopped&) {
+        m_summary.stopped = true;
+        return true; // nothing was merged or deleted; the run closes as a stopped one
+    }
+}
+
+bool ConversionRun::overwrite(const QString& question)
+{
+    if (m_overwriteAll)
+        return *m_overwriteAll;
+    switch (m_s.dialogs.ask(question, m_plan.existingOutputs >= 2)) {
+    case Dialogs::Answer::Yes:
+        return true;
+    case Dialogs::Answer::No:
+        return false;
+    case Dialogs::Answer::YesToAll:
+        m_overwriteAll = true;
+        return true;
+    case Dialogs::Answer::NoToAll:
+        m_overwriteAll = false;
+        return false;
+    }
+    return false;
 }
 
 bool ConversionRun::existingOutputSkips(int row, const DocumentNames& document)
 {
+    const QString output = RunPlan::outputFileOf(document.path, batch(), m_destination);
+    if (!fileExists(output))
+        return false;
     if (!batch()) {
-        if (!fileExists(document.expectedPdf))
-            return false;
-        if (!m_s.dialogs.confirm(QStringLiteral("File ") + document.expectedPdf +
-                                 QStringLiteral(" Exists.  Overwrite?"))) {
+        if (!overwrite(QStringLiteral("File ") + document.expectedPdf +
+                       QStringLiteral(" Exists.  Overwrite?"))) {
             m_s.list.setStatus(row, DocumentList::kStatusSkipped);
+            m_rowPdfs[row] = {output, false};
             return true;
         }
         m_s.list.setStatus(row, DocumentList::kStatusWaiting);
         return false;
     }
-    const QString pdfName = DocumentNames::fileNameOf(document.expectedPdf);
-    if (!fileExists(WithTrailingBackslash(m_s.state.DestinationFolder) + pdfName))
-        return false;
-    log(QStringLiteral("File ") + pdfName + QStringLiteral(" exists.  SKIPPING this file"));
+    log(QStringLiteral("File ") + DocumentNames::fileNameOf(output) +
+        QStringLiteral(" exists.  SKIPPING this file"));
     m_s.list.setStatus(row, DocumentList::kStatusSkipped);
+    m_rowPdfs[row] = {output, false};
     return true;
 }
 
-ConversionRun::RowEnd ConversionRun::rowDone(int row, int result)
+ConversionRun::RowEnd ConversionRun::rowDone(int row, Result result)
 {
-    using Result = RunObserver::RowResult;
-    ++m_counts[result];
+    switch (result) {
+    case Result::Converted:
+        ++m_summary.converted;
+        break;
+    case Result::Failed:
+        ++m_summary.failed;
+        break;
+    case Result::Skipped:
+        ++m_summary.skipped;
+        break;
+    case Result::Stopped:
+        m_summary.stopped = true;
+        break;
+    case Result::Ignored:
+        break;
+    }
     m_s.form.repaintStatuses();
     if (m_s.observer)
         m_s.observer->rowDone(row + 1, m_s.list.DocumentCount(), m_s.list.name(row),
-                              m_s.list.status(row), static_cast<Result>(result));
+                              m_s.list.status(row), result);
     return RowEnd::Next;
 }
 
 ConversionRun::RowEnd ConversionRun::convertRow(int row)
 {
-    using Result = RunObserver::RowResult;
-    const DocumentNames document = DocumentNames::of(m_s.list.path(row));
+    DocumentNames document = DocumentNames::of(m_s.list.path(row));
     m_outputNames[row] = document.expectedPdf;
 
     // A batch list holds every file of the starting folder, the log among them.
-    if (document.path.contains(PathSeparator() + kBatchLogName))
-        return rowDone(row, int(Result::Ignored));
+    if (RunPlan::isBatchLog(document.path))
+        return rowDone(row, Result::Ignored);
+    if (m_plan.kinds.value(row) == DocumentFileKind::NotAFile) {
+        log(document.fileName + QStringLiteral(" is not a regular file.  Skipping file"));
+        m_s.list.setStatus(row, DocumentList::kStatusSkipped);
+        return rowDone(row, Result::Skipped);
+    }
+    const int sameAs = m_plan.sameOutputAs.value(row, -1);
+    if (sameAs >= 0) {
+        const QString pdfName =
+            DocumentNames::fileNameOf(RunPlan::outputFileOf(document.path, batch(), m_destination));
+        log(QStringLiteral("Error converting file %1: %2 makes the same PDF file %3")
+                .arg(document.fileName, m_s.list.name(sameAs), pdfName));
+        m_s.list.setStatus(row, QStringLiteral("Same PDF name as ") + m_s.list.name(sameAs));
+        return rowDone(row, Result::Failed);
+    }
 
     if (existingOutputSkips(row, document))
-        return rowDone(row, int(Result::Skipped));
+        return rowDone(row, Result::Skipped);
     m_s.form.repaintStatuses();
 
     if (document.path.size() <= 4)
@@ -201,49 +328,90 @@ ConversionRun::RowEnd ConversionRun::convertRow(int row)
 
     m_s.options.SetTextOption(QStringLiteral("Save Folder"), document.folder, kProfileName, 0);
     if (batch())
-        m_s.options.SetTextOption(QStringLiteral("Save Folder"), m_s.state.DestinationFolder,
-                                  kProfileName, 0);
+        m_s.options.SetTextOption(QStringLiteral("Save Folder"), m_destination, kProfileName, 0);
 
-    Printed printed = Printed::Yes;
-    if (m_s.images.LoadImageDocument(document.path)) {
-        if (!m_s.images.PrintLoadedImage(document.expectedPdf))
-            printed = Printed::Failed;
-        log(document.fileName + QStringLiteral(" file successfully converted"));
-        m_s.clock.pause(500ms);
-    } else if (document.typeSuffix == QLatin1String("PDF")) {
+    if (!IsImageDocument(document.path) && document.typeSuffix == QLatin1String("PDF")) {
         log(document.fileName + QStringLiteral(" already in PDF format.  Skipping file"));
         m_s.list.setStatus(row, DocumentList::kStatusSkipped);
-        return rowDone(row, int(Result::Skipped));
-    } else {
-        printed = printByRoute(document);
+        m_rowPdfs[row] = {document.path, false};
+        return rowDone(row, Result::Skipped);
     }
 
+    const QByteArray native = m_s.list.nativePath(row);
+    if (!native.isEmpty())
+        document.source = m_aliases->aliasFor(document.fileName, native);
+
+    m_progress->start(row);
+    Printed printed = Printed::Failed;
+    try {
+        ProgressScope reporting(*m_progress);
+        printed = print(row, document);
+    } catch (const RunStopped&) {
+        m_s.list.setStatus(row, DocumentList::kStatusStopped);
+        qCDebug(lcRun) << "stopped while converting" << document.path;
+        return rowDone(row, Result::Stopped);
+    }
+    finishRow(row, document, printed);
+    return rowDone(row, printed == Printed::Yes ? Result::Converted : Result::Failed);
+}
+
+ConversionRun::Printed ConversionRun::print(int row, const DocumentNames& document)
+{
+    if (m_s.images.LoadImageDocument(document.source)) {
+        const bool saved = m_s.images.PrintLoadedImage(document.expectedPdf);
+        if (saved) {
+            log(document.fileName + QStringLiteral(" file successfully converted"));
+            m_rowPdfs[row] = {m_s.printer.savedFile(), true};
+        }
+        m_s.clock.pause(500ms);
+        return saved ? Printed::Yes : Printed::Failed;
+    }
+    const Printed printed = printByRoute(document);
+    if (printed == Printed::Yes) {
+        log(document.fileName + QStringLiteral(" file successfully converted"));
+        m_rowPdfs[row] = {m_s.printer.savedFile(), true};
+    }
+    return printed;
+}
+
+void ConversionRun::finishRow(int row, const DocumentNames& document, Printed printed)
+{
+    if (printed == Printed::Unassociated)
+        log(QStringLiteral("Error converting file ") + document.fileName +
+            QStringLiteral(" Check File Type."));
+    else if (printed == Printed::Failed)
+        log(QStringLiteral("Error converting file ") + document.fileName);
     m_s.clock.pause(1000ms);
-    m_s.list.setStatus(row, DocumentList::kStatusCompleted);
-    qCDebug(lcRun) << "converted" << document.path;
-    return rowDone(row, int(printed == Printed::Yes ? Result::Converted : Result::Failed));
+    m_s.list.setStatus(row, printed == Printed::Yes ? DocumentList::kStatusCompleted
+                                                    : DocumentList::kStatusError);
+    qCDebug(lcRun) << (printed == Printed::Yes ? "converted" : "failed") << document.path;
 }
 
 ConversionRun::Printed ConversionRun::printByRoute(const DocumentNames& document)
 {
     const Route route = SelectRoute(document.path);
     if (route == Route::PlainText) {
-        const bool saved = PrintTextDocument(m_s.printer, document.path, document.expectedPdf);
-        log(document.fileName + QStringLiteral(" file successfully converted"));
-        return saved ? Printed::Yes : Printed::Failed;
+        try {
+            return PrintTextDocument(m_s.printer, document.source, document.expectedPdf)
+                       ? Printed::Yes
+                       : Printed::Failed;
+        } catch (const TextReadError& error) {
+            m_s.dialogs.message(QStringLiteral("%1 could not be read: %2")
+                                    .arg(document.path, QString::fromUtf8(error.what())),
+                                Dialogs::Icon::Error);
+            return Printed::Failed;
+        }
     }
     Printed printed = Printed::Failed;
     switch (m_s.renderers.print(route, document)) {
     case RouteOutcome::Printed:
-        log(document.fileName + QStringLiteral(" file successfully converted"));
         printed = Printed::Yes;
         break;
     case RouteOutcome::Failed:
-        log(QStringLiteral("Error converting file ") + document.fileName);
+        printed = Printed::Failed;
         break;
     case RouteOutcome::Unassociated:
-        log(QStringLiteral("Error converting file ") + document.fileName +
-            QStringLiteral(" Check File Type."));
+        printed = Printed::Unassociated;
         break;
     }
     if (route == Route::Shell)

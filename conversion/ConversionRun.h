@@ -1,13 +1,18 @@
 #pragma once
 
 #include "conversion/BatchLog.h"
+#include "conversion/CombineStep.h"
+#include "conversion/RunObserver.h"
+#include "conversion/RunPlan.h"
 
 #include <QStringList>
+#include <memory>
+#include <optional>
 
 class Application;
 class Clock;
-class CombineStep;
 class Dialogs;
+class DocumentAliases;
 class DocumentList;
 class IPdfPrinterOptions;
 class IPrinter;
@@ -15,8 +20,9 @@ class ImageRoute;
 class ProfileOptions;
 class QObject;
 class RendererRoutes;
+class RowProgress;
+class RunControl;
 class RunForm;
-class RunObserver;
 class SecurityForm;
 struct DocumentNames;
 struct ProgramState;
@@ -40,6 +46,7 @@ struct RunServices
     Dialogs& dialogs;
     Clock& clock;
     Application& application;
+    RunControl& control;
     QObject* window = nullptr;       // receives the printer's messages
     CombineStep* combiner = nullptr; // merges into one file when chosen
     RunObserver* observer = nullptr; // told of every row's end
@@ -51,21 +58,25 @@ enum class RunEnd
     Finished,   // every row was handled and the closing steps ran
     EmptyList,  // nothing to convert
     EndedEarly, // a check or the user stopped it before the end
+    Stopped,    // the user stopped it; the closing steps ran
 };
 
 // The conversion of the whole document list: each row printed by its route into a PDF, the
-// row statuses, and in batch mode the log and the unattended end of the program.
+// row statuses, and in batch mode the log and the unattended end of the program. A row says
+// "Completed" only when its PDF was written, and the log says a file was converted only then.
 class ConversionRun
 {
 public:
     explicit ConversionRun(RunServices services);
+    ~ConversionRun();
 
-    // Throws when the batch log cannot be written or a text document cannot be read; the run
-    // has then restored the default printer and closed its log.
+    // Throws when the batch log cannot be written; the run has then restored the default
+    // printer and closed its log.
     RunEnd PNGCreatePDFClick();
 
     // The expected PDF name of every row of the last run (empty for rows it did not reach).
     const QStringList& OutputNames() const { return m_outputNames; }
+    const RunSummary& summary() const { return m_summary; }
 
 private:
     enum class RowEnd
@@ -76,20 +87,34 @@ private:
     enum class Printed
     {
         Yes,
-        Failed
+        Failed,
+        Unassociated
     };
+    using Result = RunObserver::RowResult;
 
     RunEnd run();
     RunEnd endEarly();
+    bool destinationWritable();
     RowEnd convertRow(int row);
     bool existingOutputSkips(int row, const DocumentNames& document);
+    bool overwrite(const QString& question);
+    Printed print(int row, const DocumentNames& document);
     Printed printByRoute(const DocumentNames& document);
-    RowEnd rowDone(int row, int result);
+    void finishRow(int row, const DocumentNames& document, Printed printed);
+    RowEnd rowDone(int row, Result result);
+    bool combine();
     void log(const QString& line = {});
     bool batch() const;
 
     RunServices m_s;
     BatchLog m_log;
     QStringList m_outputNames;
-    int m_counts[4] = {};
+    QList<RowPdf> m_rowPdfs;
+    RunPlan m_plan;
+    RunSummary m_summary;
+    QString m_startFolder;
+    QString m_destination;
+    std::optional<bool> m_overwriteAll;
+    std::unique_ptr<RowProgress> m_progress;
+    std::unique_ptr<DocumentAliases> m_aliases;
 };

@@ -11,6 +11,7 @@ DocumentNames DocumentNames::of(const QString& path)
 {
     DocumentNames names;
     names.path = path;
+    names.source = path;
     names.typeSuffix = path.right(3).toUpper();
     names.folder = path.left(path.lastIndexOf(PathSeparator()) + 1);
     // Always four characters: "page.html" gives "page..PDF".

@@ -10,6 +10,7 @@ struct DocumentNames
     QString folder;      // up to and including the last separator
     QString expectedPdf; // the path less its last four characters, then ".PDF"
     QString fileName;    // after the last separator ("report.doc")
+    QString source;      // the file to read: the path, or a stand-in that names the file
 
     static DocumentNames of(const QString& path);
 

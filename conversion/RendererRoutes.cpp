@@ -4,6 +4,7 @@
 #include "conversion/DocumentRenderer.h"
 #include "conversion/IPdfPrinterOptions.h"
 #include "conversion/IPrinter.h"
+#include "platform/application/Progress.h"
 #include "platform/dialogs/Dialogs.h"
 
 #include <QTemporaryDir>
@@ -21,9 +22,11 @@ RouteOutcome RendererRoutes::print(Route route, const DocumentNames& document)
     if (route != Route::Shell)
         return render(route, document);
     try {
-        return m_handlers.print(document.path, document.expectedPdf) <= 32
+        return m_handlers.print(document.source, document.expectedPdf) <= 32
                    ? RouteOutcome::Unassociated
                    : RouteOutcome::Printed;
+    } catch (const RunStopped&) {
+        throw;
     } catch (const JobNotSaved&) {
         return RouteOutcome::Failed;
     } catch (const std::exception& error) {
@@ -53,10 +56,12 @@ RouteOutcome RendererRoutes::render(Route route, const DocumentNames& document)
         if (!work.isValid())
             throw RenderError(work.errorString().toStdString());
         const QString pdf = work.filePath(QStringLiteral("rendered.pdf"));
-        m_renderer.renderToPdf(route, document.path, pdf);
+        m_renderer.renderToPdf(route, document.source, pdf);
         // A job that could not be saved is the printer's to report.
         return m_printer.printRenderedPdf(document.expectedPdf, pdf) ? RouteOutcome::Printed
                                                                      : RouteOutcome::Failed;
+    } catch (const RunStopped&) {
+        throw;
     } catch (const std::exception& error) {
         m_dialogs.message(QString::fromStdString(error.what()), Dialogs::Icon::Error);
         return RouteOutcome::Failed;

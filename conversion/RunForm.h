@@ -11,4 +11,6 @@ public:
     virtual void setRunning(bool running) = 0;
     // Shows the rows' new statuses at once, without letting other input through.
     virtual void repaintStatuses() = 0;
+    // Scrolls the list so that `row` can be seen.
+    virtual void showRow(int row) = 0;
 };

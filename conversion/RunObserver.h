@@ -2,6 +2,15 @@
 
 #include <QString>
 
+// What a run did, counted by document.
+struct RunSummary
+{
+    int converted = 0;
+    int failed = 0;  // a PDF should have been made and was not
+    int skipped = 0; // deliberately left alone: an existing PDF, a PDF, not a file
+    bool stopped = false;
+};
+
 // Follows a run row by row, e.g. to print progress when nobody watches the window.
 class RunObserver
 {
@@ -11,7 +20,8 @@ public:
         Converted,
         Failed,
         Skipped,
-        Ignored
+        Ignored, // the run's own log
+        Stopped, // the user stopped the run while it was converted
     };
 
     virtual ~RunObserver() = default;
@@ -19,5 +29,5 @@ public:
     // `row` counts from 1.
     virtual void rowDone(int row, int count, const QString& name, const QString& status,
                          RowResult result) = 0;
-    virtual void runDone(int converted, int failed, int skipped) = 0;
+    virtual void runDone(const RunSummary& summary) = 0;
 };

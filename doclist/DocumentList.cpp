@@ -14,12 +14,13 @@ int DocumentList::insertPosition(const QString& name) const
     return position;
 }
 
-void DocumentList::FillGrid(const QString& name, const QString& fullPath)
+void DocumentList::FillGrid(const QString& name, const QString& fullPath,
+                            const QByteArray& nativePath)
 {
+    const quint64 size = nativePath.isEmpty() ? FileSizeOf(fullPath) : FileSizeOf(nativePath);
     const int row = insertPosition(name);
     beginInsertRows({}, row, row);
-    m_rows.insert(row,
-                  Row{name, QString::number(FileSizeOf(fullPath) / 1000), kStatusAdded, fullPath});
+    m_rows.insert(row, Row{name, QString::number(size / 1000), kStatusAdded, fullPath, nativePath});
     endInsertRows();
 }
 
@@ -101,14 +102,14 @@ QVariant DocumentList::headerData(int section, Qt::Orientation orientation, int 
 Qt::ItemFlags DocumentList::flags(const QModelIndex& index) const
 {
     Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    if (index.column() == NameColumn)
+    if (index.column() == NameColumn && !m_locked)
         flags |= Qt::ItemIsEditable;
     return flags;
 }
 
 bool DocumentList::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (role != Qt::EditRole || !index.isValid() || index.column() != NameColumn)
+    if (role != Qt::EditRole || !index.isValid() || index.column() != NameColumn || m_locked)
         return false;
     m_rows[index.row()].name = value.toString();
     emit dataChanged(index, index, {Qt::DisplayRole});

@@ -24,18 +24,29 @@ public:
     static inline const QString kStatusWaiting = QStringLiteral("Waiting");
     static inline const QString kStatusSkipped = QStringLiteral("SKIPPED");
     static inline const QString kStatusCompleted = QStringLiteral("Completed");
+    // Beyond the run's own statuses: the row whose document is being converted, one whose
+    // conversion failed, and one the user's stop left unconverted.
+    static inline const QString kStatusConverting = QStringLiteral("Converting");
+    static inline const QString kStatusError = QStringLiteral("Error");
+    static inline const QString kStatusStopped = QStringLiteral("Stopped");
 
     explicit DocumentList(QObject* parent = nullptr);
 
     // Appends one row for a document and counts it; the callers do the duplicate and type tests.
-    void FillGrid(const QString& name, const QString& fullPath);
+    // `nativePath` is the file system's own name of a document whose name is not valid text:
+    // `fullPath` then shows it with the odd bytes escaped, and only `nativePath` finds the file.
+    void FillGrid(const QString& name, const QString& fullPath, const QByteArray& nativePath = {});
     int DocumentCount() const { return static_cast<int>(m_rows.size()); }
 
     QString name(int row) const { return m_rows.at(row).name; }
     QString sizeText(int row) const { return m_rows.at(row).size; }
     QString status(int row) const { return m_rows.at(row).status; }
     QString path(int row) const { return m_rows.at(row).path; }
+    // The file system's name of the row's document when its path cannot name it; else empty.
+    QByteArray nativePath(int row) const { return m_rows.at(row).nativePath; }
     void setStatus(int row, const QString& status);
+    // While locked (a run is going on) no name can be edited.
+    void setLocked(bool locked) { m_locked = locked; }
 
     // The first row whose path equals fullPath exactly, or -1.
     int findPath(const QString& fullPath) const;
@@ -57,10 +68,12 @@ private:
         QString size;
         QString status;
         QString path;
+        QByteArray nativePath;
     };
 
     int insertPosition(const QString& name) const;
     void moveToSortedPlace(int row);
 
     QVector<Row> m_rows;
+    bool m_locked = false;
 };

@@ -3,11 +3,32 @@
 namespace {
 const QString kPdfSuffix = QStringLiteral(".PDF");
 const QString kNamePlaceholder = QStringLiteral("[N]");
+
+// Only the platform's own separators part folders: on Linux a backslash is a character of a
+// file name like any other.
+bool separates(QChar c)
+{
+#ifdef Q_OS_WIN
+    return c == QLatin1Char('/') || c == QLatin1Char('\\');
+#else
+    return c == QLatin1Char('/');
+#endif
+}
+
+qsizetype lastSeparator(const QString& text)
+{
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        if (separates(text.at(i)))
+            return i;
+    }
+    return -1;
+}
+
 } // namespace
 
 QString OutputFileName(const QString& saveFileTemplate, const QString& jobTitle)
 {
-    const qsizetype slash = std::max(jobTitle.lastIndexOf('/'), jobTitle.lastIndexOf('\\'));
+    const qsizetype slash = lastSeparator(jobTitle);
     QString base = jobTitle.mid(slash + 1);
     if (base.endsWith(kPdfSuffix, Qt::CaseInsensitive))
         base.chop(kPdfSuffix.size());
@@ -16,8 +37,7 @@ QString OutputFileName(const QString& saveFileTemplate, const QString& jobTitle)
 
     QString name = saveFileTemplate.isEmpty() ? kNamePlaceholder : saveFileTemplate;
     name.replace(kNamePlaceholder, base);
-    if (name.contains('/') || name.contains('\\') || name == QLatin1String(".") ||
-        name == QLatin1String(".."))
+    if (lastSeparator(name) >= 0 || name == QLatin1String(".") || name == QLatin1String(".."))
         return {};
     return name + kPdfSuffix;
 }

@@ -85,7 +85,7 @@ std::optional<SettingsValue> FileSettingsStore::readValue(const QString& key, co
     std::optional<SettingsValue> value = document->value(key, name);
     if (!value)
         fail(error, SettingsError::Code::NotFound,
-             QStringLiteral("no value \"%1\" in [%2]").arg(name, key));
+             QStringLiteral("no value \"%1\" in [%2] of %3").arg(name, key, m_fileName));
     return value;
 }
 

@@ -206,9 +206,12 @@ TEST(StartUpTest, AStoreThatCannotBeReadIsReportedAndStartUpGoesOn)
           QByteArray("this is not a settings file\n[[[\n")}) {
         StoredSettings stored(text);
         Start s({"-BATCH"});
-        EXPECT_EQ(s.dialogs.texts(),
-                  QStringList{"The configuration registry key could not be read."})
-            << text.toStdString();
+        // The system's text, then where the store is and which line is wrong.
+        ASSERT_EQ(s.dialogs.texts().size(), 1) << text.toStdString();
+        const QStringList lines = s.dialogs.texts().first().split('\n');
+        EXPECT_EQ(lines.first(), "The configuration registry key could not be read.");
+        EXPECT_TRUE(lines.value(1).contains("settings.ini")) << lines.value(1).toStdString();
+        EXPECT_TRUE(lines.value(1).contains("line ") || lines.value(1).contains("no value"));
         EXPECT_TRUE(s.window->form().txtStartFolder->text().isEmpty());
         EXPECT_TRUE(s.window->state().StartFolder.isEmpty());
         EXPECT_EQ(s.printer->callsStartingWith("CreateProfile").size(), 1);
@@ -261,7 +264,7 @@ TEST(CloseTest, RemovesTheProfileEndsComAndDeletesEveryScannedPage)
     EXPECT_TRUE(s.dialogs.shown.isEmpty());
 }
 
-TEST(CloseTest, AClosePressedDuringARunWaitsForItsEnd)
+TEST(CloseTest, AClosePressedDuringARunStopsItAfterTheCurrentDocumentThenCloses)
 {
     QTemporaryDir in;
     for (const char* name : {"a.xml", "b.xml"}) {
@@ -275,12 +278,13 @@ TEST(CloseTest, AClosePressedDuringARunWaitsForItsEnd)
     s.window->documents().FillGrid("b.xml", in.filePath("b.xml"));
     int closes = 0;
     s.clock.onPause = [&] {
-        if (closes++ == 0)
+        if (s.window->documents().status(0) == "Converting" && closes++ == 0)
             s.window->close();
     };
     s.window->form().PNGCreatePDF->click();
     EXPECT_TRUE(s.window->isVisible());
-    EXPECT_EQ(s.window->documents().status(1), "Completed");
+    EXPECT_EQ(s.window->documents().status(0), "Completed");
+    EXPECT_EQ(s.window->documents().status(1), "Wating");
     EXPECT_TRUE(s.printer->callsStartingWith("RemoveProfile").isEmpty());
 
     QCoreApplication::processEvents();

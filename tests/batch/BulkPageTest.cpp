@@ -4,6 +4,7 @@
 #include "batch/FolderEdits.h"
 #include "batch/LogViewer.h"
 #include "batch/ProgramState.h"
+#include "conversion/ConversionRun.h"
 #include "doclist/DocumentList.h"
 #include "platform/desktop/Desktop.h"
 #include "tests/support/FakeApplication.h"
@@ -12,6 +13,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -111,13 +114,17 @@ struct BatchHarness
     ProgramState state;
     DocumentList list;
     FakeApplication application;
+    ScriptedDialogs dialogs;
     int conversions = 0;
     QStringList listed;
-    BatchRun batch{list, state, edits, application, [this] {
+    std::function<void()> duringConversion;
+    BatchRun batch{list, state, edits, application, dialogs, [this] {
                        ++conversions;
                        for (int row = 0; row < list.DocumentCount(); ++row)
                            listed.append(list.name(row));
-                       return true;
+                       if (duringConversion)
+                           duringConversion();
+                       return RunEnd::Finished;
                    }};
 };
 
@@ -187,6 +194,41 @@ TEST(BatchRunTest, AnEmptyOrMissingFolderStillRunsTheConversionButSaysSo)
     h.state.BatchMode = true;
     h.edits.start = h.in.filePath("missing");
     EXPECT_EQ(h.run(), BatchEnd::EmptyFolder);
+}
+
+TEST(BatchRunTest, ASecondRunOfTheSameFolderEndsAtOnceAndSaysWhy)
+{
+    BatchHarness first;
+    touch(first.in.filePath("a.doc"));
+    BatchHarness second;
+    second.edits.start = first.in.path() + "/"; // the same folder, spelled otherwise
+    second.list.FillGrid("mine.doc", "/mine.doc");
+    first.duringConversion = [&] { EXPECT_EQ(second.run(), BatchEnd::AlreadyRunning); };
+    EXPECT_EQ(first.run(), BatchEnd::Finished);
+
+    EXPECT_EQ(second.conversions, 0);
+    EXPECT_EQ(second.list.DocumentCount(), 1) << "its list is left as it was";
+    ASSERT_EQ(second.dialogs.shown.size(), 1);
+    EXPECT_TRUE(second.dialogs.shown[0].text.contains("already running"));
+    // Once the first has ended, the folder is free again.
+    EXPECT_EQ(second.run(), BatchEnd::Finished);
+}
+
+TEST(BatchRunTest, ANameThatIsNotTextIsListedEscapedAndStillFindsItsFile)
+{
+    BatchHarness h;
+    const QByteArray native = QFile::encodeName(h.in.path()) + "/caf\xe9.txt";
+    {
+        std::FILE* raw = std::fopen(native.constData(), "wb");
+        ASSERT_NE(raw, nullptr);
+        std::fwrite(QByteArray(2500, 'x').constData(), 1, 2500, raw);
+        std::fclose(raw);
+    }
+    EXPECT_EQ(h.run(), BatchEnd::Finished);
+    ASSERT_EQ(h.listed, QStringList{"caf\\xE9.txt"});
+    EXPECT_EQ(h.list.path(0), h.in.path() + "/caf\\xE9.txt");
+    EXPECT_EQ(h.list.nativePath(0), native);
+    EXPECT_EQ(h.list.sizeText(0), "2");
 }
 
 TEST(LogViewerTest, OpensTheStartingFoldersLogOrSaysThereIsNone)

@@ -3,6 +3,7 @@
 #include "conversion/PdfToolkit.h"
 #include "conversion/ToolkitCommandLines.h"
 #include "tests/conversion/RunHarness.h"
+#include "tests/support/FakePdfPrinter.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -70,13 +71,15 @@ struct CombineHarness
     {
         for (const char* name : {"a.PDF", "b.PDF", "kept.PDF"})
             FakeToolkit::write(dir.filePath(name), QByteArray(name) + " page\n");
-        names = {dir.filePath("a.PDF"), dir.filePath("kept.PDF"), dir.filePath("b.PDF")};
+        pdfs = {{dir.filePath("a.PDF"), true},
+                {dir.filePath("kept.PDF"), false},
+                {dir.filePath("b.PDF"), true}};
     }
-    bool combine() { return combiner.combine(names, {true, false, true}); }
+    bool combine() { return combiner.combine(pdfs, dir.path()); }
     QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
 
     QTemporaryDir dir;
-    QStringList names;
+    QList<RowPdf> pdfs;
     FakeToolkit toolkit;
     FakeSecurityForm security;
     ScriptedDialogs dialogs;
@@ -90,6 +93,7 @@ TEST(CombinerTest, MergesInListOrderAndDeletesOnlyTheFilesTheRunWrote)
     ASSERT_TRUE(h.combine());
     EXPECT_EQ(h.dialogs.fileRequests.first().title, "Save");
     EXPECT_EQ(h.dialogs.fileRequests.first().filter, "PDF Files (*.PDF)");
+    EXPECT_EQ(h.dialogs.fileRequests.first().folder, h.dir.path());
     QFile merged(h.dir.filePath("all.PDF"));
     ASSERT_TRUE(merged.open(QIODevice::ReadOnly));
     EXPECT_EQ(merged.readAll(), "a.PDF page\nkept.PDF page\nb.PDF page\n");
@@ -98,17 +102,54 @@ TEST(CombinerTest, MergesInListOrderAndDeletesOnlyTheFilesTheRunWrote)
     EXPECT_TRUE(h.dialogs.shown.isEmpty());
 }
 
-TEST(CombinerTest, ASkippedPdfDocumentIsMergedUnderItsOwnLetterCaseAndKept)
+TEST(CombinerTest, ARowWithoutAPdfAddsNothingAndNoFileIsGuessedInItsPlace)
 {
     CombineHarness h;
+    // The user's own report.pdf beside a document "report.xyz" that could not be converted.
     FakeToolkit::write(h.dir.filePath("report.pdf"), "report.pdf page\n");
-    h.names.insert(2, h.dir.filePath("report.PDF")); // the row's expected name
+    h.pdfs.insert(2, RowPdf{});
     h.dialogs.fileAnswers.enqueue(h.dir.filePath("all"));
-    ASSERT_TRUE(h.combiner.combine(h.names, {true, false, false, true}));
+    ASSERT_TRUE(h.combine());
     QFile merged(h.dir.filePath("all.PDF"));
     ASSERT_TRUE(merged.open(QIODevice::ReadOnly));
-    EXPECT_EQ(merged.readAll(), "a.PDF page\nkept.PDF page\nreport.pdf page\nb.PDF page\n");
+    EXPECT_EQ(merged.readAll(), "a.PDF page\nkept.PDF page\nb.PDF page\n");
     EXPECT_EQ(h.files(), (QStringList{"all.PDF", "kept.PDF", "report.pdf"}));
+
+    CombineHarness none;
+    none.pdfs = {RowPdf{}, RowPdf{}};
+    none.dialogs.fileAnswers.enqueue(none.dir.filePath("all"));
+    EXPECT_FALSE(none.combine());
+    EXPECT_EQ(none.dialogs.texts(), QStringList{kCombineFailed});
+    EXPECT_TRUE(none.toolkit.calls.isEmpty());
+}
+
+TEST(CombinerTest, ARunMergesWhatItWroteAndWhatTheUserKeptButDeletesOnlyWhatItWrote)
+{
+    RunHarness<FakePdfPrinter> h;
+    h.printer.writeFiles = true;
+    h.security.combine = true;
+    h.add(h.makeFile("a.xml"));
+    h.add(h.makeFile("kept.xml"));
+    h.makeFile("kept.PDF", "kept page\n"); // the user answers No: kept, and merged
+    h.add(h.makeFile("report.xyz"));       // cannot be converted: no PDF of its own
+    h.makeFile("report.pdf", "the user's own report\n");
+    h.dialogs.confirmAnswers << false;
+    h.dialogs.fileAnswers.enqueue(h.inPath("all"));
+    FakeToolkit toolkit;
+    Combiner combiner(toolkit, toolkit, h.security, h.dialogs);
+    RunServices services{h.list,     h.state,       h.printer,   h.printer, h.profile,
+                         h.security, h.images,      h.renderers, h.form,    h.dialogs,
+                         h.clock,    h.application, h.control,   nullptr,   &combiner};
+    ConversionRun run(services);
+    ASSERT_EQ(run.PNGCreatePDFClick(), RunEnd::Finished);
+
+    ASSERT_EQ(toolkit.calls.size(), 1);
+    EXPECT_EQ(toolkit.calls[0].section(" -> ", 0, 0),
+              "merge " + h.inPath("a.PDF") + "," + h.inPath("kept.PDF"));
+    EXPECT_EQ(h.dialogs.fileRequests.last().folder, h.in.path() + "/");
+    EXPECT_FALSE(QFile::exists(h.inPath("a.PDF")));
+    EXPECT_TRUE(QFile::exists(h.inPath("kept.PDF")));
+    EXPECT_TRUE(QFile::exists(h.inPath("report.pdf")));
 }
 
 TEST(CombinerTest, NamesEndingInPdfInAnyCaseGetNoSecondEnding)

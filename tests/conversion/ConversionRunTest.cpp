@@ -106,14 +106,15 @@ TEST(ConversionRunTest, PdfRowsAreSkippedInEitherMode)
     EXPECT_EQ(h.conversion.OutputNames(), QStringList{h.inPath("x.PDF")});
 }
 
-TEST(ConversionRunTest, RouteFailuresStillCompleteTheRow)
+TEST(ConversionRunTest, RouteFailuresMarkTheirRowsAsErrors)
 {
     Harness h;
     h.add(h.makeFile("a.doc"));
     h.add(h.makeFile("b.zzz"));
     h.run();
-    EXPECT_EQ(h.list.status(0), "Completed");
-    EXPECT_EQ(h.list.status(1), "Completed");
+    EXPECT_EQ(h.list.status(0), "Error");
+    EXPECT_EQ(h.list.status(1), "Error");
+    EXPECT_EQ(h.conversion.summary().failed, 2);
     // The office route shows its error; the shell route shows nothing.
     ASSERT_EQ(h.dialogs.shown.size(), 1);
     EXPECT_TRUE(h.dialogs.shown[0].text.contains("a.doc"));
@@ -131,23 +132,19 @@ TEST(ConversionRunTest, APathOfFourCharactersEndsTheRunButRestoresThePrinter)
     EXPECT_EQ(h.printer.calls.last(), "RestorePreviousDefaultPrinter");
 }
 
-TEST(ConversionRunTest, AnUnreadableTextDocumentEndsTheRunAndReachesTheCaller)
+TEST(ConversionRunTest, AnUnreadableTextDocumentFailsAloneAndLeavesNoPdf)
 {
     Harness h;
     h.batchMode();
-    const QString path = h.makeFile("locked.xml");
-    QFile::setPermissions(path, {});
-    h.add(path);
-    h.add(h.inPath("missing.xml")); // never reached
-    if (QFile(path).open(QIODevice::ReadOnly))
-        QFile::remove(path); // running as root: make it unreadable by taking it away
-    EXPECT_THROW(h.run(), TextReadError);
-    EXPECT_EQ(h.printer.calls.last(), "RestorePreviousDefaultPrinter");
-    EXPECT_EQ(h.printer.jobs.size(), 1); // the job was ended, not left open
-    EXPECT_EQ(h.list.status(1), "Wating");
-    EXPECT_EQ(h.form.runningStates, (QList<bool>{true, false}));
-    // The log stays complete up to the failure.
-    EXPECT_EQ(h.logLines().size(), 6);
+    h.add(h.inPath("gone.xml")); // listed, then taken away
+    h.add(h.makeFile("next.xml", "<next/>\n"));
+    EXPECT_EQ(h.run(), RunEnd::Finished);
+    EXPECT_TRUE(h.printer.callsStartingWith("endDocument").size() == 1) << "only next.xml's job";
+    EXPECT_EQ(h.list.status(0), "Error");
+    EXPECT_EQ(h.list.status(1), "Completed");
+    EXPECT_TRUE(h.logLines().contains("Error converting file gone.xml"));
+    ASSERT_EQ(h.dialogs.shown.size(), 1);
+    EXPECT_TRUE(h.dialogs.shown[0].text.startsWith(h.inPath("gone.xml") + " could not be read"));
 }
 
 TEST(ConversionRunTest, BatchModeSavesIntoTheDestinationAndLogsEveryRow)
@@ -182,7 +179,7 @@ TEST(ConversionRunTest, BatchModeSavesIntoTheDestinationAndLogsEveryRow)
     EXPECT_EQ(h.statusOf("Corvanta_Batch.txt"), "Wating"); // the log row is left alone
     EXPECT_EQ(h.statusOf("c.pdf"), "SKIPPED");
     EXPECT_EQ(h.statusOf("f.xml"), "SKIPPED");
-    EXPECT_EQ(h.statusOf("d.doc"), "Completed");
+    EXPECT_EQ(h.statusOf("d.doc"), "Error");
     EXPECT_TRUE(h.dialogs.questions.isEmpty());
     EXPECT_TRUE(h.application.isTerminated);
 }

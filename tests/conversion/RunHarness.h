@@ -8,6 +8,7 @@
 #include "conversion/PicturePreview.h"
 #include "conversion/ProfileOptions.h"
 #include "conversion/RendererRoutes.h"
+#include "conversion/RunControl.h"
 #include "conversion/RunForm.h"
 #include "conversion/SecurityForm.h"
 #include "doclist/DocumentList.h"
@@ -44,11 +45,13 @@ class FakeRunForm final : public RunForm, public PicturePreview
 public:
     void setRunning(bool r) override { runningStates.append(r); }
     void repaintStatuses() override { ++repaints; }
+    void showRow(int row) override { rowsShown.append(row); }
     void showPicture(const QImage&) override { ++picturesShown; }
     void showPictureFile(const QString&) override { ++picturesShown; }
     void clearPicture() override { ++picturesCleared; }
 
     QList<bool> runningStates;
+    QList<int> rowsShown;
     int repaints = 0;
     int picturesShown = 0;
     int picturesCleared = 0;
@@ -115,7 +118,7 @@ template <typename Printer> struct RunHarness
     ProfileOptions profile{printer, security, dialogs};
     ImageRoute images{printer, form, dialogs, clock};
     RendererRoutes renderers{printer, printer, renderer, renderer, dialogs};
+    RunControl control;
     ConversionRun conversion{RunServices{list, state, printer, printer, profile, security, images,
-                                         renderers, form, dialogs, clock, application, nullptr,
-                                         nullptr}};
+                                         renderers, form, dialogs, clock, application, control}};
 };

@@ -1,5 +1,6 @@
 // The built program started as a child process for an unattended -BATCH run, with a temporary
 // home and no display, as the system's scheduler would start it.
+#include "batch/FolderRunLock.h"
 #include "tests/support/PdfProbe.h"
 
 #include <QDir>
@@ -8,7 +9,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -43,9 +48,11 @@ protected:
               "[Software\\Corvanta\\Program]\nConvertStartFolder=string:" + start.toUtf8() +
                   "\nConvertDestinationFolder=string:" + destination.toUtf8() + "\n");
     }
-    Outcome runProgram(const QStringList& arguments)
+    Outcome runProgram(const QStringList& arguments, const std::function<void()>& inChild = {})
     {
         QProcess program;
+        if (inChild)
+            program.setChildProcessModifier(inChild);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(name);
@@ -93,7 +100,8 @@ TEST_F(BatchProgramTest, ConvertsTheStoredStartingFolderAndEndsByItself)
     storeFolders(in(), out());
 
     const Outcome run = runProgram({"-BATCH"});
-    EXPECT_EQ(run.exitCode, 0) << run.errorLines.join('\n').toStdString();
+    // unknown.xyz cannot be converted: the run finished, but not everything was converted.
+    EXPECT_EQ(run.exitCode, 2) << run.errorLines.join('\n').toStdString();
 
     // PDFs under the exact expected names, with their documents' contents.
     PdfProbe orders(out("orders.PDF"));
@@ -139,11 +147,8 @@ TEST_F(BatchProgramTest, ConvertsTheStoredStartingFolderAndEndsByItself)
     EXPECT_TRUE(lines[15].startsWith(" Finished Converstion at ") && lines[15].endsWith("."));
 
     // One progress line per document and a summary.
-    EXPECT_EQ(
-        run.errorLines
-            .filter(QRegularExpression("^\\[\\d/9\\] unknown.xyz: Completed \\(with an error"))
-            .size(),
-        1);
+    EXPECT_EQ(run.errorLines.filter(QRegularExpression("^\\[\\d/9\\] unknown.xyz: Error$")).size(),
+              1);
     EXPECT_EQ(run.errorLines.filter(QRegularExpression("^\\[\\d/9\\] ")).size(), 9);
     EXPECT_TRUE(run.errorLines.filter("orders.xml: Completed").size() == 1);
     EXPECT_TRUE(run.errorLines.contains("corvanta: 5 converted, 1 failed, 2 skipped"))
@@ -198,6 +203,80 @@ TEST_F(BatchProgramTest, ADamagedStoreIsReportedAndTheProgramStillEnds)
     EXPECT_EQ(run.errorLines.filter("The configuration registry key could not be read.").size(), 1)
         << run.errorLines.join('\n').toStdString();
     EXPECT_EQ(run.errorLines.filter("2 characters or fewer").size(), 1);
+}
+
+TEST_F(BatchProgramTest, AnEndingFolderThatCannotBeWrittenEndsTheRunWithAReason)
+{
+    write(in("a.xml"), "<a/>\n");
+    storeFolders(in(), out("missing"));
+    const Outcome run = runProgram({"-BATCH"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.errorLines.filter("cannot be written").size(), 1)
+        << run.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(log().contains("Cannot write PDF files into " + out("missing") +
+                               ": the folder does not exist.  No files converted."));
+}
+
+TEST_F(BatchProgramTest, AFullDiskLeavesNoPdfAndTheRunSaysSoForEachDocument)
+{
+    write(in("a.xml"), "<a>" + QByteArray(3000, 'x') + "</a>\n");
+    write(in("b.xml"), "<b/>\n");
+    storeFolders(in(), out());
+    // A file size limit makes every larger write fail as a full disk does; the log stays small.
+    const Outcome run = runProgram({"-BATCH"}, [] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit
+        {
+            2048, 2048
+        };
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    EXPECT_EQ(run.exitCode, 2) << run.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(QDir(out()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    const QStringList lines = log();
+    EXPECT_TRUE(lines.contains("Error converting file a.xml"));
+    EXPECT_TRUE(lines.contains("Error converting file b.xml"));
+    EXPECT_GE(run.errorLines.filter("Error saving PDF file " + out()).size(), 2)
+        << run.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(run.errorLines.contains("corvanta: 0 converted, 2 failed, 0 skipped"));
+}
+
+TEST_F(BatchProgramTest, EveryEntryOfTheFolderIsSeenAndOnlyFilesAreOpened)
+{
+    write(in("a.xml"), "<a/>\n");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(in("pipe.xml")).constData(), 0600), 0);
+    // A Latin-1 name from an old disk: not valid UTF-8.
+    const QByteArray latin1 = QFile::encodeName(in()) + "caf\xe9.txt";
+    std::FILE* file = std::fopen(latin1.constData(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("Caf\xe9 au lait, deux euros\n", file);
+    std::fclose(file);
+    storeFolders(in(), out());
+
+    const Outcome run = runProgram({"-BATCH"});
+    EXPECT_EQ(run.exitCode, 0) << run.errorLines.join('\n').toStdString();
+    const QStringList lines = log();
+    EXPECT_TRUE(lines.value(3).startsWith("Started converstion for 3 files at "));
+    EXPECT_TRUE(lines.contains("pipe.xml is not a regular file.  Skipping file"));
+    EXPECT_TRUE(lines.contains("caf\\xE9.txt file successfully converted"))
+        << lines.join('\n').toStdString();
+    EXPECT_TRUE(PdfProbe(out("caf\\xE9.PDF")).pageTexts().join(' ').contains("deux euros"));
+}
+
+TEST_F(BatchProgramTest, ASecondRunOfAFolderInUseEndsAtOnce)
+{
+    write(in("a.xml"), "<a/>\n");
+    storeFolders(in(), out());
+    // Another run of the same folder holds its lock (here: this test, in the program's place).
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(".local/share")));
+    FolderRunLock other(in());
+    ASSERT_TRUE(other.acquired());
+    const Outcome run = runProgram({"-BATCH"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.errorLines.filter("already running").size(), 1)
+        << run.errorLines.join('\n').toStdString();
+    EXPECT_FALSE(QFile::exists(in("Corvanta_Batch.txt")));
+    EXPECT_FALSE(QFile::exists(out("a.PDF")));
 }
 
 } // namespace

@@ -7,6 +7,9 @@
 bool FakePdfPrinter::finish()
 {
     const Job& job = jobs.last();
+    saved.clear();
+    if (failSaves)
+        return false;
     saved = QDir(job.saveFolder).filePath(QFileInfo(job.title).fileName());
     if (!writeFiles)
         return true;

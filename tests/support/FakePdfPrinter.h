@@ -133,6 +133,7 @@ public:
     int fontPoints = 0;
     PrinterResult initializeResult = kPrinterOk;
     bool writeFiles = false;
+    bool failSaves = false;                  // every job fails, as on a full disk
     QString saved;                           // the file of the last job that "saved"
     static constexpr double kCharWidth = 10; // every character is as wide as this
 

@@ -11,7 +11,9 @@ namespace {
 TEST(OutputName, TitleNamesTheFileAndKeepsItsCase)
 {
     EXPECT_EQ(OutputFileName("[N]", "/in/report.PDF"), "report.PDF");
-    EXPECT_EQ(OutputFileName("[N]", "C:\\in\\Report.pdf"), "Report.PDF");
+    EXPECT_EQ(OutputFileName("[N]", "/in/Report.pdf"), "Report.PDF");
+    // A backslash is part of a name here, as in an escaped "caf\xE9.xml".
+    EXPECT_EQ(OutputFileName("[N]", "/in/caf\\xE9.PDF"), "caf\\xE9.PDF");
     EXPECT_EQ(OutputFileName("[N]", "/in/page..PDF"), "page..PDF");
     EXPECT_EQ(OutputFileName("[N]", "/in/notes.xml.PDF"), "notes.xml.PDF");
     EXPECT_EQ(OutputFileName("[N]", "Untitled document"), "Untitled document.PDF");
@@ -23,7 +25,7 @@ TEST(OutputName, TitleNamesTheFileAndKeepsItsCase)
 TEST(OutputName, TemplateCannotLeaveTheFolder)
 {
     EXPECT_EQ(OutputFileName("../[N]", "/in/a.PDF"), "");
-    EXPECT_EQ(OutputFileName("sub\\[N]", "/in/a.PDF"), "");
+    EXPECT_EQ(OutputFileName("sub/[N]", "/in/a.PDF"), "");
 }
 
 TEST(OutputName, NumberedNamesKeepTheSuffix)

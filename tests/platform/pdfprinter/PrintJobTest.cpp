@@ -86,7 +86,7 @@ TEST_F(PrintJobTest, ContentStaysPlainWithoutTextCompression)
 TEST_F(PrintJobTest, FileIsNamedFromTheTitleKeepingItsCase)
 {
     ASSERT_TRUE(printLines("/in/report.PDF", {"a"}));
-    ASSERT_TRUE(printLines("C:\\in\\Mixed.Case.pdf", {"b"}));
+    ASSERT_TRUE(printLines("/in/Mixed.Case.pdf", {"b"}));
     ASSERT_TRUE(printLines("/in/page..PDF", {"c"}));
     setText("Save File", "copy of [N]");
     ASSERT_TRUE(printLines("/in/letter.PDF", {"d"}));

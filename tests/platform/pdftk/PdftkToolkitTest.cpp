@@ -106,7 +106,7 @@ TEST(CombineWithPdftkTest, APasswordProtectedMergeKeepsTheFileTheUserKept)
     ScriptedDialogs dialogs;
     dialogs.fileAnswers.enqueue(t.dir.filePath("Everything.pdf"));
     Combiner combiner(t.pdftk, t.checker, security, dialogs);
-    ASSERT_TRUE(combiner.combine(names, {true, false, true}));
+    ASSERT_TRUE(combiner.combine({{names[0], true}, {names[1], false}, {names[2], true}}, {}));
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join('|').toStdString();
 
     EXPECT_EQ(QDir(t.dir.path()).entryList(QDir::Files | QDir::Hidden),
@@ -126,7 +126,7 @@ TEST(CombineWithPdftkTest, WithoutTheToolkitBothMessagesAndEveryPdfStays)
     ScriptedDialogs dialogs;
     dialogs.fileAnswers.enqueue(t.dir.filePath("all"));
     Combiner combiner(missing, t.checker, security, dialogs);
-    EXPECT_FALSE(combiner.combine(names, {true, true}));
+    EXPECT_FALSE(combiner.combine({{names[0], true}, {names[1], true}}, {}));
     EXPECT_EQ(dialogs.texts(), (QStringList{kCombineStartError, kCombineFailed}));
     EXPECT_EQ(QDir(t.dir.path()).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"a.PDF", "b.PDF"}));

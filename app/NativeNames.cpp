@@ -1,0 +1,68 @@
+#include "app/NativeNames.h"
+
+#include <QFile>
+
+namespace {
+
+// The length of the valid UTF-8 sequence starting at `at`, or 0 when the byte there starts none.
+int sequenceLength(const QByteArray& bytes, qsizetype at)
+{
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes.at(i)); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80)
+        return 1;
+    int length = 0;
+    char32_t value = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        value = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        value = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        value = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (at + length > bytes.size())
+        return 0;
+    for (int i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (byte(at + i) & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not text.
+    const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < smallest[length] || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF)
+        return 0;
+    return length;
+}
+
+} // namespace
+
+QString TextOfFileName(const QByteArray& native, bool* exact)
+{
+    QString text;
+    bool clean = true;
+    qsizetype runStart = 0;
+    qsizetype at = 0;
+    while (at < native.size()) {
+        const int length = sequenceLength(native, at);
+        if (length > 0) {
+            at += length;
+            continue;
+        }
+        text += QString::fromUtf8(native.constData() + runStart, at - runStart);
+        const auto odd = static_cast<unsigned char>(native.at(at));
+        text += QStringLiteral("\\x") +
+                QString::number(odd, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+        clean = false;
+        ++at;
+        runStart = at;
+    }
+    text += QString::fromUtf8(native.constData() + runStart, native.size() - runStart);
+    if (exact)
+        *exact = clean && QFile::encodeName(text) == native;
+    return text;
+}

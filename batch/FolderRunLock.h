@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+class QLockFile;
+
+// Held while a bulk conversion of one starting folder runs, by whichever instance of the program
+// runs it. A lock left by a program that was killed is taken over.
+class FolderRunLock
+{
+public:
+    explicit FolderRunLock(const QString& startFolder);
+    ~FolderRunLock();
+
+    bool acquired() const { return m_acquired; }
+
+private:
+    std::unique_ptr<QLockFile> m_lock;
+    bool m_acquired = false;
+};

@@ -1,0 +1,41 @@
+#include "conversion/DocumentFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <filesystem>
+#include <system_error>
+
+DocumentFileKind KindOfDocument(const QString& path, const QByteArray& native, bool followLinks)
+{
+    const std::filesystem::path file(
+        (native.isEmpty() ? QFile::encodeName(path) : native).toStdString());
+    std::error_code error;
+    const auto status = followLinks ? std::filesystem::status(file, error)
+                                    : std::filesystem::symlink_status(file, error);
+    if (error || status.type() == std::filesystem::file_type::not_found)
+        return DocumentFileKind::Missing;
+    return status.type() == std::filesystem::file_type::regular ? DocumentFileKind::Regular
+                                                                : DocumentFileKind::NotAFile;
+}
+
+DocumentAliases::DocumentAliases() = default;
+
+DocumentAliases::~DocumentAliases() = default;
+
+QString DocumentAliases::aliasFor(const QString& shownName, const QByteArray& native)
+{
+    if (!m_folder)
+        m_folder = std::make_unique<QTemporaryDir>();
+    if (!m_folder->isValid())
+        return {};
+    // One subfolder per document keeps the shown name, extension included, for the renderers.
+    const QString folder = m_folder->filePath(QString::number(++m_count));
+    if (!QDir().mkpath(folder))
+        return {};
+    const QString alias = QDir(folder).filePath(shownName);
+    std::error_code error;
+    std::filesystem::create_symlink(native.toStdString(), QFile::encodeName(alias).toStdString(),
+                                    error);
+    return error ? QString() : alias;
+}

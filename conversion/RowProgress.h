@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/application/Progress.h"
+
+#include <QElapsedTimer>
+
+class Application;
+class DocumentList;
+class RunControl;
+class RunForm;
+
+// The progress of the row being converted: the row shows that it is being converted and, for a
+// long document, the pages made or the seconds spent; the window repaints and takes a Stop.
+class RowProgress final : public Progress
+{
+public:
+    RowProgress(DocumentList& list, RunForm& form, Application& application,
+                const RunControl& control);
+
+    // Marks `row` as the one being converted and brings it into view.
+    void start(int row);
+    bool advance(int pagesDone) override;
+
+private:
+    DocumentList& m_list;
+    RunForm& m_form;
+    Application& m_application;
+    const RunControl& m_control;
+    int m_row = -1;
+    int m_pages = -1;
+    QElapsedTimer m_started;
+    QElapsedTimer m_lastShown;
+};
