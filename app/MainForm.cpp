@@ -106,6 +106,7 @@ void TfrmMain::bindHandlers()
     connect(m_ui->Label2, &LinkLabel::clicked, this, &TfrmMain::PNGRemoveClick);
     connect(m_ui->PNGRemove, &QAbstractButton::clicked, this, &TfrmMain::PNGRemoveClick);
     connect(m_ui->Label3, &LinkLabel::clicked, this, &TfrmMain::PNGClearClick);
+    connect(m_ui->lstFileList, &ReportListView::deleteRequested, this, &TfrmMain::PNGRemoveClick);
     connect(m_ui->PNGCreatePDF, &QAbstractButton::clicked, this, &TfrmMain::PNGCreatePDFClick);
     connect(m_ui->chkPass, &QAbstractButton::clicked, this, &TfrmMain::chkPassClick);
     connect(m_ui->Exit1, &QAction::triggered, this, &TfrmMain::Exit1Click);

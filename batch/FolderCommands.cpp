@@ -11,17 +11,18 @@ FolderCommands::FolderCommands(ProgramState& state, FolderEdits& edits, Dialogs&
 {
 }
 
-FolderCommands::Browsed FolderCommands::BrowseForFolder(const QString& title)
+FolderCommands::Browsed FolderCommands::BrowseForFolder(const QString& title,
+                                                        const QString& startFolder)
 {
-    const std::optional<QString> chosen = m_dialogs.browseFolder(title);
+    const std::optional<QString> chosen = m_dialogs.browseFolder(title, startFolder);
     if (!chosen)
         return {};
     return {true, QDir::toNativeSeparators(*chosen)};
 }
 
-std::optional<QString> FolderCommands::browse()
+std::optional<QString> FolderCommands::browse(const QString& typedFolder)
 {
-    const Browsed browsed = BrowseForFolder(kBrowseInstruction);
+    const Browsed browsed = BrowseForFolder(kBrowseInstruction, typedFolder);
     if (!browsed.accepted)
         return std::nullopt;
     if (browsed.path.isEmpty()) {
@@ -35,7 +36,7 @@ std::optional<QString> FolderCommands::browse()
 
 void FolderCommands::PNGBrowseStartClick()
 {
-    if (const auto folder = browse()) {
+    if (const auto folder = browse(m_edits.startFolderText().trimmed())) {
         m_edits.setStartFolderText(*folder);
         m_state.StartFolder = *folder;
     }
@@ -43,7 +44,7 @@ void FolderCommands::PNGBrowseStartClick()
 
 void FolderCommands::PNGDestClick()
 {
-    if (const auto folder = browse()) {
+    if (const auto folder = browse(m_edits.destinationFolderText().trimmed())) {
         m_edits.setDestinationFolderText(*folder);
         m_state.DestinationFolder = *folder;
     }

@@ -25,11 +25,15 @@ public:
         bool accepted = false;
         QString path;
     };
-    Browsed BrowseForFolder(const QString& title);
+    // The folder browser opened at `startFolder` (the dialog's own fallback when that is no
+    // existing folder).
+    Browsed BrowseForFolder(const QString& title, const QString& startFolder = {});
 
 private:
-    // Answers the folder to take, or nothing when the user cancelled or chose none.
-    std::optional<QString> browse();
+    // Answers the folder to take, or nothing when the user cancelled or chose none. The browser
+    // opens at the folder already typed in the box being chosen for (blanks
+    // around it are no part of it, as for the batch run).
+    std::optional<QString> browse(const QString& typedFolder);
 
     ProgramState& m_state;
     FolderEdits& m_edits;

@@ -5,6 +5,8 @@
 #include "doclist/GeneratePage.h"
 #include "platform/dialogs/Dialogs.h"
 
+#include <QFileInfo>
+
 DocumentCommands::DocumentCommands(DocumentList& list, Dialogs& dialogs, GeneratePage& page)
     : m_list(list), m_dialogs(dialogs), m_page(page)
 {
@@ -18,20 +20,34 @@ bool DocumentCommands::CheckForDuplicate(const QString& fullPath)
     return true;
 }
 
-void DocumentCommands::addFile()
+bool DocumentCommands::addOne(const QString& fullPath)
 {
-    const QString fullPath = m_dialogs.chooseFile({});
-    if (fullPath.isEmpty())
-        return;
     const QString name = fullPath.mid(fullPath.lastIndexOf(PathSeparator()) + 1);
     if (CheckForDuplicate(fullPath))
-        return;
+        return false;
     // Only the last three characters count: "mypdf" is refused like "report.pdf".
     if (fullPath.right(3).toUpper() == QLatin1String("PDF")) {
         m_dialogs.message(kAlreadyPdfMessage);
-        return;
+        return false;
     }
     m_list.FillGrid(name, fullPath);
+    m_lastFolder = QFileInfo(fullPath).path();
+    return true;
+}
+
+void DocumentCommands::addFile()
+{
+    Dialogs::FileRequest request;
+    request.several = true;
+    request.folder = m_lastFolder;
+    // Each file on its own: a refused one is named and skipped, the others are still added.
+    int added = 0;
+    for (const QString& fullPath : m_dialogs.chooseFiles(request)) {
+        if (!fullPath.isEmpty() && addOne(fullPath))
+            ++added;
+    }
+    if (added == 0)
+        return;
     if (m_list.DocumentCount() >= 2) {
         m_page.setCombineEnabled(true);
     } else {

@@ -10,7 +10,8 @@ inline const QString kAlreadyPdfMessage =
     QStringLiteral("The file you wish to add is already a PDF!  Cannot add this file.");
 inline const QString kSelectItemMessage = QStringLiteral("Please select an item!");
 
-// Add File, Remove File and Clear List, with the page states that follow the document count.
+// Add File (one or several files at a time), Remove File and Clear List, with the page states
+// that follow the document count.
 class DocumentCommands
 {
 public:
@@ -24,7 +25,11 @@ public:
     bool CheckForDuplicate(const QString& fullPath);
 
 private:
+    // Adds one chosen file unless it is refused (the user is told why); true when added.
+    bool addOne(const QString& fullPath);
+
     DocumentList& m_list;
     Dialogs& m_dialogs;
     GeneratePage& m_page;
+    QString m_lastFolder; // of the last document added; the next Add File opens there
 };

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "doclist/NameOrder.h"
+
 #include <QAbstractTableModel>
 #include <QString>
 #include <QVector>
 
 // The documents of the next conversion: one row per document with four texts, kept sorted by
-// name with the locale-aware comparison. The path cell is the row's identity.
+// name in the order a person expects (see NameOrder; the default locale when the list is made).
+// The path cell is the row's identity.
 class DocumentList : public QAbstractTableModel
 {
     Q_OBJECT
@@ -74,6 +77,7 @@ private:
     int insertPosition(const QString& name) const;
     void moveToSortedPlace(int row);
 
+    NameOrder m_order;
     QVector<Row> m_rows;
     bool m_locked = false;
 };

@@ -1,10 +1,16 @@
 #include "ui/LinkLabel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 LinkLabel::LinkLabel(QWidget* parent) : QLabel(parent)
 {
     setCursor(Qt::PointingHandCursor);
+    // Tab only: a click keeps the focus where it was (the list keeps its selection in view).
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void LinkLabel::mousePressEvent(QMouseEvent* event)
@@ -24,4 +30,55 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event)
     if (wasPressed && event->button() == Qt::LeftButton &&
         rect().contains(event->position().toPoint()))
         emit clicked();
+}
+
+void LinkLabel::keyPressEvent(QKeyEvent* event)
+{
+    // As a push button: Return and Enter act at once, Space when it is let go.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!event->isAutoRepeat())
+            emit clicked();
+        event->accept();
+        return;
+    case Qt::Key_Space:
+        if (!event->isAutoRepeat())
+            m_spaceDown = true;
+        event->accept();
+        return;
+    default:
+        QLabel::keyPressEvent(event);
+    }
+}
+
+void LinkLabel::keyReleaseEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Space || event->isAutoRepeat()) {
+        QLabel::keyReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    if (m_spaceDown) {
+        m_spaceDown = false;
+        emit clicked();
+    }
+}
+
+void LinkLabel::focusOutEvent(QFocusEvent* event)
+{
+    m_spaceDown = false;
+    QLabel::focusOutEvent(event);
+}
+
+void LinkLabel::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = rect();
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
 }

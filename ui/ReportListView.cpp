@@ -1,6 +1,7 @@
 #include "ui/ReportListView.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPainter>
 
 ReportListView::ReportListView(QWidget* parent) : QTreeView(parent)
@@ -39,4 +40,16 @@ void ReportListView::drawRow(QPainter* painter, const QStyleOptionViewItem& opti
         painter->drawLine(right, row.top(), right, row.bottom());
     }
     painter->restore();
+}
+
+void ReportListView::keyPressEvent(QKeyEvent* event)
+{
+    // An open name editor has the focus and takes its own Delete; this is the list's.
+    if (event->matches(QKeySequence::Delete) && state() != EditingState && selectionModel() &&
+        selectionModel()->hasSelection()) {
+        event->accept();
+        emit deleteRequested();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace {
 
@@ -21,6 +22,50 @@ QMessageBox::Icon toQt(Dialogs::Icon icon)
         break;
     }
     return QMessageBox::NoIcon;
+}
+
+// Qt's own pattern of a named filter, "Name (pattern pattern ...)"; a filter that does not match it
+// is a list of patterns without a name.
+const QRegularExpression
+    kNamedFilter(QStringLiteral(R"(^(.*)\(([a-zA-Z0-9_.,*? +;#\-\[\]@\{\}/!<>\$%&=^~:\|]*)\)$)"));
+
+QString anyCasePattern(const QString& pattern)
+{
+    // A pattern with its own character classes says exactly what it means.
+    if (pattern.contains(QLatin1Char('[')))
+        return pattern;
+    QString result;
+    for (const QChar c : pattern) {
+        const QChar lower = c.toLower();
+        const QChar upper = c.toUpper();
+        if (lower == upper)
+            result += c;
+        else
+            result += QLatin1Char('[') + lower + upper + QLatin1Char(']');
+    }
+    return result;
+}
+
+// The filter text with every pattern matching in any letter case, under the same captions.
+QString anyCaseFilters(const QString& filters)
+{
+    if (filters.isEmpty())
+        return filters;
+    // Each filter keeps its whole text as its caption and gets the patterns that match in any
+    // letter case as its details, which the dialog hides: "PDF Files (*.PDF)" still reads so but
+    // lists report.pdf too. Qt's own dialog and the native ones all take the last parenthesis
+    // as the patterns.
+    QStringList result;
+    for (const QString& filter : filters.split(QStringLiteral(";;"))) {
+        const QRegularExpressionMatch named = kNamedFilter.match(filter);
+        const QString patterns = named.hasMatch() ? named.captured(2) : filter;
+        QStringList anyCase;
+        for (const QString& pattern : patterns.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            anyCase.append(anyCasePattern(pattern));
+        result.append(filter + QStringLiteral(" (") + anyCase.join(QLatin1Char(' ')) +
+                      QLatin1Char(')'));
+    }
+    return result.join(QStringLiteral(";;"));
 }
 
 } // namespace
@@ -54,17 +99,21 @@ Dialogs::Answer QtDialogs::ask(const QString& text, bool offerToAll)
 
 QStringList QtDialogs::chooseFiles(const FileRequest& request)
 {
+    // A folder that is gone opens wherever the dialog itself would.
+    const QString folder = QFileInfo(request.folder).isDir() ? request.folder : QString();
+    QFileDialog dialog(m_owner, request.title, folder, anyCaseFilters(request.filter));
+    if (!request.filter.isEmpty())
+        dialog.setOption(QFileDialog::HideNameFilterDetails);
     if (request.save) {
-        const QString file =
-            QFileDialog::getSaveFileName(m_owner, request.title, request.folder, request.filter);
-        return file.isEmpty() ? QStringList() : QStringList{file};
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+    } else {
+        dialog.setFileMode(request.several ? QFileDialog::ExistingFiles
+                                           : QFileDialog::ExistingFile);
     }
-    if (request.several)
-        return QFileDialog::getOpenFileNames(m_owner, request.title, request.folder,
-                                             request.filter);
-    const QString file =
-        QFileDialog::getOpenFileName(m_owner, request.title, request.folder, request.filter);
-    return file.isEmpty() ? QStringList() : QStringList{file};
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
 }
 
 std::optional<QString> QtDialogs::browseFolder(const QString& instruction,

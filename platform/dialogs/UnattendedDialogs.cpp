@@ -31,10 +31,13 @@ void UnattendedDialogs::message(const QString& text, Icon icon)
     write(QString::fromLatin1(prefix(icon)) + text);
 }
 
-Dialogs::Answer UnattendedDialogs::ask(const QString& text, bool)
+Dialogs::Answer UnattendedDialogs::ask(const QString& text, bool offerToAll)
 {
+    // Yes to this question only: each following one is still asked, and shows in the log.
     ++m_messages;
-    write(QStringLiteral("question: %1 (answered Yes)").arg(text));
+    const QString offered =
+        offerToAll ? QStringLiteral("Yes, No, Yes to all, No to all") : QStringLiteral("Yes, No");
+    write(QStringLiteral("question: %1 (offered %2; answered Yes)").arg(text, offered));
     return Answer::Yes;
 }
 

@@ -13,6 +13,7 @@
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakePdfPrinter.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "ui/LinkLabel.h"
 #include "ui_MainForm.h"
 
 #include <QApplication>
@@ -342,6 +343,60 @@ TEST(HelpTest, TheHelpMenuShowsTheFileAtItsDefaultTopic)
     s.help.calls.clear();
     s.window->form().CorvantaHelp1->trigger();
     EXPECT_EQ(s.help.calls, QStringList{"show " + s.window->HelpFileName()});
+}
+
+TEST(KeyTest, TabReachesTheListCommandsTheKeysUseThemAndDeleteRemovesTheSelectedRow)
+{
+    Start s;
+    s.window->show();
+    s.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(s.window.get()));
+    Ui::frmMain& ui = s.window->form();
+    DocumentList& list = s.window->documents();
+    for (const char* name : {"a.doc", "b.doc", "c.doc", "d.doc"})
+        list.FillGrid(name, QString("/x/") + name);
+    const auto names = [&] {
+        QStringList all;
+        for (int row = 0; row < list.DocumentCount(); ++row)
+            all.append(list.name(row));
+        return all;
+    };
+    const auto select = [&](int row) {
+        ui.lstFileList->setCurrentIndex(list.index(row, DocumentList::NameColumn));
+    };
+
+    ui.lstFileList->setFocus();
+    QStringList reached;
+    for (int step = 0; step < 10 && !ui.Label3->hasFocus(); ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        if (qobject_cast<LinkLabel*>(QApplication::focusWidget()))
+            reached.append(QApplication::focusWidget()->objectName());
+    }
+    EXPECT_EQ(reached, (QStringList{"Label1", "Label2", "Label3"}));
+
+    QTest::keyClick(ui.Label1, Qt::Key_Return); // Add File: the dialog, cancelled
+    EXPECT_EQ(s.dialogs.fileRequests.size(), 1);
+    select(1);
+    QTest::keyClick(ui.Label2, Qt::Key_Space); // Remove File
+    EXPECT_EQ(names(), (QStringList{"a.doc", "c.doc", "d.doc"}));
+
+    select(0);
+    QTest::keyClick(ui.lstFileList, Qt::Key_Delete);
+    EXPECT_EQ(names(), (QStringList{"c.doc", "d.doc"}));
+    // In the name editor Delete edits the name.
+    select(0);
+    ui.lstFileList->edit(list.index(0, DocumentList::NameColumn));
+    QWidget* editor = QApplication::focusWidget();
+    ASSERT_NE(editor, ui.lstFileList);
+    QTest::keyClick(editor, Qt::Key_Home);
+    QTest::keyClick(editor, Qt::Key_Delete);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents(); // the editor hands its text over once the key is done
+    EXPECT_EQ(names(), (QStringList{".doc", "d.doc"}));
+
+    QTest::keyClick(ui.Label3, Qt::Key_Enter); // Clear List
+    EXPECT_EQ(list.DocumentCount(), 0);
+    EXPECT_TRUE(s.dialogs.shown.isEmpty());
 }
 
 } // namespace

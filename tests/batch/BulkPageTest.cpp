@@ -248,4 +248,17 @@ TEST(LogViewerTest, OpensTheStartingFoldersLogOrSaysThereIsNone)
     EXPECT_EQ(dialogs.shown.size(), 1);
 }
 
+TEST(FolderCommandsTest, TheBrowserOpensAtTheFolderTypedInItsOwnBox)
+{
+    ProgramState state{false, "/stored/start", "/stored/dest"};
+    FakeEdits edits;
+    edits.start = " /typed/start ";
+    edits.destination = "/typed/dest";
+    ScriptedDialogs dialogs;
+    FolderCommands commands(state, edits, dialogs);
+    commands.PNGBrowseStartClick();
+    commands.PNGDestClick();
+    EXPECT_EQ(dialogs.folderStarts, (QStringList{"/typed/start", "/typed/dest"}));
+}
+
 } // namespace

@@ -3,7 +3,9 @@
 #include "doclist/GeneratePage.h"
 #include "tests/support/ScriptedDialogs.h"
 
+#include <QDir>
 #include <QFile>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -52,6 +54,14 @@ protected:
     DocumentCommands commands{list, dialogs, page};
 };
 
+QStringList names(const DocumentList& list)
+{
+    QStringList all;
+    for (int row = 0; row < list.DocumentCount(); ++row)
+        all.append(list.name(row));
+    return all;
+}
+
 TEST_F(DocumentListTest, RowsShowNameSizeInThousandsStatusAndPath)
 {
     list.FillGrid("a.doc", makeFile("a.doc", 1999));
@@ -77,6 +87,41 @@ TEST_F(DocumentListTest, KeepsRowsSortedByNameWhateverTheOrderOfAdding)
     EXPECT_EQ(list.name(0), "a.doc");
     EXPECT_EQ(list.name(1), "b.doc");
     EXPECT_EQ(list.name(2), "c.xml");
+}
+
+// Added or renamed into place, whatever the locale: an unattended run often has the C one.
+TEST(DocumentOrderTest, NamesSortWithoutLetterCaseAndNumbersByValue)
+{
+    struct Case
+    {
+        QStringList given;
+        QStringList sorted;
+    };
+    const Case cases[] = {
+        {{"page10", "page2", "Page3"}, {"page2", "Page3", "page10"}},
+        {{"c.doc", "B.doc", "a.doc"}, {"a.doc", "B.doc", "c.doc"}},
+        {{"a.doc", "A.doc"}, {"A.doc", "a.doc"}}, // equal-looking names: the plain order
+        {{"A.doc", "a.doc"}, {"A.doc", "a.doc"}},
+    };
+    const QLocale before;
+    for (const char* locale : {"C", "de_DE"}) {
+        QLocale::setDefault(QLocale(QString::fromLatin1(locale)));
+        for (const Case& c : cases) {
+            SCOPED_TRACE(locale + (": " + c.given.join(' ')).toStdString());
+            DocumentList added;
+            DocumentList renamed;
+            for (const QString& name : c.given) {
+                added.FillGrid(name, "/x/" + name);
+                renamed.FillGrid("~", "/x/" + name);
+            }
+            for (const QString& name : c.given)
+                renamed.setData(renamed.index(renamed.findPath("/x/" + name), 0), name,
+                                Qt::EditRole);
+            EXPECT_EQ(names(added), c.sorted);
+            EXPECT_EQ(names(renamed), c.sorted);
+        }
+    }
+    QLocale::setDefault(before);
 }
 
 TEST_F(DocumentListTest, AnEditedNameMovesTheRowButKeepsItsPath)
@@ -116,6 +161,29 @@ TEST_F(DocumentListTest, AListedPdfIsReportedAsDuplicateFirst)
     list.FillGrid("x.pdf", path);
     add(path);
     EXPECT_EQ(dialogs.texts(), QStringList{"File " + path + " already exists"});
+}
+
+TEST_F(DocumentListTest, SeveralFilesAtOnceAreCheckedOneByOneAndTheNextDialogOpensAtTheLast)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkpath("one") && QDir(dir.path()).mkpath("two"));
+    const QString listed = makeFile("listed.doc");
+    add(listed);
+    dialogs.fileAnswers.enqueue(QStringList{makeFile("one/a.doc"), listed, makeFile("two/b.doc"),
+                                            makeFile("one/report.pdf")}
+                                    .join('\n'));
+    commands.addFile();
+    EXPECT_EQ(names(list), (QStringList{"a.doc", "b.doc", "listed.doc"}));
+    EXPECT_EQ(dialogs.texts(),
+              (QStringList{"File " + listed + " already exists", kAlreadyPdfMessage}));
+    EXPECT_TRUE(page.combineEnabled);
+    EXPECT_TRUE(page.generateEnabled);
+
+    commands.addFile(); // cancelled
+    ASSERT_EQ(dialogs.fileRequests.size(), 3);
+    EXPECT_TRUE(dialogs.fileRequests[0].several);
+    EXPECT_TRUE(dialogs.fileRequests[0].folder.isEmpty());
+    EXPECT_EQ(dialogs.fileRequests[1].folder, dir.path());
+    EXPECT_EQ(dialogs.fileRequests[2].folder, dir.filePath("two")); // the last one added
 }
 
 TEST_F(DocumentListTest, ACancelledDialogChangesNothing)

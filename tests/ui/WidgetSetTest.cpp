@@ -214,6 +214,29 @@ TEST(LinkLabelTest, IgnoresAReleaseOutsideIt)
     EXPECT_EQ(clicked.count(), 0);
 }
 
+TEST(LinkLabelTest, TabReachesItWithAFocusFrameAndReturnEnterOrSpaceUseIt)
+{
+    QWidget window;
+    QWidget before(&window);
+    before.setFocusPolicy(Qt::StrongFocus);
+    LinkLabel label(&window);
+    label.setText(QStringLiteral("Clear List"));
+    label.setGeometry(10, 10, 60, 16);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    before.setFocus();
+    const QImage unfocused = label.grab().toImage();
+    QTest::keyClick(&before, Qt::Key_Tab);
+    ASSERT_TRUE(label.hasFocus());
+    EXPECT_NE(label.grab().toImage(), unfocused);
+
+    QSignalSpy clicked(&label, &LinkLabel::clicked);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space, Qt::Key_A})
+        QTest::keyClick(&label, key);
+    EXPECT_EQ(clicked.count(), 3);
+}
+
 TEST(PreviewLabelTest, DecodesAPictureFileOnlyWhenSeenAndAtItsOwnSize)
 {
     QTemporaryDir dir;

@@ -1,0 +1,103 @@
+// The interactive file dialog's filters with a real QFileDialog, and the unattended answers.
+#include "platform/dialogs/QtDialogs.h"
+#include "platform/dialogs/UnattendedDialogs.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
+#include <QListView>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Listing
+{
+    QStringList files;
+    QString caption;
+};
+
+// Once the next file dialog is shown: what it lists in `folder` and the caption of its filter;
+// the dialog is then cancelled.
+void listWhenShown(const QString& folder, Listing& listing)
+{
+    QTimer::singleShot(0, [folder, &listing] {
+        // Whatever happens here, the dialog must end or the test waits for ever.
+        const auto cancel = qScopeGuard([] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                if (auto* dialog = qobject_cast<QDialog*>(top); dialog && dialog->isVisible())
+                    dialog->reject();
+            }
+        });
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* model = dialog->findChild<QFileSystemModel*>();
+        auto* view = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        auto* filters = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_TRUE(model && view && filters) << "not Qt's own file dialog";
+        // Qt's own dialog ignores letter case in patterns; native ones (GTK's) do not. Match as
+        // they do, so that what passes here passes there too.
+        dialog->setFilter(dialog->filter() | QDir::CaseSensitive);
+        // Changing folder after the dialog is shown gives a load to wait for.
+        QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+        dialog->setDirectory(folder);
+        ASSERT_TRUE(QTest::qWaitFor([&] {
+            for (const QList<QVariant>& signal : loaded) {
+                if (QDir(signal.at(0).toString()) == QDir(folder))
+                    return true;
+            }
+            return false;
+        }));
+        const QModelIndex root = view->rootIndex();
+        for (int row = 0; row < view->model()->rowCount(root); ++row)
+            listing.files.append(view->model()->index(row, 0, root).data().toString());
+        listing.files.sort();
+        listing.caption = filters->currentText();
+    });
+}
+
+TEST(QtDialogsTest, AFilterMatchesInAnyLetterCaseUnderItsOwnCaption)
+{
+    QTemporaryDir root;
+    const QString folder = root.filePath("docs");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (const char* name : {"report.pdf", "REPORT.PDF", "Report.Pdf", "report.pdf.txt", "notes"})
+        QFile(folder + "/" + name).open(QIODevice::WriteOnly);
+
+    QtDialogs dialogs;
+    Listing shown;
+    listWhenShown(folder, shown);
+    Dialogs::FileRequest request;
+    request.filter = "PDF Files (*.PDF)";
+    request.save = true;
+    request.folder = root.path();
+    EXPECT_TRUE(dialogs.chooseFiles(request).isEmpty());
+    EXPECT_EQ(shown.files, (QStringList{"REPORT.PDF", "Report.Pdf", "report.pdf"}));
+    EXPECT_EQ(shown.caption, "PDF Files (*.PDF)");
+}
+
+TEST(UnattendedDialogsTest, AnswersYesAndSaysWhetherToAllWasOffered)
+{
+    char* text = nullptr;
+    size_t size = 0;
+    std::FILE* out = open_memstream(&text, &size);
+    const auto freeText = qScopeGuard([&] { std::free(text); });
+    UnattendedDialogs dialogs(out);
+    EXPECT_EQ(dialogs.ask("Replace a.PDF?", true), Dialogs::Answer::Yes);
+    EXPECT_TRUE(dialogs.confirm("Go on?"));
+    std::fclose(out);
+    EXPECT_EQ(QString::fromUtf8(text, static_cast<qsizetype>(size)),
+              "corvanta: question: Replace a.PDF? (offered Yes, No, Yes to all, No to all; "
+              "answered Yes)\n"
+              "corvanta: question: Go on? (offered Yes, No; answered Yes)\n");
+}
+
+} // namespace
