@@ -3,6 +3,7 @@
 // the message loop unless that conversion already ended the program.
 #include "app/MainForm.h"
 #include "app/ProgramEnvironment.h"
+#include "platform/files/ScratchArea.h"
 #include "platform/web/WebPageRenderer.h"
 
 #include <QApplication>
@@ -14,6 +15,9 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
 
+    // First: every temporary file of the run, and of the programs it starts, goes into a
+    // private folder that the run removes at its end, or the next run if this one is killed.
+    const auto scratch = ScratchArea::forThisRun();
     const bool unattended = ChooseDisplayPlatform();
     WebPageRenderer::prepareApplication();
     QApplication app(argc, argv);

@@ -1,5 +1,7 @@
 #include "platform/office/OfficeRenderer.h"
 
+#include "platform/application/Progress.h"
+#include "platform/files/LockedFolder.h"
 #include "platform/office/OfficeFormats.h"
 #include "platform/office/OfficeLocations.h"
 #include "platform/office/OfficeLog.h"
@@ -13,7 +15,6 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 #include <filesystem>
 #include <system_error>
@@ -47,6 +48,8 @@ const char kExportFailed[] = "LibreOffice could not lay out %1 as a PDF (%2).";
 const char kOfficeFailed[] = "LibreOffice failed while printing %1 (%2); it will start again "
                              "for the next document.";
 const char kIncomplete[] = "LibreOffice did not produce a complete PDF of %1 (%2).";
+const char kNoProfile[] = "LibreOffice cannot print %1: no office profile of its own could be "
+                          "made (%2).";
 const char kNotSaved[] = "The PDF of %1 could not be saved as %2 (%3).";
 
 RenderError logged(const QString& message)
@@ -173,11 +176,17 @@ void OfficeRenderer::renderToPdf(Route route, const QString& document, const QSt
 OfficeAnswer OfficeRenderer::ask(const QByteArray& request, const QString& document)
 {
     ChildProcess& child = worker(document);
-    if (!child.writeLine(request)) {
+    const bool sent = child.writeLine(request);
+    const auto line = sent ? child.readLine(m_setup.timeLimit) : std::nullopt;
+    if (child.cancelled()) {
+        // The worker may be half way through the document: the next one gets a fresh worker.
+        stopWorker();
+        throw RunStopped();
+    }
+    if (!sent) {
         stopWorker();
         throw error(kCrashed, document);
     }
-    const auto line = child.readLine(m_setup.timeLimit);
     if (!line) {
         const bool hung = child.isRunning();
         stopWorker();
@@ -212,8 +221,9 @@ ChildProcess& OfficeRenderer::worker(const QString& document)
 
     ProcessCommand command;
     command.program = program;
-    command.arguments = {"--office", office, "--profile", profileFolder()};
+    command.arguments = {"--office", office, "--profile", profileFolder(document)};
     command.errors = ProcessChannel::Forward; // the worker's log joins ours
+    command.whileWaiting = [] { return ReportProgress(); };
     m_worker = m_processes.start(command);
     if (!m_worker->isRunning()) {
         const QString reason = m_worker->finish(0ms).error;
@@ -226,13 +236,17 @@ ChildProcess& OfficeRenderer::worker(const QString& document)
     return *m_worker;
 }
 
-QString OfficeRenderer::profileFolder()
+QString OfficeRenderer::profileFolder(const QString& document)
 {
     if (!m_profile.isEmpty())
         return m_profile;
     const QString preferred =
         m_setup.profileFolder.isEmpty() ? DefaultOfficeProfile() : m_setup.profileFolder;
-    QDir().mkpath(QFileInfo(preferred).absolutePath());
+    const QString parent = QFileInfo(preferred).absolutePath();
+    QDir().mkpath(parent);
+    // Spare profiles of instances that were killed are locked by nobody.
+    const QString spares = QFileInfo(preferred).fileName() + QLatin1Char('-');
+    SweepAbandonedFolders(parent, spares);
     // Two instances of the program (a scheduled run beside an open window) cannot share one
     // office profile; the second gets a temporary one.
     m_profileLock = std::make_unique<QLockFile>(preferred + QStringLiteral(".lock"));
@@ -240,7 +254,10 @@ QString OfficeRenderer::profileFolder()
         m_profile = preferred;
     } else {
         m_profileLock.reset();
-        m_spareProfile = std::make_unique<QTemporaryDir>(preferred + QStringLiteral("-XXXXXX"));
+        QString why;
+        m_spareProfile = LockedFolder::create(parent, spares, &why);
+        if (!m_spareProfile)
+            throw error(kNoProfile, document, why);
         m_profile = m_spareProfile->path();
         qCInfo(lcOffice) << preferred << "is in use by another instance; using" << m_profile;
     }

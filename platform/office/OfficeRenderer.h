@@ -7,9 +7,9 @@
 #include <memory>
 
 class ChildProcess;
+class LockedFolder;
 class ProcessLauncher;
 class QLockFile;
-class QTemporaryDir;
 struct OfficeAnswer;
 
 // Where the office renderer's parts are and how long a document may take. Empty paths are
@@ -25,7 +25,8 @@ struct OfficeSetup
 // Lays out office documents with LibreOffice. A worker process of ours owns a warm office with
 // a private profile; both start at the first document and serve the following ones. A document
 // that crashes or hangs them costs that document only: they are killed and start again for the
-// next one. A PDF appears under its final name only when it is complete.
+// next one. A PDF appears under its final name only when it is complete. While it waits for the
+// office it reports progress; a stop stops the worker too and throws RunStopped.
 class OfficeRenderer final : public DocumentRenderer
 {
 public:
@@ -43,7 +44,7 @@ public:
 
 private:
     ChildProcess& worker(const QString& document);
-    QString profileFolder();
+    QString profileFolder(const QString& document);
     OfficeAnswer ask(const QByteArray& request, const QString& document);
     void stopWorker();
 
@@ -51,7 +52,7 @@ private:
     OfficeSetup m_setup;
     std::unique_ptr<ChildProcess> m_worker;
     std::unique_ptr<QLockFile> m_profileLock;
-    std::unique_ptr<QTemporaryDir> m_spareProfile;
+    std::unique_ptr<LockedFolder> m_spareProfile;
     QString m_profile;
     int m_workerStarts = 0;
 };

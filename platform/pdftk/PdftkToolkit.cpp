@@ -1,9 +1,11 @@
 #include "platform/pdftk/PdftkToolkit.h"
 
 #include "app/PathHelpers.h"
+#include "platform/application/Progress.h"
 #include "platform/process/ProcessLauncher.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QRandomGenerator>
@@ -49,15 +51,27 @@ ProcessCommand PdftkToolkit::command(const QStringList& arguments, const QByteAr
     command.arguments = arguments;
     command.standardInput = input;
     command.timeLimit = limit;
+    command.whileWaiting = [] { return ReportProgress(); };
     return command;
 }
 
-PdfToolkit::Result PdftkToolkit::run(const QStringList& arguments, const QByteArray& input,
+void PdftkToolkit::stopIfCancelled(const ProcessResult& result, const QString& output)
+{
+    if (!result.cancelled)
+        return;
+    // pdftk was killed while it wrote: nothing of its output may stay.
+    QFile::remove(output);
+    throw RunStopped();
+}
+
+PdfToolkit::Result PdftkToolkit::run(const QStringList& arguments, const QString& output,
                                      std::chrono::milliseconds limit)
 {
     if (m_program.isEmpty())
         return {false, false, QStringLiteral("pdftk was not found")};
-    return outcome(m_launcher.run(command(arguments, input, limit)));
+    const ProcessResult result = m_launcher.run(command(arguments, {}, limit));
+    stopIfCancelled(result, output);
+    return outcome(result);
 }
 
 PdfToolkit::Result PdftkToolkit::outcome(const ProcessResult& result)
@@ -78,8 +92,8 @@ PdfToolkit::Result PdftkToolkit::outcome(const ProcessResult& result)
 PdfToolkit::Result PdftkToolkit::merge(const QStringList& inputs, const QString& output,
                                        std::chrono::milliseconds limit)
 {
-    return run(inputs + QStringList{QStringLiteral("cat"), QStringLiteral("output"), output}, {},
-               limit);
+    return run(inputs + QStringList{QStringLiteral("cat"), QStringLiteral("output"), output},
+               output, limit);
 }
 
 PdfToolkit::Result PdftkToolkit::protect(const QString& input, const QString& output,
@@ -117,11 +131,14 @@ PdfToolkit::Result PdftkToolkit::protect(const QString& input, const QString& ou
         // Ended early (its reason is on its error output), or never asked within the limit.
         const ProcessResult result =
             child->isRunning() ? child->kill() : child->finish(std::chrono::milliseconds(0));
+        stopIfCancelled(result, output);
         if (!result.succeeded())
             return outcome(result);
         qCWarning(lcPdftk) << "pdftk ended without asking for the document's password";
         return {true, false, QStringLiteral("pdftk did not ask for the document's password")};
     }
     child->writeLine(password.toUtf8());
-    return outcome(child->finish(remaining(deadline)));
+    const ProcessResult result = child->finish(remaining(deadline));
+    stopIfCancelled(result, output);
+    return outcome(result);
 }

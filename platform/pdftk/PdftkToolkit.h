@@ -8,7 +8,8 @@ class ProcessLauncher;
 
 // The pdftk command-line toolkit, found beside the program or else on PATH. Passwords reach it
 // on standard input (PROMPT), never on its command line; protection uses AES, with a random
-// owner password of its own.
+// owner password of its own. Waits report progress; on a stop pdftk is killed, its output
+// removed, and RunStopped thrown.
 class PdftkToolkit final : public PdfToolkit
 {
 public:
@@ -25,8 +26,9 @@ public:
 private:
     ProcessCommand command(const QStringList& arguments, const QByteArray& input,
                            std::chrono::milliseconds limit) const;
-    Result run(const QStringList& arguments, const QByteArray& input,
+    Result run(const QStringList& arguments, const QString& output,
                std::chrono::milliseconds limit);
+    static void stopIfCancelled(const ProcessResult& result, const QString& output);
     static Result outcome(const ProcessResult& result);
 
     ProcessLauncher& m_launcher;

@@ -7,7 +7,8 @@
 #include <optional>
 
 // A long-lived child that takes requests and answers them, one line each way. Destroying it
-// kills the child and its process group.
+// kills the child and its process group. A wait its command's whileWaiting cuts short kills
+// the child and its group too; cancelled() then tells why the wait ended.
 class ChildProcess
 {
 public:
@@ -28,4 +29,7 @@ public:
     virtual ProcessResult finish(std::chrono::milliseconds grace) = 0;
     // Kills the child and its process group at once.
     virtual ProcessResult kill() = 0;
+
+    // True once whileWaiting answered false during a wait; the child has been killed.
+    virtual bool cancelled() const = 0;
 };

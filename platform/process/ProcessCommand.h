@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <chrono>
+#include <functional>
 
 // What becomes of one of a child's output streams.
 enum class ProcessChannel
@@ -30,6 +31,10 @@ struct ProcessCommand
     // The child leads a process group of its own, so a kill also takes the programs it started.
     // A child that must die with its parent's group (a helper of a worker) sets this false.
     bool ownProcessGroup = true;
+    // Called at least every 50 ms while we wait for the child (its input taken, a line, its
+    // end), so a window stays alive and can stop the work. Answering false ends the wait at
+    // once: the child and its process group are killed and the result says it was cancelled.
+    std::function<bool()> whileWaiting;
 };
 
 // How a child ended.
@@ -38,10 +43,14 @@ struct ProcessResult
     bool started = false;
     int exitCode = -1; // meaningful when it neither crashed nor timed out
     bool crashed = false;
-    bool timedOut = false; // we killed it at its time limit
+    bool timedOut = false;  // we killed it at its time limit
+    bool cancelled = false; // we killed it because whileWaiting answered false
     QByteArray standardOutput;
     QByteArray standardError;
     QString error; // why it did not start
 
-    bool succeeded() const { return started && !crashed && !timedOut && exitCode == 0; }
+    bool succeeded() const
+    {
+        return started && !crashed && !timedOut && !cancelled && exitCode == 0;
+    }
 };

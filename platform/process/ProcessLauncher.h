@@ -5,7 +5,10 @@
 
 #include <memory>
 
-// The one way the program starts other programs.
+// The one way the program starts other programs. A child never outlives the program: the kernel
+// kills it (SIGKILL) when the thread that started it ends, so children are started from a
+// thread that lives as long as they do (the window's). Its own children are its to end: a child
+// that starts others puts them in its process group or passes the rule on.
 class ProcessLauncher
 {
 public:

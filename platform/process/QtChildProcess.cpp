@@ -11,6 +11,9 @@
 #include <csignal>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
 
 namespace {
 
@@ -20,18 +23,39 @@ constexpr qsizetype kErrorTailBytes = 64 * 1024;
 constexpr int kReapMs = 5000;
 // Writing one line to a live child never takes long; a child that stopped reading has hung.
 constexpr int kWriteMs = 10000;
+// The longest a wait blocks before it asks whileWaiting again.
+constexpr qint64 kSliceMs = 50;
 
-int toWait(std::chrono::milliseconds limit)
+QDeadlineTimer deadlineAfter(std::chrono::milliseconds limit)
 {
-    return limit.count() > INT_MAX ? INT_MAX : int(std::max<qint64>(0, limit.count()));
+    return QDeadlineTimer(std::max<qint64>(0, limit.count()));
 }
+
+#ifdef Q_OS_UNIX
+// Runs in the child between fork and exec: only async-signal-safe calls.
+void prepareChild(bool ownGroup, pid_t parent)
+{
+    if (ownGroup)
+        ::setpgid(0, 0);
+#ifdef Q_OS_LINUX
+    // Whatever way the program ends, a crash or SIGKILL included, the kernel ends its children.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    // The parent may have ended before the line above: nobody would signal us any more.
+    if (::getppid() != parent)
+        ::_exit(127);
+#else
+    (void)parent;
+#endif
+}
+#endif
 
 } // namespace
 
 QtChildProcess::QtChildProcess(const ProcessCommand& command)
     : m_ownGroup(command.ownProcessGroup),
       m_captureOutput(command.output == ProcessChannel::Capture),
-      m_captureErrors(command.errors == ProcessChannel::Capture)
+      m_captureErrors(command.errors == ProcessChannel::Capture),
+      m_whileWaiting(command.whileWaiting)
 {
     m_process.setProgram(command.program);
     m_process.setArguments(command.arguments);
@@ -51,8 +75,8 @@ QtChildProcess::QtChildProcess(const ProcessCommand& command)
         m_process.setStandardErrorFile(QProcess::nullDevice());
 
 #ifdef Q_OS_UNIX
-    if (m_ownGroup)
-        m_process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    m_process.setChildProcessModifier(
+        [ownGroup = m_ownGroup, parent = ::getpid()] { prepareChild(ownGroup, parent); });
 #endif
 
     m_process.start();
@@ -66,7 +90,7 @@ QtChildProcess::QtChildProcess(const ProcessCommand& command)
     qCDebug(lcProcess) << "started" << command.program << "as" << m_pid;
     if (!command.standardInput.isEmpty()) {
         m_process.write(command.standardInput);
-        m_process.waitForBytesWritten(kWriteMs);
+        sendPending(QDeadlineTimer(kWriteMs));
     }
 }
 
@@ -90,24 +114,22 @@ bool QtChildProcess::writeLine(const QByteArray& line)
         return false;
     if (m_process.write(line + '\n') < 0)
         return false;
-    while (m_process.bytesToWrite() > 0) {
-        if (!m_process.waitForBytesWritten(kWriteMs))
-            return false;
-    }
-    return true;
+    return sendPending(QDeadlineTimer(kWriteMs));
 }
 
 std::optional<QByteArray> QtChildProcess::readLine(std::chrono::milliseconds limit)
 {
     if (!m_captureOutput)
         return std::nullopt;
-    QDeadlineTimer deadline(limit);
+    const QDeadlineTimer deadline = deadlineAfter(limit);
     while (!m_process.canReadLine() && m_process.state() == QProcess::Running &&
            !deadline.hasExpired()) {
-        // Returns on new output, the child's end or the deadline; the error stream is read on
-        // the way, so it is trimmed here.
-        m_process.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), INT_MAX)));
+        // Returns on new output, the child's end or the slice's end; the error stream is read
+        // on the way, so it is trimmed here.
+        m_process.waitForReadyRead(slice(deadline));
         keepErrorTail();
+        if (!m_process.canReadLine() && stopRequested())
+            return std::nullopt;
     }
     if (!m_process.canReadLine())
         return std::nullopt;
@@ -123,9 +145,16 @@ ProcessResult QtChildProcess::finish(std::chrono::milliseconds grace)
 {
     if (m_started && m_process.state() != QProcess::NotRunning) {
         m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(toWait(grace))) {
-            qCWarning(lcProcess) << "child" << m_pid << "did not end by itself; killing it";
-            m_killed = true;
+        const QDeadlineTimer deadline = deadlineAfter(grace);
+        while (m_process.state() != QProcess::NotRunning &&
+               !m_process.waitForFinished(slice(deadline))) {
+            if (deadline.hasExpired()) {
+                qCWarning(lcProcess) << "child" << m_pid << "did not end by itself; killing it";
+                m_killed = true;
+                break;
+            }
+            if (stopRequested())
+                break;
         }
     }
     if (m_started)
@@ -147,13 +176,47 @@ ProcessResult QtChildProcess::waitForEnd(std::chrono::milliseconds limit)
     if (!m_started)
         return collect();
     m_process.closeWriteChannel();
-    if (!m_process.waitForFinished(toWait(limit))) {
-        qCWarning(lcProcess) << "child" << m_pid << "passed its time limit of" << limit.count()
-                             << "ms; killing it";
-        m_timedOut = true;
-        killGroup();
+    const QDeadlineTimer deadline = deadlineAfter(limit);
+    while (m_process.state() != QProcess::NotRunning &&
+           !m_process.waitForFinished(slice(deadline))) {
+        if (deadline.hasExpired()) {
+            qCWarning(lcProcess) << "child" << m_pid << "passed its time limit of" << limit.count()
+                                 << "ms; killing it";
+            m_timedOut = true;
+            killGroup();
+            break;
+        }
+        if (stopRequested())
+            break;
     }
     return collect();
+}
+
+bool QtChildProcess::sendPending(const QDeadlineTimer& deadline)
+{
+    while (m_process.bytesToWrite() > 0) {
+        if (m_process.waitForBytesWritten(slice(deadline)))
+            continue;
+        if (m_process.state() != QProcess::Running || deadline.hasExpired() || stopRequested())
+            return false;
+    }
+    return true;
+}
+
+int QtChildProcess::slice(const QDeadlineTimer& deadline) const
+{
+    const qint64 left = std::max<qint64>(0, deadline.remainingTime());
+    return int(std::min<qint64>(left, m_whileWaiting ? kSliceMs : INT_MAX));
+}
+
+bool QtChildProcess::stopRequested()
+{
+    if (!m_whileWaiting || m_whileWaiting())
+        return false;
+    qCInfo(lcProcess) << "stopped waiting for child" << m_pid << "; killing it";
+    m_cancelled = true;
+    killGroup();
+    return true;
 }
 
 void QtChildProcess::keepErrorTail()
@@ -187,9 +250,10 @@ ProcessResult QtChildProcess::collect()
     if (!m_started)
         return result;
     result.timedOut = m_timedOut;
+    result.cancelled = m_cancelled;
     if (m_process.state() == QProcess::NotRunning) {
         const bool signalled = m_process.exitStatus() == QProcess::CrashExit;
-        result.crashed = signalled && !m_timedOut && !m_killed;
+        result.crashed = signalled && !m_timedOut && !m_killed && !m_cancelled;
         result.exitCode = signalled ? -1 : m_process.exitCode();
     }
     if (m_captureOutput)

@@ -1,6 +1,9 @@
 #include "platform/web/WebPageRenderer.h"
 
+#include "platform/application/Progress.h"
+
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -19,18 +22,40 @@ Q_LOGGING_CATEGORY(lcWeb, "corvanta.web", QtWarningMsg)
 
 namespace {
 
-// Runs the event loop, window messages included, until `done` is set or the limit passes.
-template <typename T> bool waitFor(std::optional<T>& done, std::chrono::milliseconds limit)
+// How often a wait reports progress at most, and the tick that wakes it when nothing else does:
+// together at least every 100 ms.
+constexpr auto kReportEvery = std::chrono::milliseconds(50);
+
+enum class Wait
+{
+    Done,
+    TimedOut,
+    Stopped, // the user asked to stop
+};
+
+// Runs the event loop, window messages included, until `done` is set, the limit passes or the
+// user stops the run.
+template <typename T> Wait waitFor(std::optional<T>& done, std::chrono::milliseconds limit)
 {
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     deadline.start(limit);
-    // Each round sleeps until an event comes: the page's own, or the deadline's.
-    while (!done && deadline.isActive())
+    QTimer tick; // its events alone wake the loop; nothing needs to be connected
+    tick.start(kReportEvery);
+    QElapsedTimer sinceReport;
+    sinceReport.start();
+    // Each round sleeps until an event comes: the page's own, the tick's or the deadline's.
+    while (!done && deadline.isActive()) {
         loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    return done.has_value();
+        if (!done && sinceReport.elapsed() >= kReportEvery.count()) {
+            if (!ReportProgress())
+                return Wait::Stopped;
+            sinceReport.restart();
+        }
+    }
+    return done ? Wait::Done : Wait::TimedOut;
 }
 
 RenderError failure(const QString& text)
@@ -84,12 +109,16 @@ void WebPageRenderer::renderToPdf(Route, const QString& document, const QString&
 
     QWebEnginePage& view = page();
     std::optional<bool> loaded;
-    const auto loading =
+    const auto whenLoaded =
         QObject::connect(&view, &QWebEnginePage::loadFinished, [&loaded](bool ok) { loaded = ok; });
     view.load(QUrl::fromLocalFile(QFileInfo(document).absoluteFilePath()));
-    const bool answered = waitFor(loaded, m_waitLimit);
-    QObject::disconnect(loading);
-    if (!answered) {
+    const Wait loading = waitFor(loaded, m_waitLimit);
+    QObject::disconnect(whenLoaded);
+    if (loading == Wait::Stopped) {
+        dropPage(); // a page still loading would go on using the engine
+        throw RunStopped();
+    }
+    if (loading == Wait::TimedOut) {
         dropPage();
         throw failure(QStringLiteral("The web page %1 was not ready to print within %2 seconds.")
                           .arg(document)
@@ -102,7 +131,12 @@ void WebPageRenderer::renderToPdf(Route, const QString& document, const QString&
     const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                              QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
     view.printToPdf([&pdf](const QByteArray& bytes) { pdf = bytes; }, layout);
-    if (!waitFor(pdf, m_waitLimit)) {
+    const Wait printing = waitFor(pdf, m_waitLimit);
+    if (printing == Wait::Stopped) {
+        dropPage(); // its printing would still call back into this frame
+        throw RunStopped();
+    }
+    if (printing == Wait::TimedOut) {
         dropPage();
         throw failure(QStringLiteral("Printing the web page %1 did not finish within %2 seconds.")
                           .arg(document)

@@ -9,7 +9,8 @@ class QWebEnginePage;
 class QWebEngineProfile;
 
 // Lays out web pages with Qt WebEngine, as a browser prints them. The engine is started at the
-// first page and kept for the following ones; its pages render in processes of their own.
+// first page and kept for the following ones; its pages render in processes of their own. Its
+// waits report progress; a stop drops the page and throws RunStopped.
 class WebPageRenderer final : public DocumentRenderer
 {
 public:

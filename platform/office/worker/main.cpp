@@ -16,11 +16,39 @@
 #include <QStringList>
 #include <com/sun/star/uno/RuntimeException.hpp>
 
+#include <csignal>
 #include <iostream>
 #include <string>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
+
+// The worker leads its process group and the office is a member, so ending the group ends both,
+// including the office's own children. Async-signal-safe.
+void endGroup(int)
+{
+    ::kill(0, SIGKILL);
+}
+
+// The office must not outlive the worker, nor the worker its parent: the parent's end (a crash,
+// a SIGKILL) reaches the worker as SIGTERM, which takes the whole group down. A parent that only
+// closes our input gets the polite end instead: the office is told to quit.
+void tieOfficeToOurLife(pid_t parent)
+{
+    if (::getpgrp() != ::getpid())
+        ::setpgid(0, 0); // started by hand: a group of our own, never the caller's
+    struct sigaction ending = {};
+    ending.sa_handler = endGroup;
+    sigemptyset(&ending.sa_mask);
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(signal, &ending, nullptr);
+    // A parent that went away must not kill us on a write before we could end the office.
+    ::signal(SIGPIPE, SIG_IGN);
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent)
+        endGroup(SIGTERM); // it ended before the line above could take effect
+}
 
 OfficeAnswer serve(OfficeConnection& office, const OfficeRequest& request)
 {
@@ -53,6 +81,7 @@ QString option(const QStringList& arguments, const QString& name)
 
 int main(int argc, char** argv)
 {
+    tieOfficeToOurLife(::getppid());
     // Only answers go to standard output: whatever a library prints there goes to the log.
     const int answers = ::dup(STDOUT_FILENO);
     ::dup2(STDERR_FILENO, STDOUT_FILENO);
@@ -79,6 +108,7 @@ int main(int argc, char** argv)
         if (!answer.ok())
             qCWarning(lcWorker) << (request ? request->document : QString())
                                 << "failed:" << answer.detail;
+        // A failed write means our parent went away; its end closes our input as well.
         out.write(answer.toLine() + '\n');
         out.flush();
     }

@@ -163,6 +163,14 @@ OfficeDocuments make()
     QByteArray noise(8000, '\0');
     QRandomGenerator(42).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
     write(docs.garbage, noise);
+
+    // About 4 s per megabyte here; no machine lays out 4 MB in the second the tests allow.
+    QByteArray text;
+    const QByteArray line = "A line of plain words that the office lays out again and again.\n";
+    while (text.size() < 4 * 1024 * 1024)
+        text += line;
+    docs.longText = docs.folder + "/long.txt";
+    write(docs.longText, text);
     return docs;
 }
 

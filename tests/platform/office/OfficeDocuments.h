@@ -21,6 +21,7 @@ struct OfficeDocuments
     QString lockedOdt; // .odt with a password to open
     QString truncated; // the .doc cut short
     QString garbage;   // random bytes named .doc
+    QString longText;  // a .txt of megabytes: the office needs many seconds to lay it out
     QString error;     // why they could not be made; tests fail with it
 
     static const OfficeDocuments& get();

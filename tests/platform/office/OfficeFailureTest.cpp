@@ -1,5 +1,6 @@
 // How the office renderer survives a worker that crashes, hangs, garbles or lies, with a fake
 // worker program that does so on request.
+#include "platform/application/Progress.h"
 #include "platform/office/OfficeRenderer.h"
 #include "platform/office/PdfCheck.h"
 #include "platform/process/QtProcessLauncher.h"
@@ -7,6 +8,7 @@
 #include "tests/platform/office/OfficeTestSupport.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -15,19 +17,32 @@ using namespace std::chrono_literals;
 
 namespace {
 
+// Answers "stop" from its third report on, as a user pressing Stop during a wait.
+class StopOnThirdReport final : public Progress
+{
+public:
+    bool advance(int) override { return ++reports < 3; }
+    int reports = 0;
+};
+
 class OfficeFailureTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
+        m_office = renderer();
+    }
+
+    std::unique_ptr<OfficeRenderer> renderer()
+    {
         OfficeSetup setup;
         setup.workerProgram =
             QCoreApplication::applicationDirPath() + "/corvanta-fake-office-worker";
         setup.officeProgram = "/bin/true"; // the fake worker starts no office
         setup.profileFolder = m_profiles.filePath("profile");
         setup.timeLimit = 1s;
-        m_office = std::make_unique<OfficeRenderer>(m_launcher, setup);
+        return std::make_unique<OfficeRenderer>(m_launcher, setup);
     }
 
     // An empty document whose name tells the fake worker what to do.
@@ -99,6 +114,41 @@ TEST_F(OfficeFailureTest, HangIsStoppedAtTheTimeLimit)
     EXPECT_LT(took.count(), 5000);
     EXPECT_TRUE(ProcessesEnd({office}, 5000));
     nextDocumentConverts(2);
+}
+
+TEST_F(OfficeFailureTest, AStopDuringADocumentThrowsAndTheNextDocumentConverts)
+{
+    ASSERT_EQ(RenderMessage(*m_office, Route::Word, document("first.doc"), out("first.pdf")), "");
+    const qint64 office = fakeOffice();
+    ASSERT_GT(office, 0);
+    StopOnThirdReport stop;
+    {
+        const ProgressScope scope(stop);
+        EXPECT_THROW(m_office->renderToPdf(Route::Word, document("hang.doc"), out("hang.pdf")),
+                     RunStopped);
+    }
+    EXPECT_EQ(stop.reports, 3);
+    EXPECT_TRUE(ProcessesEnd({office}, 5000)) << "the worker's office went with it";
+    EXPECT_EQ(FilesIn(m_out.path()), QStringList{"first.pdf"});
+    nextDocumentConverts(2);
+}
+
+TEST_F(OfficeFailureTest, SpareProfilesOfKilledInstancesAreRemovedAndLiveOnesKept)
+{
+    const QString abandoned = m_profiles.filePath("profile-Ab12Cd");
+    ASSERT_TRUE(QDir().mkpath(abandoned + "/user"));
+    ASSERT_EQ(RenderMessage(*m_office, Route::Word, document("a.doc"), out("a.pdf")), "");
+    EXPECT_FALSE(QFileInfo::exists(abandoned));
+
+    // The profile is in use: each further instance works in a spare one of its own.
+    auto second = renderer();
+    ASSERT_EQ(RenderMessage(*second, Route::Word, document("b.doc"), out("b.pdf")), "");
+    auto third = renderer();
+    ASSERT_EQ(RenderMessage(*third, Route::Word, document("c.doc"), out("c.pdf")), "");
+    EXPECT_EQ(QDir(m_profiles.path()).entryList({"profile-*"}, QDir::Dirs).size(), 2);
+    second.reset();
+    third.reset();
+    EXPECT_TRUE(QDir(m_profiles.path()).entryList({"profile-*"}, QDir::Dirs).isEmpty());
 }
 
 TEST_F(OfficeFailureTest, GarbledAnswerRestartsTheWorker)

@@ -7,6 +7,7 @@
 #include "tests/platform/office/OfficeTestSupport.h"
 #include "tests/support/PdfProbe.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -263,18 +264,36 @@ TEST_F(OfficeRendererTest, AKilledWorkerIsStartedAgainAndItsOfficeEnds)
 TEST_F(OfficeRendererTest, TimeLimitKillsWorkerAndOfficeAndTheProfileStaysUsable)
 {
     {
-        // Too short even for the office to start: the document is abandoned.
-        auto hasty = renderer("profile", 400ms);
+        // Far too short for a document this long: it is abandoned, whether the office was
+        // still starting or already laying it out.
+        auto hasty = renderer("profile", 1s);
         std::chrono::milliseconds took{};
         const std::string message =
-            RenderMessage(*hasty, Route::Word, docs.doc, out("late.pdf"), &took);
-        EXPECT_NE(message.find("within 0.4 seconds"), std::string::npos) << message;
+            RenderMessage(*hasty, Route::Shell, docs.longText, out("late.pdf"), &took);
+        EXPECT_NE(message.find("within 1 seconds"), std::string::npos) << message;
         EXPECT_LT(took.count(), 5000);
         EXPECT_TRUE(ProcessesEnd(OfficeProcesses(profile()) + WorkerProcesses(profile()), 5000));
         EXPECT_FALSE(QFile::exists(out("late.pdf")));
     }
     auto patient = renderer("profile");
     ASSERT_EQ(RenderMessage(*patient, Route::Word, docs.doc, out("done.pdf")), "");
+}
+
+TEST_F(OfficeRendererTest, AKilledOwnerLeavesNoWorkerAndNoOfficeBehind)
+{
+    // Killed while the office lays out a document that takes it many seconds.
+    ProcessCommand command;
+    command.program = QCoreApplication::applicationDirPath() + "/corvanta-office-renderer-owner";
+    command.arguments = {profile(), docs.doc, docs.longText, m_out.path()};
+    command.errors = ProcessChannel::Discard;
+    const auto owner = launcher.start(command);
+    ASSERT_EQ(owner->readLine(2min).value_or("none"), "busy");
+    const QList<qint64> workers = WorkerProcesses(profile());
+    const QList<qint64> offices = OfficeProcesses(profile());
+    ASSERT_EQ(workers.size(), 1);
+    ASSERT_EQ(offices.size(), 1);
+    ::kill(pid_t(owner->processId()), SIGKILL); // the owner alone, not its group
+    EXPECT_TRUE(ProcessesEnd(workers + offices, 5000));
 }
 
 TEST_F(OfficeRendererTest, ASecondInstanceUsesAProfileOfItsOwn)

@@ -1,6 +1,7 @@
 // Combining with the real pdftk, read back with qpdf.
 #include "platform/pdftk/PdftkToolkit.h"
 #include "conversion/Combiner.h"
+#include "platform/application/Progress.h"
 #include "platform/process/QtProcessLauncher.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/PdfProbe.h"
@@ -93,6 +94,34 @@ TEST(PdftkToolkitTest, AMissingOrFailingToolkitSaysSo)
     EXPECT_FALSE(damaged.succeeded);
     EXPECT_FALSE(damaged.error.isEmpty());
     EXPECT_FALSE(QFile::exists(t.dir.filePath("p.PDF")));
+}
+
+// Answers "stop" at its first report, as a user pressing Stop while pdftk works.
+class StopAtOnce final : public Progress
+{
+public:
+    bool advance(int) override { return false; }
+};
+
+TEST(PdftkToolkitTest, AStopKillsTheToolkitAndLeavesNoOutput)
+{
+    Toolkit t;
+    const QStringList inputs = {makePdf(t.dir, "a.PDF", 1), makePdf(t.dir, "b.PDF", 1)};
+    const QString merged = t.dir.filePath("merged.PDF");
+    const QString locked = t.dir.filePath("locked.PDF");
+    // Java alone takes longer to start than the first report comes.
+    const std::pair<QString, std::function<void()>> runs[] = {
+        {merged, [&] { t.pdftk.merge(inputs, merged, 60s); }},
+        {locked, [&] { t.pdftk.protect(inputs.first(), locked, "pw12", false, 60s); }},
+    };
+    StopAtOnce stop;
+    const ProgressScope scope(stop);
+    for (const auto& [output, run] : runs) {
+        QFile(output).open(QIODevice::WriteOnly); // the combiner makes the name this way
+        EXPECT_THROW(run(), RunStopped);
+    }
+    EXPECT_EQ(QDir(t.dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"a.PDF", "b.PDF"}));
 }
 
 TEST(CombineWithPdftkTest, APasswordProtectedMergeKeepsTheFileTheUserKept)

@@ -2,9 +2,10 @@
 #include "tests/platform/process/ProcessTestSupport.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <csignal>
 
 using namespace std::chrono_literals;
 
@@ -113,11 +114,38 @@ TEST_F(ChildProcessTest, DestroyingAChildKillsItsGroup)
         ASSERT_EQ(child->readLine(10s).value_or("none"), "ready");
     }
     EXPECT_TRUE(processEnds(childPid, 5000));
-    QFile file(pidFile);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const qint64 grandchild = file.readAll().trimmed().toLongLong();
+    const qint64 grandchild = pidInFile(pidFile);
     ASSERT_GT(grandchild, 0);
     EXPECT_TRUE(processEnds(grandchild, 5000));
+}
+
+TEST_F(ChildProcessTest, AChildDoesNotOutliveAKilledParent)
+{
+    QTemporaryDir dir;
+    const QString pidFile = dir.filePath("grandchild.pid");
+    auto parent = launcher.start(helperCommand({"port-spawn-hang", pidFile}));
+    ASSERT_EQ(parent->readLine(10s).value_or("none"), "ready");
+    const qint64 grandchild = pidInFile(pidFile);
+    ASSERT_GT(grandchild, 0);
+    ::kill(pid_t(parent->processId()), SIGKILL); // the parent alone, not its group
+    EXPECT_TRUE(processEnds(grandchild, 5000));
+}
+
+TEST_F(ChildProcessTest, AWaitThatIsStoppedEndsAtOnceAndKillsTheChild)
+{
+    int asked = 0;
+    ProcessCommand command = helperCommand({"lines"});
+    command.whileWaiting = [&asked] { return ++asked < 3; };
+    auto child = launcher.start(command);
+    ASSERT_TRUE(child->writeLine("hang"));
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(child->readLine(60s).has_value());
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(asked, 3);
+    EXPECT_TRUE(child->cancelled());
+    EXPECT_FALSE(child->isRunning());
+    EXPECT_TRUE(child->kill().cancelled);
 }
 
 TEST_F(ChildProcessTest, FailedStartIsReported)

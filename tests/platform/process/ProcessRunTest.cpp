@@ -2,7 +2,6 @@
 #include "tests/platform/process/ProcessTestSupport.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -90,9 +89,29 @@ TEST_F(ProcessRun, TimeLimitKillsTheChildAndItsGrandchildren)
     EXPECT_FALSE(result.crashed);
     EXPECT_FALSE(result.succeeded());
 
-    QFile file(pidFile);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const qint64 grandchild = file.readAll().trimmed().toLongLong();
+    const qint64 grandchild = pidInFile(pidFile);
+    ASSERT_GT(grandchild, 0);
+    EXPECT_TRUE(processEnds(grandchild, 5000));
+}
+
+TEST_F(ProcessRun, AStoppedRunKillsTheChildAndItsGrandchildrenAtOnce)
+{
+    QTemporaryDir dir;
+    const QString pidFile = dir.filePath("grandchild.pid");
+    ProcessCommand command = helperCommand({"spawn-hang", pidFile});
+    command.timeLimit = 60s;
+    // Stops once the grandchild is there, as a user would while the child works.
+    command.whileWaiting = [&pidFile] { return pidInFile(pidFile) == 0; };
+    QElapsedTimer clock;
+    clock.start();
+    const ProcessResult result = launcher.run(command);
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_FALSE(result.crashed);
+    EXPECT_FALSE(result.succeeded());
+
+    const qint64 grandchild = pidInFile(pidFile);
     ASSERT_GT(grandchild, 0);
     EXPECT_TRUE(processEnds(grandchild, 5000));
 }

@@ -7,9 +7,12 @@
 //   hang            never ends
 //   spawn-hang F    starts a grandchild that never ends, writes its pid to F and "ready",
 //                   then hangs
+//   port-spawn-hang F  the same, the grandchild started through the process port
 //   flood N         writes N bytes to each output stream, exits 0
 //   lines           answers each input line: "ping" -> "pong", "crash", "hang", "partial"
 //                   (half a line, then hangs), "pid" -> its pid; anything else is echoed
+#include "platform/process/QtProcessLauncher.h"
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -87,6 +90,16 @@ int main(int argc, char** argv)
         if (grandchild == 0)
             hang();
         std::ofstream(argv[2]) << grandchild << std::endl;
+        std::cout << "ready" << std::endl;
+        hang();
+    }
+    if (mode == "port-spawn-hang" && argc > 2) {
+        QtProcessLauncher launcher;
+        ProcessCommand command;
+        command.program = QStringLiteral("/proc/self/exe");
+        command.arguments = {QStringLiteral("hang")};
+        const auto grandchild = launcher.start(command);
+        std::ofstream(argv[2]) << grandchild->processId() << std::endl;
         std::cout << "ready" << std::endl;
         hang();
     }

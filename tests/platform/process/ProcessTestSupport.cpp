@@ -31,3 +31,9 @@ bool processEnds(qint64 pid, int limitMs)
         QThread::msleep(20); // polling a condition with a deadline, not a blind pause
     }
 }
+
+qint64 pidInFile(const QString& file)
+{
+    QFile pid(file);
+    return pid.open(QIODevice::ReadOnly) ? pid.readAll().trimmed().toLongLong() : 0;
+}

@@ -10,3 +10,6 @@ ProcessCommand helperCommand(const QStringList& arguments);
 
 // True once the process is gone (or a zombie nobody reaps), polling until `limitMs`.
 bool processEnds(qint64 pid, int limitMs);
+
+// The pid a helper wrote to `file`, or 0 while there is none.
+qint64 pidInFile(const QString& file);

@@ -1,5 +1,8 @@
 #include "platform/web/WebPageRenderer.h"
 
+#include "platform/application/Progress.h"
+
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
@@ -56,20 +59,44 @@ TEST(WebPageRendererTest, AMissingPageFailsWithoutWritingAFile)
     EXPECT_FALSE(QFile::exists(dir.filePath("none.pdf")));
 }
 
+// A page that never finishes loading: its picture comes from a local server that accepts
+// connections and never answers.
+class StuckPage
+{
+public:
+    StuckPage()
+    {
+        EXPECT_TRUE(m_silent.listen(QHostAddress::LocalHost));
+        QObject::connect(&m_silent, &QTcpServer::newConnection,
+                         [this] { m_held.append(m_silent.nextPendingConnection()); });
+        path = write(m_dir, "stuck.html",
+                     QStringLiteral("<html><body>waiting<img src='http://127.0.0.1:%1/x.png'>"
+                                    "</body></html>")
+                         .arg(m_silent.serverPort())
+                         .toUtf8());
+    }
+
+    QString path;
+
+private:
+    QTemporaryDir m_dir;
+    QTcpServer m_silent;
+    QList<QTcpSocket*> m_held;
+};
+
+// Answers "stop" from its third report on, as a user pressing Stop during a wait.
+class StopOnThirdReport final : public Progress
+{
+public:
+    bool advance(int) override { return ++reports < 3; }
+    int reports = 0;
+};
+
 TEST(WebPageRendererTest, APageThatNeverFinishesLoadingTimesOutAndTheNextOneConverts)
 {
-    // A local server that accepts connections and never answers keeps the page loading.
-    QTcpServer silent;
-    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
-    QList<QTcpSocket*> held;
-    QObject::connect(&silent, &QTcpServer::newConnection,
-                     [&] { held.append(silent.nextPendingConnection()); });
+    const StuckPage stuck;
+    const QString& page = stuck.path;
     QTemporaryDir dir;
-    const QString page = write(
-        dir, "stuck.html",
-        QStringLiteral("<html><body>waiting<img src='http://127.0.0.1:%1/x.png'></body></html>")
-            .arg(silent.serverPort())
-            .toUtf8());
     WebPageRenderer renderer(3s);
     try {
         renderer.renderToPdf(Route::Browser, page, dir.filePath("stuck.pdf"));
@@ -82,6 +109,28 @@ TEST(WebPageRendererTest, APageThatNeverFinishesLoadingTimesOutAndTheNextOneConv
     const QString next = write(dir, "next.html", "<p>After the stuck one</p>");
     renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
     EXPECT_TRUE(pdfText(dir.filePath("next.pdf")).contains("After the stuck one"));
+}
+
+TEST(WebPageRendererTest, AStopWhileThePageLoadsDropsItAndTheNextOneConverts)
+{
+    const StuckPage stuck;
+    QTemporaryDir dir;
+    WebPageRenderer renderer(60s);
+    StopOnThirdReport stop;
+    QElapsedTimer clock;
+    clock.start();
+    {
+        const ProgressScope scope(stop);
+        EXPECT_THROW(renderer.renderToPdf(Route::Browser, stuck.path, dir.filePath("stuck.pdf")),
+                     RunStopped);
+    }
+    EXPECT_LT(clock.elapsed(), 30000) << "the stop did not wait for the page";
+    EXPECT_EQ(stop.reports, 3);
+    EXPECT_FALSE(QFile::exists(dir.filePath("stuck.pdf")));
+
+    const QString next = write(dir, "next.html", "<p>After the stopped one</p>");
+    renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
+    EXPECT_TRUE(pdfText(dir.filePath("next.pdf")).contains("After the stopped one"));
 }
 
 } // namespace
