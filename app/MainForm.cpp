@@ -203,7 +203,7 @@ void TfrmMain::buildConversion()
 {
     m_profile = std::make_unique<ProfileOptions>(*m_pdf.options, m_controls, m_s.dialogs);
     m_images = std::make_unique<ImageRoute>(*m_pdf.printer, m_controls, m_s.dialogs, m_s.clock,
-                                            &m_s.officeRenderer);
+                                            m_s.pictureCheck, &m_s.officeRenderer);
     m_routeRenderers = std::make_unique<RouteRenderers>(m_s.officeRenderer, m_s.webRenderer);
     m_printHandlers =
         std::make_unique<PrintHandlerTable>(*m_pdf.printer, m_s.officeRenderer, m_s.officeImports);

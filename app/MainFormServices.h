@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/pictures/FilePictureCheck.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
@@ -43,4 +45,7 @@ struct MainFormServices
     PdfChecker& checker;
     std::function<PdfDriver()> createPdfDriver;
     RunObserver* observer = nullptr; // follows every run, when someone wants to know
+    // Checks JPEG and PNG files before they are printed; the real one holds no state, so it is
+    // the one every window gets unless a test hands another.
+    const PictureCheck& pictureCheck = kFilePictureCheck;
 };

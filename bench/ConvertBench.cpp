@@ -21,6 +21,7 @@
 #include "platform/dialogs/UnattendedDialogs.h"
 #include "platform/office/OfficeRenderer.h"
 #include "platform/pdfprinter/PdfPrinter.h"
+#include "platform/pictures/FilePictureCheck.h"
 #include "platform/process/QtProcessLauncher.h"
 #include "platform/web/WebPageRenderer.h"
 
@@ -145,7 +146,7 @@ int main(int argc, char** argv)
     OfficeRenderer office(processes);
     WebPageRenderer web;
     ProfileOptions profile(printer, window, dialogs);
-    ImageRoute images(printer, window, dialogs, clock, &office);
+    ImageRoute images(printer, window, dialogs, clock, kFilePictureCheck, &office);
     RouteRenderers routeRenderers(office, web);
     PrintHandlerTable printHandlers(printer, office, &OfficeRenderer::imports);
     RendererRoutes renderers(printer, printer, routeRenderers, printHandlers, dialogs);

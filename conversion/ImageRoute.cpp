@@ -2,6 +2,7 @@
 
 #include "conversion/DocumentRenderer.h"
 #include "conversion/IPrinter.h"
+#include "conversion/PictureCheck.h"
 #include "conversion/PicturePreview.h"
 #include "conversion/RouteSelection.h"
 #include "platform/clock/Clock.h"
@@ -13,8 +14,8 @@
 using namespace std::chrono_literals;
 
 ImageRoute::ImageRoute(IPrinter& printer, PicturePreview& preview, Dialogs& dialogs, Clock& clock,
-                       DocumentRenderer* metafiles)
-    : m_printer(printer), m_preview(preview), m_dialogs(dialogs), m_clock(clock),
+                       const PictureCheck& check, DocumentRenderer* metafiles)
+    : m_printer(printer), m_preview(preview), m_dialogs(dialogs), m_clock(clock), m_check(check),
       m_metafiles(metafiles)
 {
 }
@@ -47,28 +48,53 @@ bool ImageRoute::LoadImageDocument(const QString& path)
 
     QImageReader reader(path);
     reader.setAutoTransform(false);
-    const QByteArray format = reader.format();
     QString error;
-    if (format == "jpeg" || format == "png") {
-        // The printer embeds these files as they are, so only their headers are read here;
-        // the preview decodes the picture if someone looks at it.
-        m_size = reader.size();
-        if (m_size.isEmpty())
-            error = reader.errorString();
-        else
-            m_preview.showPictureFile(path);
-    } else if (reader.read(&m_image)) {
-        m_size = m_image.size();
-        m_preview.showPicture(m_image);
-    } else {
-        error = reader.errorString();
-    }
+    m_size = load(reader, error);
     if (!error.isNull()) {
         reportLoadError(error);
         m_image = QImage();
         m_size = QSize();
     }
     return true;
+}
+
+QSize ImageRoute::load(QImageReader& reader, QString& error)
+{
+    const QByteArray format = reader.format();
+    if (format == "jpeg" || format == "png") {
+        const CheckedPicture checked = m_check.check(m_source, kPreviewPanel);
+        error = checked.error;
+        if (!error.isNull())
+            return {};
+        if (checked.embeddedAsIs) {
+            // The check's reduced picture, or else the file decoded when the preview is seen.
+            if (checked.preview.isNull())
+                m_preview.showPictureFile(m_source);
+            else
+                m_preview.showPicture(checked.preview);
+            return checked.size;
+        }
+    }
+    m_image = decodeBounded(reader, error);
+    if (!m_image.isNull())
+        m_preview.showPicture(m_image);
+    return m_image.size();
+}
+
+QImage ImageRoute::decodeBounded(QImageReader& reader, QString& error)
+{
+    const QSize size = reader.size();
+    if (size.isValid()) {
+        error = PixelBoundError(size.width(), size.height());
+        if (!error.isNull())
+            return {};
+    }
+    QImage image;
+    if (!reader.read(&image))
+        error = reader.errorString();
+    else
+        error = PixelBoundError(image.width(), image.height()); // a size only known now
+    return error.isNull() ? image : QImage();
 }
 
 QRectF ImageRoute::placement(const QSize& picture, const QSizeF& page)
@@ -97,19 +123,16 @@ bool ImageRoute::printMetafile(const QString& title)
 
 bool ImageRoute::PrintLoadedImage(const QString& title)
 {
-    if (m_metafile) {
-        if (printMetafile(title))
-            return true;
-        m_metafile = false; // as any unreadable picture: an empty page
-        m_size = QSize();
-    }
+    if (m_metafile)
+        return printMetafile(title);
+    if (m_size.isEmpty())
+        return false; // reported when it was loaded
     IPrintCanvas* canvas = m_printer.beginDocument(title);
     if (!canvas)
         return false;
-    if (!m_size.isEmpty())
-        canvas->drawPicture(placement(m_size, canvas->pageSize()), m_source, m_image);
+    canvas->drawPicture(placement(m_size, canvas->pageSize()), m_source, m_image);
     m_clock.pause(3000ms);
-    return m_printer.endDocument() && !m_size.isEmpty();
+    return m_printer.endDocument();
 }
 
 void ImageRoute::clearLoaded()

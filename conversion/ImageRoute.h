@@ -7,22 +7,26 @@ class Clock;
 class Dialogs;
 class DocumentRenderer;
 class IPrinter;
+class PictureCheck;
 class PicturePreview;
+class QImageReader;
 
 // The picture route: the picture is loaded, shown in the preview and printed as one page.
 class ImageRoute
 {
 public:
+    // JPEG and PNG files, which the printer embeds as they are, are checked by `check` first.
     // Windows metafiles (WMF, EMF) are drawn by `metafiles`, which lays them out as a PDF.
     ImageRoute(IPrinter& printer, PicturePreview& preview, Dialogs& dialogs, Clock& clock,
-               DocumentRenderer* metafiles = nullptr);
+               const PictureCheck& check, DocumentRenderer* metafiles = nullptr);
 
-    // True when the path names a picture type; it is then loaded (a picture that cannot be read
-    // is reported and prints as an empty page).
+    // True when the path names a picture type; it is then loaded. A picture that cannot be
+    // read, is damaged or has too many pixels is reported, and nothing of it is printed.
     bool LoadImageDocument(const QString& path);
     // Prints the loaded picture as one job. A picture larger than the page is scaled down to
     // fit, keeping its proportions; one that fits takes one device unit per pixel, top left.
-    // Answers whether the printer saved the job.
+    // Answers whether the printer saved the job; false without a job when the picture could
+    // not be loaded.
     bool PrintLoadedImage(const QString& title);
 
     // Clears the loaded picture and the preview, as after the last document of a run.
@@ -33,17 +37,28 @@ public:
     // Where a picture of this size lands on a page of this size.
     static QRectF placement(const QSize& picture, const QSizeF& page);
 
+    // Decodes a picture with Qt. One over kMaxPicturePixels is refused before it is decoded;
+    // Qt's own allocation limit stays in force. A null picture comes with the reason in `error`.
+    static QImage decodeBounded(QImageReader& reader, QString& error);
+
+    // The size the preview shows pictures at (the main form's Image3).
+    static constexpr QSize kPreviewPanel{427, 405};
+
 private:
     bool printMetafile(const QString& title);
+    // The picture's size, with the picture decoded where the printer needs it; the reason in
+    // `error` when it is refused.
+    QSize load(QImageReader& reader, QString& error);
     void reportLoadError(const QString& error);
 
     IPrinter& m_printer;
     PicturePreview& m_preview;
     Dialogs& m_dialogs;
     Clock& m_clock;
+    const PictureCheck& m_check;
     DocumentRenderer* m_metafiles;
     bool m_metafile = false;
-    QImage m_image; // what Image2 holds; JPEG and PNG files are not decoded for printing
+    QImage m_image; // what Image2 holds; JPEG and PNG files the printer embeds are not decoded
     QSize m_size;   // the picture's size in pixels; empty when it could not be loaded
     QString m_source;
 };

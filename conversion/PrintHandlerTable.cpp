@@ -16,9 +16,7 @@ int PrintHandlerTable::print(const QString& document, const QString& title)
 {
     QImageReader reader(document);
     if (!reader.format().isEmpty() && document.right(4).toUpper() != QLatin1String(".SVG")) {
-        if (!printPicture(document, title))
-            throw RenderError(
-                QStringLiteral("The picture %1 could not be printed.").arg(document).toStdString());
+        printPicture(reader, document, title);
         return kStarted;
     }
     if (m_officeImports && m_officeImports(document)) {
@@ -32,18 +30,20 @@ int PrintHandlerTable::print(const QString& document, const QString& title)
     return kNoAssociation;
 }
 
-bool PrintHandlerTable::printPicture(const QString& document, const QString& title)
+void PrintHandlerTable::printPicture(QImageReader& reader, const QString& document,
+                                     const QString& title)
 {
-    QImageReader reader(document);
-    const QImage picture = reader.read();
-    if (picture.isNull())
-        return false;
-    IPrintCanvas* canvas = m_printer.beginDocument(title);
-    if (!canvas)
-        return false;
+    QString error;
+    const QImage picture = ImageRoute::decodeBounded(reader, error);
+    IPrintCanvas* canvas = picture.isNull() ? nullptr : m_printer.beginDocument(title);
+    if (!canvas) {
+        const QString reason = picture.isNull() ? error : QStringLiteral("No print job started");
+        throw RenderError(QStringLiteral("The picture %1 could not be printed. %2.")
+                              .arg(document, reason)
+                              .toStdString());
+    }
     canvas->drawPicture(ImageRoute::placement(picture.size(), canvas->pageSize()), document,
                         picture);
     if (!m_printer.endDocument())
         throw JobNotSaved(title.toStdString());
-    return true;
 }

@@ -5,6 +5,7 @@
 #include <functional>
 
 class IPrinter;
+class QImageReader;
 
 // The shell's "print" verb: each document type goes to the application that prints it. Pictures
 // Qt reads are drawn on the canvas, the formats the office renderer imports are laid out by it;
@@ -24,8 +25,9 @@ public:
     static constexpr int kStarted = 42;
 
 private:
-    // False when the picture cannot be read or no job can start.
-    bool printPicture(const QString& document, const QString& title);
+    // Pictures over the pixel bound are refused before they are decoded. Throws RenderError
+    // when the picture cannot be read or no job can start, JobNotSaved as print().
+    void printPicture(QImageReader& reader, const QString& document, const QString& title);
 
     IPrinter& m_printer;
     DocumentRenderer& m_office;

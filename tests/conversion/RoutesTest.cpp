@@ -6,6 +6,8 @@
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
 
+#include <QImageReader>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
@@ -72,9 +74,9 @@ TEST(ImageRouteTest, LoadsShowsAndPrintsThePictureAsOneJob)
     EXPECT_EQ(h.clock.pauses, QList<int>{3000});
 }
 
-TEST(ImageRouteTest, AnUnreadablePictureIsReportedAndPrintsAnEmptyPage)
+TEST(ImageRouteTest, AnUnreadablePictureIsReportedAndNotPrinted)
 {
-    // Not a picture at all, and a JPEG whose header breaks off (its bytes are never decoded).
+    // Not a picture at all, and a JPEG whose header breaks off.
     for (const auto& [name, bytes] : {std::pair{"broken.png", QByteArray("not a picture")},
                                       std::pair{"cut.jpg", QByteArray("\xFF\xD8\xFF\xE0\x00")}}) {
         RunHarness<FakePdfPrinter> h;
@@ -83,10 +85,8 @@ TEST(ImageRouteTest, AnUnreadablePictureIsReportedAndPrintsAnEmptyPage)
         ASSERT_EQ(h.dialogs.shown.size(), 1) << name;
         EXPECT_TRUE(h.dialogs.shown[0].text.startsWith("Error loading Image " + path + " "));
         EXPECT_EQ(h.form.picturesShown, 0);
-        h.images.PrintLoadedImage("/t/broken.PDF");
-        ASSERT_EQ(h.printer.jobs.size(), 1);
-        EXPECT_TRUE(h.printer.jobs[0].pictures.isEmpty());
-        EXPECT_EQ(h.printer.calls.last(), "endDocument");
+        EXPECT_FALSE(h.images.PrintLoadedImage("/t/broken.PDF"));
+        EXPECT_TRUE(h.printer.callsStartingWith("beginDocument").isEmpty());
     }
 }
 
@@ -171,6 +171,63 @@ TEST(PrintHandlerTableTest, SendsEachTypeToItsHandler)
     EXPECT_TRUE(h.printer.jobs[2].rendered);
     EXPECT_EQ(h.printer.jobs[2].title, "/t/c.PDF");
     EXPECT_EQ(office.rendered, QStringList{h.inPath("c.odt")});
+}
+
+// A bilevel TIFF of white pixels, deflated: a few kilobytes on disk, one bit a pixel decoded.
+QByteArray bilevelTiff(quint32 width, quint32 height)
+{
+    const QByteArray strip = qCompress(QByteArray(qsizetype(height) * ((width + 7) / 8), 0)).mid(4);
+    const auto tag = [](quint16 id, quint16 type, quint32 value) {
+        QByteArray entry(12, 0);
+        qToLittleEndian(id, entry.data());
+        qToLittleEndian(type, entry.data() + 2);
+        qToLittleEndian(quint32(1), entry.data() + 4);
+        if (type == 3)
+            qToLittleEndian(quint16(value), entry.data() + 8);
+        else
+            qToLittleEndian(value, entry.data() + 8);
+        return entry;
+    };
+    const quint16 kShort = 3, kLong = 4;
+    const QList<QByteArray> tags = {tag(256, kLong, width),
+                                    tag(257, kLong, height),
+                                    tag(258, kShort, 1),
+                                    tag(259, kShort, 8), // deflate
+                                    tag(262, kShort, 0),
+                                    tag(273, kLong, 0),
+                                    tag(277, kShort, 1),
+                                    tag(278, kLong, height),
+                                    tag(279, kLong, quint32(strip.size()))};
+    QByteArray ifd(2, 0);
+    qToLittleEndian(quint16(tags.size()), ifd.data());
+    for (const QByteArray& t : tags)
+        ifd += t;
+    ifd += QByteArray(4, 0); // no further directory
+    QByteArray tiff("II*\0\x08\0\0\0", 8);
+    const quint32 stripAt = quint32(tiff.size() + ifd.size());
+    qToLittleEndian(stripAt, ifd.data() + 2 + 5 * 12 + 8); // StripOffsets
+    return tiff + ifd + strip;
+}
+
+TEST(PrintHandlerTableTest, APictureOverThePixelBoundIsRefusedBeforeItIsDecoded)
+{
+    // 240 million pixels, 30 MB decoded. Qt's own limit (128 MB at 4 bytes a pixel) would stop
+    // it too, but it may be raised (QT_IMAGEIO_MAXALLOC): the bound must hold on its own.
+    const int qtLimit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(1024);
+    RunHarness<FakePdfPrinter> h;
+    FakeOffice office;
+    PrintHandlerTable table(h.printer, office, [](const QString&) { return false; });
+    const QString path = h.makeFile("sheet.tif", bilevelTiff(20000, 12000));
+    try {
+        table.print(path, "/t/sheet.PDF");
+        ADD_FAILURE() << "printed";
+    } catch (const RenderError& error) {
+        const QString text = QString::fromUtf8(error.what());
+        EXPECT_TRUE(text.contains(path) && text.contains("20000 x 12000 pixels")) << error.what();
+    }
+    EXPECT_TRUE(h.printer.callsStartingWith("beginDocument").isEmpty());
+    QImageReader::setAllocationLimit(qtLimit);
 }
 
 TEST(PrintHandlerTableTest, AHandlerThatFailsIsAnErrorNotASuccessAndNotUnassociated)

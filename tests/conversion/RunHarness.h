@@ -12,6 +12,7 @@
 #include "conversion/RunForm.h"
 #include "conversion/SecurityForm.h"
 #include "doclist/DocumentList.h"
+#include "tests/conversion/FakePictureCheck.h"
 #include "tests/support/FakeApplication.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -116,7 +117,7 @@ template <typename Printer> struct RunHarness
     FakeApplication application;
     MissingRenderer renderer;
     ProfileOptions profile{printer, security, dialogs};
-    ImageRoute images{printer, form, dialogs, clock};
+    ImageRoute images{printer, form, dialogs, clock, kFakePictureCheck};
     RendererRoutes renderers{printer, printer, renderer, renderer, dialogs};
     RunControl control;
     ConversionRun conversion{RunServices{list, state, printer, printer, profile, security, images,
