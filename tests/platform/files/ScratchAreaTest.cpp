@@ -93,10 +93,12 @@ TEST(ScratchAreaTest, AKilledRunsFolderIsSweptALiveOneIsNotAndNoLinkIsFollowed)
                   QStringList{"kept.txt"});
         ASSERT_TRUE(touch(area.path() + "/mine"));
     }
-    EXPECT_EQ(QDir(QFileInfo(alive.path()).path())
-                  .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System),
-              QStringList({QFileInfo(alive.path()).fileName(), "run-linked"}))
-        << "a normal end removes the run's folder";
+    QStringList left = QDir(QFileInfo(alive.path()).path())
+                           .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System);
+    left.sort();
+    QStringList expected{QFileInfo(alive.path()).fileName(), "run-linked"};
+    expected.sort();
+    EXPECT_EQ(left, expected) << "a normal end removes the run's folder";
 }
 
 TEST(ScratchAreaTest, ASharedOrLinkedFolderIsRefused)
