@@ -148,7 +148,7 @@ int main(int argc, char** argv)
     ProfileOptions profile(printer, window, dialogs);
     ImageRoute images(printer, window, dialogs, clock, kFilePictureCheck, &office);
     RouteRenderers routeRenderers(office, web);
-    PrintHandlerTable printHandlers(printer, office, &OfficeRenderer::imports);
+    PrintHandlerTable printHandlers(printer, office, &OfficeRenderer::imports, kFilePictureCheck);
     RendererRoutes renderers(printer, printer, routeRenderers, printHandlers, dialogs);
     TimingObserver timing;
     RunControl control;

@@ -2,13 +2,15 @@
 
 #include "conversion/IPrinter.h"
 #include "conversion/ImageRoute.h"
+#include "conversion/PictureCheck.h"
 
 #include <QImageReader>
 #include <QTemporaryDir>
 
 PrintHandlerTable::PrintHandlerTable(IPrinter& printer, DocumentRenderer& office,
-                                     Imports officeImports)
-    : m_printer(printer), m_office(office), m_officeImports(std::move(officeImports))
+                                     Imports officeImports, const PictureCheck& pictures)
+    : m_printer(printer), m_office(office), m_officeImports(std::move(officeImports)),
+      m_pictures(pictures)
 {
 }
 
@@ -34,7 +36,12 @@ void PrintHandlerTable::printPicture(QImageReader& reader, const QString& docume
                                      const QString& title)
 {
     QString error;
-    const QImage picture = ImageRoute::decodeBounded(reader, error);
+    // A JPEG or PNG under another name (".jpe", ".jfif") still goes into the PDF as its own
+    // bytes, so its data is checked as on the picture route; Qt's decoder would paper over damage.
+    const QByteArray format = reader.format();
+    if (format == "jpeg" || format == "png")
+        error = m_pictures.check(document, {}).error;
+    const QImage picture = error.isNull() ? ImageRoute::decodeBounded(reader, error) : QImage();
     IPrintCanvas* canvas = picture.isNull() ? nullptr : m_printer.beginDocument(title);
     if (!canvas) {
         const QString reason = picture.isNull() ? error : QStringLiteral("No print job started");

@@ -5,6 +5,7 @@
 #include <functional>
 
 class IPrinter;
+class PictureCheck;
 class QImageReader;
 
 // The shell's "print" verb: each document type goes to the application that prints it. Pictures
@@ -15,7 +16,9 @@ class PrintHandlerTable final : public PrintHandlers
 public:
     using Imports = std::function<bool(const QString& path)>;
 
-    PrintHandlerTable(IPrinter& printer, DocumentRenderer& office, Imports officeImports);
+    // `pictures` checks the JPEG and PNG files the printer embeds as they are.
+    PrintHandlerTable(IPrinter& printer, DocumentRenderer& office, Imports officeImports,
+                      const PictureCheck& pictures);
 
     // Throws RenderError when a handler took the document but could not lay it out, and
     // JobNotSaved when the PDF printer could not save what it laid out.
@@ -32,4 +35,5 @@ private:
     IPrinter& m_printer;
     DocumentRenderer& m_office;
     Imports m_officeImports;
+    const PictureCheck& m_pictures;
 };

@@ -136,7 +136,8 @@ TEST(RendererRoutesTest, AJobThePrinterCouldNotSaveFailsWithoutASecondMessage)
 {
     RunHarness<FakePdfPrinter> h;
     FakeOffice office;
-    PrintHandlerTable table(h.printer, office, [](const QString&) { return true; });
+    PrintHandlerTable table(
+        h.printer, office, [](const QString&) { return true; }, kFakePictureCheck);
     RendererRoutes routes(h.printer, h.printer, office, table, h.dialogs);
     h.printer.writeFiles = true;
     h.printer.options["Save Folder"] = h.inPath("missing-folder");
@@ -155,8 +156,9 @@ TEST(PrintHandlerTableTest, SendsEachTypeToItsHandler)
 {
     RunHarness<FakePdfPrinter> h;
     FakeOffice office;
-    PrintHandlerTable table(h.printer, office,
-                            [](const QString& path) { return path.endsWith(".odt"); });
+    PrintHandlerTable table(
+        h.printer, office, [](const QString& path) { return path.endsWith(".odt"); },
+        kFakePictureCheck);
 
     EXPECT_EQ(table.print(h.makePicture("a.tif", {40, 30}, "TIFF"), "/t/a.PDF"),
               PrintHandlerTable::kStarted);
@@ -217,7 +219,8 @@ TEST(PrintHandlerTableTest, APictureOverThePixelBoundIsRefusedBeforeItIsDecoded)
     QImageReader::setAllocationLimit(1024);
     RunHarness<FakePdfPrinter> h;
     FakeOffice office;
-    PrintHandlerTable table(h.printer, office, [](const QString&) { return false; });
+    PrintHandlerTable table(
+        h.printer, office, [](const QString&) { return false; }, kFakePictureCheck);
     const QString path = h.makeFile("sheet.tif", bilevelTiff(20000, 12000));
     try {
         table.print(path, "/t/sheet.PDF");
@@ -234,7 +237,8 @@ TEST(PrintHandlerTableTest, AHandlerThatFailsIsAnErrorNotASuccessAndNotUnassocia
 {
     RunHarness<FakePdfPrinter> h;
     FakeOffice office;
-    PrintHandlerTable table(h.printer, office, [](const QString&) { return true; });
+    PrintHandlerTable table(
+        h.printer, office, [](const QString&) { return true; }, kFakePictureCheck);
     EXPECT_THROW(table.print(h.makeFile("broken.odt"), "/t/broken.PDF"), RenderError);
     EXPECT_TRUE(h.printer.jobs.isEmpty());
 

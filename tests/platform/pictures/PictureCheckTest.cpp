@@ -1,5 +1,6 @@
 // The real picture check, alone and behind the image route.
 #include "conversion/ImageRoute.h"
+#include "conversion/PrintHandlerTable.h"
 #include "platform/pictures/FilePictureCheck.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
@@ -108,6 +109,14 @@ TEST_P(DamagedPictureTest, IsReportedAndNotPrinted)
         << h.dialogs.shown[0].text.toStdString();
     EXPECT_EQ(h.form.picturesShown, 0);
     EXPECT_FALSE(route.PrintLoadedImage("/t/x.PDF"));
+
+    // Under a name the shell route takes, the same file goes into the PDF as it is too.
+    MissingRenderer office;
+    PrintHandlerTable shell(
+        h.printer, office, [](const QString&) { return false; }, kFilePictureCheck);
+    EXPECT_THROW(
+        shell.print(h.makeFile(QString(GetParam().name) + ".jfif", GetParam().bytes()), "/t/y.PDF"),
+        RenderError);
     EXPECT_TRUE(h.printer.callsStartingWith("beginDocument").isEmpty());
 }
 
