@@ -66,6 +66,11 @@ QString ScratchArea::path() const
     return m_folder ? m_folder->path() : QString();
 }
 
+QString ScratchArea::outerTemporaryFolder()
+{
+    return qEnvironmentVariable(kOuterTemporaryFolder);
+}
+
 std::unique_ptr<ScratchArea> ScratchArea::forThisRun()
 {
     QString outer = qEnvironmentVariable(kOuterTemporaryFolder);

@@ -27,6 +27,11 @@ public:
     // the QApplication and any thread exist. Without an area TMPDIR stays as it was.
     static std::unique_ptr<ScratchArea> forThisRun();
 
+    // The temporary folder from before the area, for programs that may outlive this run (an
+    // editor, a browser): their temporary files must not be in a folder removed at our end.
+    // Empty when the program runs without an area.
+    static QString outerTemporaryFolder();
+
 private:
     std::unique_ptr<LockedFolder> m_folder;
     QString m_error;
