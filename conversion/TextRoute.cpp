@@ -1,14 +1,318 @@
 #include "conversion/TextRoute.h"
 
 #include "conversion/IPrinter.h"
+#include "platform/application/Progress.h"
 
+#include <QElapsedTimer>
 #include <QFile>
-#include <QTextStream>
+#include <QHash>
+#include <QStringDecoder>
+#include <array>
+#include <optional>
+#include <utility>
 
 namespace {
+
 constexpr int kFontPoints = 18;
 constexpr int kLineHeight = kFontPoints + 20;
-constexpr int kLeft = 50;
+constexpr int kMargin = 50; // left and right
+// Widths are added up character by character, so kerning is not counted: keep a little room.
+constexpr double kSlack = 5;
+constexpr int kTabColumns = 8;
+// Characters without width (joiners, marks, hostile filler) still end a line after this many
+// UTF-16 units, so no drawn line grows without bound; 18-point text fits far fewer.
+constexpr qsizetype kMaxLineUnits = 1000;
+constexpr qint64 kChunkBytes = 64 * 1024;
+constexpr int kReportEveryMs = 50;
+constexpr char32_t kReplacement = QChar::ReplacementCharacter;
+
+// How many bytes at the end of `bytes` start a UTF-8 sequence that the next chunk completes.
+qsizetype cutSequenceLength(QByteArrayView bytes)
+{
+    const qsizetype end = bytes.size();
+    for (qsizetype i = end - 1; i >= 0 && i >= end - 3; --i) {
+        const auto byte = static_cast<uchar>(bytes[i]);
+        if ((byte & 0xC0) == 0x80)
+            continue; // a continuation byte: its lead byte is further back
+        const qsizetype length = byte >= 0xF8 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+        return byte >= 0xC0 && end - i < length ? end - i : 0;
+    }
+    return 0;
+}
+
+// Bytes to text one chunk at a time: UTF-8, unless a byte order mark names UTF-16 or UTF-32.
+// Invalid bytes become U+FFFD; a leading byte order mark is dropped.
+class ChunkDecoder
+{
+public:
+    QString decode(QByteArrayView bytes)
+    {
+        if (!m_decoder.isValid()) {
+            const std::optional<QStringConverter::Encoding> marked =
+                QStringConverter::encodingForData(bytes);
+            m_utf8 = !marked || *marked == QStringConverter::Utf8;
+            m_decoder = QStringDecoder(m_utf8 ? QStringConverter::Utf8 : *marked);
+        }
+        if (!m_utf8)
+            return m_decoder.decode(bytes);
+        // Qt's decoder drops the byte after a sequence cut at the end of its input, so a cut
+        // sequence waits here for the rest of it.
+        QByteArray joined;
+        if (!m_cut.isEmpty()) {
+            joined = m_cut;
+            joined.append(bytes);
+            bytes = joined;
+        }
+        const qsizetype cut = cutSequenceLength(bytes);
+        m_cut = bytes.last(cut).toByteArray();
+        return m_decoder.decode(bytes.first(bytes.size() - cut));
+    }
+
+    // What the end of the input still holds: a replacement for a sequence the file cut short.
+    QString finish() const
+    {
+        return m_cut.isEmpty() ? QString() : QString(QChar(QChar::ReplacementCharacter));
+    }
+
+private:
+    QStringDecoder m_decoder;
+    bool m_utf8 = true;
+    QByteArray m_cut;
+};
+
+// Character widths as the canvas measures them, asked once per character: the font stays the
+// same for the whole job.
+class CharWidths
+{
+public:
+    explicit CharWidths(const IPrintCanvas& canvas) : m_canvas(canvas) { m_ascii.fill(-1); }
+
+    double of(char32_t character)
+    {
+        if (character < m_ascii.size()) {
+            double& width = m_ascii[character];
+            if (width < 0)
+                width = measure(character);
+            return width;
+        }
+        const auto known = m_others.constFind(character);
+        return known != m_others.cend() ? *known : *m_others.insert(character, measure(character));
+    }
+
+private:
+    double measure(char32_t character) const
+    {
+        return m_canvas.textWidth(QString::fromUcs4(&character, 1));
+    }
+
+    const IPrintCanvas& m_canvas;
+    std::array<double, 128> m_ascii;
+    QHash<char32_t, double> m_others;
+};
+
+// Puts lines on the pages, one below the other, and reports each page made, and the work in
+// between often enough for the window to stay alive. Throws RunStopped when the user stops.
+class PageFiller
+{
+public:
+    explicit PageFiller(IPrintCanvas& canvas)
+        : m_canvas(canvas), m_pageHeight(canvas.pageSize().height())
+    {
+        m_sinceReport.start();
+    }
+
+    void place(const QString& text)
+    {
+        ++m_line;
+        if (m_line > 1 && kLineHeight * m_line + kLineHeight > m_pageHeight) {
+            m_canvas.newPage();
+            ++m_pages;
+            m_line = 1;
+            report();
+        }
+        if (!text.isEmpty())
+            m_canvas.drawText(kMargin, kLineHeight * m_line, text);
+        keepAlive();
+    }
+
+    void keepAlive()
+    {
+        if (m_sinceReport.hasExpired(kReportEveryMs))
+            report();
+    }
+
+    void report()
+    {
+        m_sinceReport.restart();
+        if (!ReportProgress(m_pages))
+            throw RunStopped();
+    }
+
+private:
+    IPrintCanvas& m_canvas;
+    const double m_pageHeight;
+    int m_line = 0;
+    int m_pages = 1;
+    QElapsedTimer m_sinceReport;
+};
+
+// Cuts text into the lines drawn: at each line end, and where a line gets wider than the room
+// between the margins, after its last blank or, with none, inside the word. A blank that does
+// not fit is the break itself and hangs in the margin (it is not drawn). Only the part of the
+// current line not drawn yet is kept.
+class LineBreaker
+{
+public:
+    LineBreaker(double room, CharWidths& widths, PageFiller& pages)
+        : m_room(room), m_widths(widths), m_pages(pages)
+    {
+    }
+
+    void add(QStringView text)
+    {
+        for (const QChar unit : text) {
+            if (m_afterReturn) {
+                m_afterReturn = false;
+                if (unit == u'\n')
+                    continue; // CR LF is one line end
+            }
+            if (m_highSurrogate) {
+                const char16_t high = std::exchange(m_highSurrogate, 0);
+                if (unit.isLowSurrogate()) {
+                    put(QChar::surrogateToUcs4(high, unit.unicode()));
+                    continue;
+                }
+                put(kReplacement);
+            }
+            switch (unit.unicode()) {
+            case u'\r':
+                m_afterReturn = true;
+                endLine();
+                break;
+            case u'\n':
+                endLine();
+                break;
+            case u'\t':
+                do
+                    put(u' ');
+                while (m_column % kTabColumns != 0);
+                break;
+            default:
+                if (unit.isHighSurrogate())
+                    m_highSurrogate = unit.unicode();
+                else
+                    put(unit.isLowSurrogate() ? kReplacement : char32_t(unit.unicode()));
+            }
+        }
+    }
+
+    // The end of the text: a last line without a line end is still drawn.
+    void finish()
+    {
+        if (std::exchange(m_highSurrogate, 0))
+            put(kReplacement);
+        if (m_hasContent)
+            endLine();
+    }
+
+private:
+    void put(char32_t character)
+    {
+        m_hasContent = true;
+        ++m_column;
+        const bool blank = character == u' ';
+        const double width = m_widths.of(character);
+        if (m_full) {
+            if (blank)
+                return;
+            drawAll();
+        } else if (!m_text.isEmpty() &&
+                   (m_width + width > m_room || m_text.size() >= kMaxLineUnits)) {
+            if (blank) {
+                m_full = true;
+                return;
+            }
+            wrap();
+        }
+        if (QChar::requiresSurrogates(character)) {
+            m_text.append(QChar(QChar::highSurrogate(character)));
+            m_text.append(QChar(QChar::lowSurrogate(character)));
+        } else {
+            m_text.append(QChar(char16_t(character)));
+        }
+        m_width += width;
+        if (blank) {
+            m_breakAfter = m_text.size();
+            m_widthAtBreak = m_width;
+        }
+    }
+
+    void wrap()
+    {
+        if (m_breakAfter == 0) {
+            drawAll();
+            return;
+        }
+        m_pages.place(m_text.first(m_breakAfter));
+        m_text.remove(0, m_breakAfter);
+        m_width -= m_widthAtBreak;
+        m_breakAfter = 0;
+    }
+
+    void drawAll()
+    {
+        m_pages.place(m_text);
+        m_text.clear();
+        m_width = 0;
+        m_breakAfter = 0;
+        m_full = false;
+    }
+
+    void endLine()
+    {
+        drawAll();
+        m_column = 0;
+        m_hasContent = false;
+    }
+
+    const double m_room;
+    CharWidths& m_widths;
+    PageFiller& m_pages;
+    QString m_text;
+    double m_width = 0;
+    qsizetype m_breakAfter = 0; // length of m_text up to its last blank, 0 when it has none
+    double m_widthAtBreak = 0;
+    bool m_full = false; // a blank did not fit: the next character starts a new line
+    int m_column = 0;    // in the document's line, for tab stops
+    bool m_hasContent = false;
+    bool m_afterReturn = false;
+    char16_t m_highSurrogate = 0;
+};
+
+// Drops the job unless it was ended: whatever stops the printing leaves nothing saved.
+class OpenJob
+{
+public:
+    explicit OpenJob(IPrinter& printer) : m_printer(printer) {}
+    ~OpenJob()
+    {
+        if (m_open)
+            m_printer.abortDocument();
+    }
+    OpenJob(const OpenJob&) = delete;
+    OpenJob& operator=(const OpenJob&) = delete;
+
+    bool end()
+    {
+        m_open = false;
+        return m_printer.endDocument();
+    }
+
+private:
+    IPrinter& m_printer;
+    bool m_open = true;
+};
+
 } // namespace
 
 bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& title)
@@ -16,29 +320,35 @@ bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& ti
     IPrintCanvas* canvas = printer.beginDocument(title);
     if (!canvas)
         return false;
+    OpenJob job(printer);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printer.endDocument();
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw TextReadError(file.errorString().toStdString());
-    }
+    const qint64 size = file.isSequential() ? 0 : file.size();
+
     canvas->setFontPointSize(kFontPoints);
-    QTextStream in(&file);
-    const double pageHeight = canvas->pageSize().height();
-    int line = 0;
-    QString text;
-    while (in.readLineInto(&text)) {
-        ++line;
-        if (line > 1 && kLineHeight * line + kLineHeight > pageHeight) {
-            canvas->newPage();
-            line = 1;
-        }
-        canvas->drawText(kLeft, kLineHeight * line, text);
+    PageFiller pages(*canvas);
+    pages.report();
+    CharWidths widths(*canvas);
+    LineBreaker lines(canvas->pageSize().width() - 2 * kMargin - kSlack, widths, pages);
+    ChunkDecoder decoder;
+    QByteArray chunk(kChunkBytes, Qt::Uninitialized);
+    qint64 read = 0;
+    for (;;) {
+        const qint64 got = file.read(chunk.data(), chunk.size());
+        if (got < 0 || file.error() != QFileDevice::NoError)
+            throw TextReadError(file.errorString().toStdString());
+        if (got == 0)
+            break;
+        read += got;
+        lines.add(decoder.decode(QByteArrayView(chunk.constData(), got)));
+        pages.keepAlive();
     }
-    const bool readFailed = in.status() != QTextStream::Ok || file.error() != QFile::NoError;
-    const QString reason = file.errorString();
+    // Someone else cut the file short while it was read: what was printed is not the document.
+    if (read < size)
+        throw TextReadError("the file became shorter while it was read");
+    lines.add(decoder.finish());
+    lines.finish();
     file.close();
-    const bool saved = printer.endDocument();
-    if (readFailed)
-        throw TextReadError(reason.toStdString());
-    return saved;
+    return job.end();
 }

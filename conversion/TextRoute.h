@@ -5,7 +5,7 @@
 
 class IPrinter;
 
-// Reading a plain-text document failed: the run ends and its caller reports it.
+// Reading a plain-text document failed; the job has been dropped and nothing was saved for it.
 class TextReadError : public std::runtime_error
 {
 public:
@@ -13,6 +13,9 @@ public:
 };
 
 // Prints a text document line by line, markup included, 18 points, one line every 38 units;
-// a line that would pass the bottom of the page starts a new page. Answers whether the printer
-// saved the job; throws TextReadError when the document cannot be read.
+// a line that would pass the bottom of the page starts a new page. A line wider than the page
+// less its margins wraps after its last blank that fits, or inside a word with none. The file is
+// read in chunks, so a huge one-line file costs little memory.
+// Answers whether the printer saved the job. Throws TextReadError when the document cannot be
+// read and RunStopped when the user stops the run; either way the job is dropped, never saved.
 bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& title);

@@ -1,6 +1,5 @@
 #include "platform/pdfprinter/PdfCanvas.h"
 
-#include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPageSize>
 
@@ -11,16 +10,18 @@ constexpr int kDefaultFontPoints = 12;
 
 PdfCanvas::PdfCanvas(const QString& fileName, const QString& creator)
     : m_writer(fileName),
-      m_font(QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")})
+      m_font(QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}),
+      m_metrics(m_font)
 {
     m_writer.setResolution(kResolution);
     m_writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                        QMarginsF(0, 0, 0, 0), QPageLayout::Point));
     m_writer.setCreator(creator);
     m_font.setStyleHint(QFont::SansSerif);
+    m_font.setKerning(false);
     m_font.setPointSize(kDefaultFontPoints);
-    if (m_painter.begin(&m_writer))
-        m_painter.setFont(m_font);
+    m_painter.begin(&m_writer);
+    applyFont();
 }
 
 PdfCanvas::~PdfCanvas()
@@ -41,21 +42,55 @@ QSizeF PdfCanvas::pageSize() const
 
 void PdfCanvas::setFontPointSize(int points)
 {
-    if (points <= 0)
+    if (points <= 0 || points == m_font.pointSize())
         return;
     m_font.setPointSize(points);
-    m_painter.setFont(m_font);
+    applyFont();
+}
+
+// The metrics are the PDF device's (72 dpi), made once per font rather than once per call.
+void PdfCanvas::applyFont()
+{
+    if (m_painter.isActive())
+        m_painter.setFont(m_font);
+    m_metrics = QFontMetricsF(m_font, &m_writer);
+    m_asciiAdvances.fill(-1);
+    m_advances.clear();
 }
 
 void PdfCanvas::drawText(double x, double y, const QString& text)
 {
-    const QFontMetricsF metrics(m_font, &m_writer);
-    m_painter.drawText(QPointF(x, y + metrics.ascent()), text);
+    m_painter.drawText(QPointF(x, y + m_metrics.ascent()), text);
 }
 
 double PdfCanvas::textWidth(const QString& text) const
 {
-    return QFontMetricsF(m_font, &m_writer).horizontalAdvance(text);
+    qreal width = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t character = text[i].unicode();
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            character = QChar::surrogateToUcs4(text[i], text[i + 1]);
+            ++i;
+        }
+        width += advance(character);
+    }
+    return width;
+}
+
+qreal PdfCanvas::advance(char32_t character) const
+{
+    // Measuring shapes the text and looks for a font that has the character: do it once.
+    if (character < m_asciiAdvances.size()) {
+        qreal& width = m_asciiAdvances[character];
+        if (width < 0)
+            width = m_metrics.horizontalAdvance(QString(QChar(char16_t(character))));
+        return width;
+    }
+    const auto known = m_advances.constFind(character);
+    if (known != m_advances.cend())
+        return *known;
+    return *m_advances.insert(character,
+                              m_metrics.horizontalAdvance(QString::fromUcs4(&character, 1)));
 }
 
 void PdfCanvas::drawPicture(const QRectF& target, const QString& sourceFile, const QImage& decoded)

@@ -4,12 +4,17 @@
 #include "platform/pdfprinter/PlacedPicture.h"
 
 #include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
 #include <QList>
 #include <QPainter>
 #include <QPdfWriter>
+#include <array>
 
 // The canvas of one print job: A4 portrait pages at 72 dpi, so one device unit is one point.
-// Text is painted into a PDF file; pictures are only recorded, for the printer to embed.
+// Text is painted into a PDF file without kerning, so a text is as wide as its characters' advances
+// added up (which textWidth() keeps per character); pictures are only recorded, for the printer
+// to embed.
 class PdfCanvas final : public IPrintCanvas
 {
 public:
@@ -30,9 +35,15 @@ public:
     void newPage() override;
 
 private:
+    void applyFont();
+    qreal advance(char32_t character) const;
+
     QPdfWriter m_writer;
     QPainter m_painter;
     QFont m_font;
+    QFontMetricsF m_metrics;
+    mutable std::array<qreal, 128> m_asciiAdvances; // negative: not measured yet
+    mutable QHash<char32_t, qreal> m_advances;
     int m_page = 0;
     QList<PlacedPicture> m_pictures;
 };

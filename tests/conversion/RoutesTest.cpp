@@ -2,7 +2,6 @@
 #include "conversion/ImageRoute.h"
 #include "conversion/PrintHandlerTable.h"
 #include "conversion/RouteSelection.h"
-#include "conversion/TextRoute.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
 
@@ -88,32 +87,6 @@ TEST(ImageRouteTest, AnUnreadablePictureIsReportedAndNotPrinted)
         EXPECT_FALSE(h.images.PrintLoadedImage("/t/broken.PDF"));
         EXPECT_TRUE(h.printer.callsStartingWith("beginDocument").isEmpty());
     }
-}
-
-TEST(TextRouteTest, DrawsRawLinesAt18PointsEvery38UnitsAndStartsNewPages)
-{
-    RunHarness<FakePdfPrinter> h;
-    QByteArray text;
-    for (int i = 1; i <= 45; ++i)
-        text += "<line n=\"" + QByteArray::number(i) + "\"/>\n";
-    PrintTextDocument(h.printer, h.makeFile("n.xml", text), "/t/n.PDF");
-    ASSERT_EQ(h.printer.jobs.size(), 1);
-    const auto& job = h.printer.jobs[0];
-    EXPECT_EQ(h.printer.fontPoints, 18);
-    ASSERT_EQ(job.lines.size(), 45);
-    EXPECT_EQ(job.lines[0], "50,38:<line n=\"1\"/>");
-    EXPECT_EQ(job.lines[1], "50,76:<line n=\"2\"/>");
-    // 21 lines fit on an A4 page; line 22 starts the second page at the top again.
-    EXPECT_EQ(job.lines[20], "50,798:<line n=\"21\"/>");
-    EXPECT_EQ(job.lines[21], "50,38:<line n=\"22\"/>");
-    EXPECT_EQ(job.pages, 3);
-}
-
-TEST(TextRouteTest, AMissingFileEndsTheJobAndThrows)
-{
-    RunHarness<FakePdfPrinter> h;
-    EXPECT_THROW(PrintTextDocument(h.printer, h.inPath("none.xml"), "/t/none.PDF"), TextReadError);
-    EXPECT_EQ(h.printer.calls.last(), "endDocument");
 }
 
 class FakeOffice final : public DocumentRenderer

@@ -1,0 +1,171 @@
+// The plain-text route on the fake printer, where every character is 10 units wide, so 49 fit
+// between the margins of an A4 page; and once on the real printer, read back from the PDF.
+#include "conversion/TextRoute.h"
+
+#include "platform/application/Progress.h"
+#include "platform/pdfprinter/PdfPrinter.h"
+#include "tests/conversion/RunHarness.h"
+#include "tests/support/FakePdfPrinter.h"
+#include "tests/support/PdfProbe.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TextJob
+{
+    QString write(const QByteArray& bytes)
+    {
+        const QString path = folder.filePath("doc.xml");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        return path;
+    }
+    // The texts drawn, without their positions.
+    QStringList print(const QByteArray& bytes)
+    {
+        PrintTextDocument(printer, write(bytes), "/t/doc.PDF");
+        QStringList texts;
+        for (const QString& line : printer.jobs.last().lines)
+            texts.append(line.section(':', 1));
+        return texts;
+    }
+    bool called(const char* call) const { return printer.calls.contains(call); }
+
+    QTemporaryDir folder;
+    FakePdfPrinter printer;
+};
+
+TEST(TextRouteTest, DrawsRawLinesAt18PointsEvery38UnitsAndStartsNewPages)
+{
+    RunHarness<FakePdfPrinter> h;
+    QByteArray text;
+    for (int i = 1; i <= 45; ++i)
+        text += "<line n=\"" + QByteArray::number(i) + "\"/>\n";
+    PrintTextDocument(h.printer, h.makeFile("n.xml", text), "/t/n.PDF");
+    ASSERT_EQ(h.printer.jobs.size(), 1);
+    const auto& job = h.printer.jobs[0];
+    EXPECT_EQ(h.printer.fontPoints, 18);
+    ASSERT_EQ(job.lines.size(), 45);
+    EXPECT_EQ(job.lines[0], "50,38:<line n=\"1\"/>");
+    EXPECT_EQ(job.lines[1], "50,76:<line n=\"2\"/>");
+    // 21 lines fit on an A4 page; line 22 starts the second page at the top again.
+    EXPECT_EQ(job.lines[20], "50,798:<line n=\"21\"/>");
+    EXPECT_EQ(job.lines[21], "50,38:<line n=\"22\"/>");
+    EXPECT_EQ(job.pages, 3);
+}
+
+struct WrapCase
+{
+    QByteArray text;
+    QStringList drawn;
+};
+
+void PrintTo(const WrapCase& wrap, std::ostream* out)
+{
+    *out << wrap.text.left(30).toStdString();
+}
+
+class TextWrapTest : public ::testing::TestWithParam<WrapCase>
+{
+};
+
+TEST_P(TextWrapTest, LongLinesWrapAfterTheLastBlankThatFitsAndTabsBecomeBlanks)
+{
+    TextJob job;
+    EXPECT_EQ(job.print(GetParam().text).join('|').toStdString(),
+              GetParam().drawn.join('|').toStdString());
+    const QStringList lines = job.printer.jobs.last().lines;
+    for (int i = 0; i < lines.size(); ++i) // one below the other, all at the left margin
+        EXPECT_TRUE(lines[i].startsWith(QStringLiteral("50,%1:").arg(38 * (i + 1))))
+            << lines[i].toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TextWrapTest,
+    ::testing::Values(
+        // The blank after a full row hangs in the margin; the next row breaks after the last
+        // blank that fits. A byte order mark is not text.
+        WrapCase{"\xEF\xBB\xBF<line>Some words fill the row up to its last unit so the next "
+                 "blank hangs in the margin, unseen.</line>\n",
+                 {"<line>Some words fill the row up to its last unit",
+                  "so the next blank hangs in the margin, ", "unseen.</line>"}},
+        WrapCase{"a\tbc\td\n\t1234567\tx", {"a       bc      d", "        1234567 x"}},
+        // A word wider than the row moves down, then is cut.
+        WrapCase{"<k v=\"" + QByteArray(60, '0') + "\"/>",
+                 {"<k ", "v=\"" + QString(46, u'0'), QString(14, u'0') + "\"/>"}}));
+
+TEST(TextRouteTest, AHugeLineWithoutBlanksIsCutIntoFullRowsAcrossTheReadChunks)
+{
+    // The file is read in chunks of 64 KiB: "é" straddles the first edge, and a sequence the
+    // second edge cuts off is invalid, so it becomes U+FFFD without taking the "y" after it.
+    const QByteArray bytes = QByteArray(65535, 'x') + "\xC3\xA9" + QByteArray(65534, 'x') + "\xE2" +
+                             QByteArray(100, 'y');
+    const QString text = QString(65535, u'x') + u'é' + QString(65534, u'x') +
+                         QChar(QChar::ReplacementCharacter) + QString(100, u'y');
+    TextJob job;
+    const QStringList drawn = job.print(bytes);
+    EXPECT_TRUE(drawn.join(QString()) == text);
+    EXPECT_EQ(drawn.size(), (text.size() + 48) / 49);
+    for (const QString& row : drawn)
+        ASSERT_LE(row.size(), 49);
+    EXPECT_EQ(job.printer.jobs.last().pages, (drawn.size() + 20) / 21);
+}
+
+TEST(TextRouteTest, AFileThatCannotBeReadDropsTheJobAndThrows)
+{
+    // Opening fails; and reading fails (the start of a process's memory is never mapped).
+    for (const char* path : {"/nonexistent/none.xml", "/proc/self/mem"}) {
+        FakePdfPrinter printer;
+        EXPECT_THROW(PrintTextDocument(printer, path, "/t/none.PDF"), TextReadError) << path;
+        EXPECT_TRUE(printer.calls.contains("abortDocument")) << path;
+        EXPECT_FALSE(printer.calls.contains("endDocument")) << path;
+    }
+}
+
+// Reports pages as they are made, and asks to stop once the second one has begun.
+class StopOnPageTwo final : public Progress
+{
+public:
+    bool advance(int pagesDone) override
+    {
+        reported.append(pagesDone);
+        return pagesDone < 2;
+    }
+    QList<int> reported;
+};
+
+TEST(TextRouteTest, ReportsEachPageAndAStopDropsTheJob)
+{
+    StopOnPageTwo progress;
+    ProgressScope scope(progress);
+    TextJob job;
+    EXPECT_THROW(job.print(QByteArray("<line/>\n").repeated(45)), RunStopped);
+    ASSERT_TRUE(progress.reported.contains(1));
+    EXPECT_EQ(progress.reported.last(), 2);
+    EXPECT_EQ(job.printer.jobs.last().lines.size(), 21); // nothing drawn after the stop
+    EXPECT_TRUE(job.called("abortDocument"));
+    EXPECT_FALSE(job.called("endDocument"));
+}
+
+TEST(TextRouteTest, ALongXmlLineIsWholeInThePdfText)
+{
+    RunHarness<PdfPrinter> h;
+    h.printer.InitializeOptions("Corvanta", "Corvanta");
+    h.printer.CreateProfile(kProfileName, 0);
+    QByteArray line = "<order note=\"";
+    for (int i = 0; i < 60; ++i)
+        line += "word" + QByteArray::number(i) + " ";
+    line += "\" code=\"" + QByteArray(150, '7') + "\"/>";
+    h.add(h.makeFile("long.xml", "<orders>\n" + line + "\n</orders>\n"));
+    ASSERT_EQ(h.run(), RunEnd::Finished);
+
+    PdfProbe pdf(h.inPath("long.PDF"));
+    ASSERT_TRUE(pdf.isOpen()) << pdf.error().toStdString();
+    ASSERT_EQ(pdf.pageCount(), 1);
+    const QRegularExpression blanks(QStringLiteral("\\s"));
+    EXPECT_TRUE(pdf.pageTexts()[0].remove(blanks).contains(QString(line).remove(blanks)));
+}
+
+} // namespace
