@@ -396,7 +396,7 @@ ConversionRun::Printed ConversionRun::printByRoute(const DocumentNames& document
                        ? Printed::Yes
                        : Printed::Failed;
         } catch (const TextReadError& error) {
-            m_s.dialogs.message(QStringLiteral("%1 could not be read: %2")
+            m_s.dialogs.message(QStringLiteral("%1 could not be printed: %2")
                                     .arg(document.path, QString::fromUtf8(error.what())),
                                 Dialogs::Icon::Error);
             return Printed::Failed;

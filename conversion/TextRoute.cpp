@@ -125,6 +125,10 @@ public:
     {
         ++m_line;
         if (m_line > 1 && kLineHeight * m_line + kLineHeight > m_pageHeight) {
+            if (m_pages >= kMaxTextPages)
+                throw TextReadError(QStringLiteral("it would take more than %1 pages")
+                                        .arg(kMaxTextPages)
+                                        .toStdString());
             m_canvas.newPage();
             ++m_pages;
             m_line = 1;

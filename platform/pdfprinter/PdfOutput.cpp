@@ -1,5 +1,6 @@
 #include "platform/pdfprinter/PdfOutput.h"
 
+#include "platform/application/Progress.h"
 #include "platform/pdfprinter/OutputFile.h"
 #include "platform/pdfprinter/OutputName.h"
 #include "platform/pdfprinter/PdfPrinterLog.h"
@@ -57,10 +58,15 @@ void uncompressContent(QPDF& pdf)
 class OutputPipeline final : public Pipeline
 {
 public:
-    explicit OutputPipeline(OutputFile& file) : Pipeline("output file", nullptr), m_file(file) {}
+    OutputPipeline(OutputFile& file, const std::atomic_bool* stop)
+        : Pipeline("output file", nullptr), m_file(file), m_stop(stop)
+    {
+    }
 
     void write(const unsigned char* data, size_t length) override
     {
+        if (m_stop && *m_stop)
+            throw RunStopped();
         if (!m_file.write(reinterpret_cast<const char*>(data), qsizetype(length)))
             throw PdfOutputError(m_file.targetPath(), m_file.errorString());
     }
@@ -68,13 +74,14 @@ public:
 
 private:
     OutputFile& m_file;
+    const std::atomic_bool* m_stop;
 };
 
-void writeTo(QPDF& pdf, OutputFile& file, const OutputOptions& options, bool reproducible,
-             bool deepSamples)
+void writeTo(QPDF& pdf, OutputFile& file, const std::atomic_bool* stop,
+             const OutputOptions& options, bool reproducible, bool deepSamples)
 {
     QPDFWriter writer(pdf);
-    OutputPipeline pipeline(file);
+    OutputPipeline pipeline(file, stop);
     writer.setOutputPipeline(&pipeline);
     if (deepSamples)
         writer.setMinimumPDFVersion("1.5"); // 16-bit image samples
@@ -93,7 +100,8 @@ void writeTo(QPDF& pdf, OutputFile& file, const OutputOptions& options, bool rep
 
 } // namespace
 
-QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options)
+QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options,
+                    const std::atomic_bool* stop)
 {
     const QString fileName = OutputFileName(options.saveFile, job.title);
     const QString target = QDir(options.saveFolder).filePath(fileName);
@@ -117,7 +125,7 @@ QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options)
         OutputFile output(options.saveFolder, fileName, options.replaceExisting);
         if (!output.open())
             throw PdfOutputError(target, output.errorString());
-        writeTo(pdf, output, options, job.reproducible, deepSamples);
+        writeTo(pdf, output, stop, options, job.reproducible, deepSamples);
         const QString written = output.commit();
         if (written.isEmpty())
             throw PdfOutputError(target, output.errorString());
@@ -125,6 +133,8 @@ QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options)
             qCDebug(lcPdfPrinter) << "qpdf warned while writing" << written;
         return written;
     } catch (const PdfOutputError&) {
+        throw;
+    } catch (const RunStopped&) {
         throw;
     } catch (const std::exception& error) {
         throw PdfOutputError(target, QString::fromUtf8(error.what()));

@@ -4,6 +4,7 @@
 #include "platform/pdfprinter/PlacedPicture.h"
 
 #include <QList>
+#include <atomic>
 #include <stdexcept>
 
 // A job's PDF that could not be written: which file and why, in words for the user.
@@ -34,5 +35,7 @@ struct PdfJobOutput
 
 // Writes the job's PDF into the save folder under the options (name, conflicts, metadata,
 // compression, security), atomically and durably. Answers the path written; throws
-// PdfOutputError.
-QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options);
+// PdfOutputError. Once `stop` is set, the writing is dropped at its next write and RunStopped
+// thrown: nothing stays behind. Safe on any thread.
+QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options,
+                    const std::atomic_bool* stop = nullptr);

@@ -7,11 +7,18 @@
 #include "platform/pdfprinter/PdfPrinterLog.h"
 #include "platform/pdfprinter/PrinterSettings.h"
 
+#include "platform/application/Progress.h"
+
 #include <QDesktopServices>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <atomic>
+#include <future>
 
 namespace {
+
+// How often a job being written reports progress.
+constexpr std::chrono::milliseconds kProgressSlice(50);
 
 // Print error codes the main window knows.
 constexpr int kTemporaryFileError = 1;
@@ -250,18 +257,38 @@ bool PdfPrinter::deliver(PdfJobOutput& job)
                 : std::nullopt;
         const OutputOptions options =
             OutputOptions::fromProfile(m_settings->values(m_activeProfile), password);
-        m_lastSaved = WriteJobPdf(job, options);
+        m_lastSaved = writeKeepingTheWindowAlive(job, options);
         qCDebug(lcPdfPrinter) << "job" << job.title << "saved as" << m_lastSaved;
         post(kFileSavedMessageName, 0);
         if (options.openAfterSave)
             QDesktopServices::openUrl(QUrl::fromLocalFile(m_lastSaved));
         saved = true;
+    } catch (const RunStopped&) {
+        qCDebug(lcPdfPrinter) << "job" << job.title << "dropped: the run was stopped";
+        endJob();
+        throw;
     } catch (const std::exception& error) {
         qCWarning(lcPdfPrinter) << "job" << job.title << "not saved:" << error.what();
         post(kPrintErrorMessageName, kSaveError, QString::fromUtf8(error.what()));
     }
     endJob();
     return saved;
+}
+
+// A large job takes seconds to write (a scan of many pages, thousands of pages of text): it is
+// written on a thread of its own while this one reports progress, so the window stays alive and
+// a stop drops the file half-written.
+QString PdfPrinter::writeKeepingTheWindowAlive(const PdfJobOutput& job,
+                                               const OutputOptions& options)
+{
+    std::atomic_bool stop = false;
+    std::future<QString> writing =
+        std::async(std::launch::async, [&] { return WriteJobPdf(job, options, &stop); });
+    while (writing.wait_for(kProgressSlice) != std::future_status::ready) {
+        if (!stop && !ReportProgress())
+            stop = true;
+    }
+    return writing.get();
 }
 
 void PdfPrinter::post(const QString& message, int wParam, const QString& detail)

@@ -13,6 +13,7 @@
 
 class PdfCanvas;
 class PrinterSettings;
+struct OutputOptions;
 struct PdfJobOutput;
 class QTemporaryDir;
 
@@ -20,6 +21,7 @@ class QTemporaryDir;
 // PrinterSettings::defaultFileName()) and the printer the routes print to. Each job becomes one
 // PDF written from the active profile; the attached window then gets PDFPRINTER_FILESAVED, or
 // PDFPRINTER_PRINTERROR with 3 when the PDF could not be saved. Passwords stay in this process.
+// A job the user stops while it is written throws RunStopped and leaves nothing behind.
 class PdfPrinter final : public IPdfPrinterOptions, public IPrinter
 {
 public:
@@ -64,6 +66,7 @@ private:
     PrinterResult setOption(const QString& option, const QString& profile,
                             const std::function<bool()>& store);
     bool deliver(PdfJobOutput& job);
+    QString writeKeepingTheWindowAlive(const PdfJobOutput& job, const OutputOptions& options);
     void post(const QString& message, int wParam, const QString& detail = {});
     void endJob();
 

@@ -144,7 +144,8 @@ TEST(ConversionRunTest, AnUnreadableTextDocumentFailsAloneAndLeavesNoPdf)
     EXPECT_EQ(h.list.status(1), "Completed");
     EXPECT_TRUE(h.logLines().contains("Error converting file gone.xml"));
     ASSERT_EQ(h.dialogs.shown.size(), 1);
-    EXPECT_TRUE(h.dialogs.shown[0].text.startsWith(h.inPath("gone.xml") + " could not be read"));
+    EXPECT_TRUE(
+        h.dialogs.shown[0].text.startsWith(h.inPath("gone.xml") + " could not be printed: "));
 }
 
 TEST(ConversionRunTest, BatchModeSavesIntoTheDestinationAndLogsEveryRow)

@@ -124,6 +124,22 @@ TEST(TextRouteTest, AFileThatCannotBeReadDropsTheJobAndThrows)
     }
 }
 
+TEST(TextRouteTest, ADocumentPastThePageBoundIsDroppedNotPrinted)
+{
+    TextJob job;
+    // Empty lines take their place on a page without being drawn: cheap pages.
+    const QString path = job.write(QByteArray(22 * kMaxTextPages, '\n'));
+    try {
+        PrintTextDocument(job.printer, path, "/t/doc.PDF");
+        ADD_FAILURE() << "a document past the bound was printed";
+    } catch (const TextReadError& error) {
+        EXPECT_STREQ(error.what(), "it would take more than 20000 pages");
+    }
+    EXPECT_EQ(job.printer.jobs.last().pages, kMaxTextPages);
+    EXPECT_TRUE(job.called("abortDocument"));
+    EXPECT_FALSE(job.called("endDocument"));
+}
+
 // Reports pages as they are made, and asks to stop once the second one has begun.
 class StopOnPageTwo final : public Progress
 {

@@ -1,3 +1,5 @@
+#include "platform/application/Progress.h"
+#include "platform/pdfprinter/PdfOutput.h"
 #include "tests/platform/pdfprinter/PrinterFixture.h"
 #include "tests/support/PdfProbe.h"
 
@@ -169,6 +171,16 @@ TEST_F(PrintJobTest, AWriteThatFailsIsAnErrorNamingTheFileNotAnEmptyPdf)
     EXPECT_TRUE(messages[0].detail.startsWith(output("report.PDF") + ": "))
         << messages[0].detail.toStdString();
     EXPECT_TRUE(messages[0].detail.contains("File too large")) << messages[0].detail.toStdString();
+    EXPECT_TRUE(outputEntries().isEmpty());
+}
+
+TEST_F(PrintJobTest, AWriteStoppedByTheUserLeavesNothing)
+{
+    OutputOptions options;
+    options.saveFolder = m_out.path();
+    const std::atomic_bool stop = true;
+    EXPECT_THROW(WriteJobPdf({makeRenderedPdf("r.pdf", "R"), {}, "/in/report.PDF"}, options, &stop),
+                 RunStopped);
     EXPECT_TRUE(outputEntries().isEmpty());
 }
 
