@@ -30,7 +30,9 @@ bool removeFolder(int parent, const char* name, int depth)
     return emptied && (::unlinkat(parent, name, AT_REMOVEDIR) == 0 || errno == ENOENT);
 }
 
-std::vector<std::string> entries(int folder, const char* keep)
+} // namespace
+
+std::vector<std::string> FolderEntries(int folder, const char* keep)
 {
     std::vector<std::string> names;
     const int listing = ::dup(folder); // the directory stream takes this descriptor over
@@ -51,10 +53,12 @@ std::vector<std::string> entries(int folder, const char* keep)
     return names;
 }
 
+namespace {
+
 bool removeContents(int folder, const char* keep, int depth)
 {
     bool all = true;
-    for (const std::string& name : entries(folder, keep)) {
+    for (const std::string& name : FolderEntries(folder, keep)) {
         struct stat info = {};
         if (::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
             all = all && errno == ENOENT;

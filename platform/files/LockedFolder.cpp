@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -74,18 +73,8 @@ bool stillThere(int open, int folder, const char* name)
 QStringList namesIn(int parent)
 {
     QStringList names;
-    const int listing = ::dup(parent);
-    if (listing < 0)
-        return names;
-    DIR* stream = ::fdopendir(listing);
-    if (!stream) {
-        ::close(listing);
-        return names;
-    }
-    ::rewinddir(stream);
-    while (const dirent* entry = ::readdir(stream))
-        names.append(QFile::decodeName(entry->d_name));
-    ::closedir(stream);
+    for (const std::string& name : FolderEntries(parent))
+        names.append(QFile::decodeName(QByteArray::fromStdString(name)));
     return names;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/process/QtProcessLauncher.h"
 #include "tests/platform/office/OfficeDocuments.h"
 #include "tests/platform/office/OfficeTestSupport.h"
+#include "tests/support/StopAtReport.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,14 +17,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// Answers "stop" from its third report on, as a user pressing Stop during a wait.
-class StopOnThirdReport final : public Progress
-{
-public:
-    bool advance(int) override { return ++reports < 3; }
-    int reports = 0;
-};
 
 class OfficeFailureTest : public ::testing::Test
 {
@@ -121,7 +114,7 @@ TEST_F(OfficeFailureTest, AStopDuringADocumentThrowsAndTheNextDocumentConverts)
     ASSERT_EQ(RenderMessage(*m_office, Route::Word, document("first.doc"), out("first.pdf")), "");
     const qint64 office = fakeOffice();
     ASSERT_GT(office, 0);
-    StopOnThirdReport stop;
+    StopAtReport stop(3);
     {
         const ProgressScope scope(stop);
         EXPECT_THROW(m_office->renderToPdf(Route::Word, document("hang.doc"), out("hang.pdf")),

@@ -5,6 +5,7 @@
 #include "platform/process/QtProcessLauncher.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/PdfProbe.h"
+#include "tests/support/StopAtReport.h"
 
 #include <QDir>
 #include <QPainter>
@@ -96,13 +97,6 @@ TEST(PdftkToolkitTest, AMissingOrFailingToolkitSaysSo)
     EXPECT_FALSE(QFile::exists(t.dir.filePath("p.PDF")));
 }
 
-// Answers "stop" at its first report, as a user pressing Stop while pdftk works.
-class StopAtOnce final : public Progress
-{
-public:
-    bool advance(int) override { return false; }
-};
-
 TEST(PdftkToolkitTest, AStopKillsTheToolkitAndLeavesNoOutput)
 {
     Toolkit t;
@@ -114,7 +108,7 @@ TEST(PdftkToolkitTest, AStopKillsTheToolkitAndLeavesNoOutput)
         {merged, [&] { t.pdftk.merge(inputs, merged, 60s); }},
         {locked, [&] { t.pdftk.protect(inputs.first(), locked, "pw12", false, 60s); }},
     };
-    StopAtOnce stop;
+    StopAtReport stop(1);
     const ProgressScope scope(stop);
     for (const auto& [output, run] : runs) {
         QFile(output).open(QIODevice::WriteOnly); // the combiner makes the name this way

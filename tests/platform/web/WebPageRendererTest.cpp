@@ -1,6 +1,7 @@
 #include "platform/web/WebPageRenderer.h"
 
 #include "platform/application/Progress.h"
+#include "tests/support/StopAtReport.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -84,14 +85,6 @@ private:
     QList<QTcpSocket*> m_held;
 };
 
-// Answers "stop" from its third report on, as a user pressing Stop during a wait.
-class StopOnThirdReport final : public Progress
-{
-public:
-    bool advance(int) override { return ++reports < 3; }
-    int reports = 0;
-};
-
 TEST(WebPageRendererTest, APageThatNeverFinishesLoadingTimesOutAndTheNextOneConverts)
 {
     const StuckPage stuck;
@@ -116,7 +109,7 @@ TEST(WebPageRendererTest, AStopWhileThePageLoadsDropsItAndTheNextOneConverts)
     const StuckPage stuck;
     QTemporaryDir dir;
     WebPageRenderer renderer(60s);
-    StopOnThirdReport stop;
+    StopAtReport stop(3);
     QElapsedTimer clock;
     clock.start();
     {

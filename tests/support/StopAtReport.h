@@ -1,0 +1,18 @@
+#pragma once
+
+#include "platform/application/Progress.h"
+
+// Answers "stop" from its `stopAt`-th report on (counting from 1), as a user pressing Stop while
+// the work goes on, and counts the reports.
+class StopAtReport final : public Progress
+{
+public:
+    explicit StopAtReport(int stopAt) : m_stopAt(stopAt) {}
+
+    bool advance(int) override { return ++reports < m_stopAt; }
+
+    int reports = 0;
+
+private:
+    int m_stopAt;
+};
