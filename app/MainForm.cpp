@@ -367,17 +367,21 @@ void TfrmMain::cmdLogClick()
     ViewBatchLog(m_state.StartFolder, m_s.desktop, m_s.dialogs);
 }
 
+// The list stays as it is while a run walks it, whichever key or button asks otherwise.
 void TfrmMain::PNGAddFileClick()
 {
-    m_documentCommands.addFile();
+    if (!m_converting)
+        m_documentCommands.addFile();
 }
 void TfrmMain::PNGRemoveClick()
 {
-    m_documentCommands.remove();
+    if (!m_converting)
+        m_documentCommands.remove();
 }
 void TfrmMain::PNGClearClick()
 {
-    m_documentCommands.clear();
+    if (!m_converting)
+        m_documentCommands.clear();
 }
 
 void TfrmMain::chkPassClick()
