@@ -293,6 +293,9 @@ ConversionRun::RowEnd ConversionRun::rowDone(int row, Result result)
     if (m_s.observer)
         m_s.observer->rowDone(row + 1, m_s.list.DocumentCount(), m_s.list.name(row),
                               m_s.list.status(row), result);
+    // What the printer reported about this row (a file it could not save) is shown now, with
+    // the row, not after the whole run.
+    m_s.application.processMessages();
     return RowEnd::Next;
 }
 

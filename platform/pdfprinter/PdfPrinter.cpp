@@ -268,7 +268,8 @@ bool PdfPrinter::deliver(PdfJobOutput& job)
         endJob();
         throw;
     } catch (const std::exception& error) {
-        qCWarning(lcPdfPrinter) << "job" << job.title << "not saved:" << error.what();
+        // The window tells the user, from the message posted below.
+        qCDebug(lcPdfPrinter) << "job" << job.title << "not saved:" << error.what();
         post(kPrintErrorMessageName, kSaveError, QString::fromUtf8(error.what()));
     }
     endJob();
