@@ -22,7 +22,6 @@
 
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QTemporaryFile>
 
 Q_LOGGING_CATEGORY(lcRun, "corvanta.conversion", QtWarningMsg)
 
@@ -190,16 +189,7 @@ RunEnd ConversionRun::run()
 // of failing every document on its own.
 bool ConversionRun::destinationWritable()
 {
-    QString reason;
-    const QFileInfo folder(m_destination);
-    if (!folder.isDir()) {
-        reason = QStringLiteral("the folder does not exist");
-    } else {
-        QTemporaryFile probe(WithTrailingBackslash(m_destination) +
-                             QStringLiteral(".corvanta-probe-XXXXXX"));
-        if (!probe.open())
-            reason = probe.errorString();
-    }
+    const QString reason = FolderWriteProblem(m_destination);
     if (reason.isEmpty())
         return true;
     m_s.dialogs.message(QStringLiteral("Error saving PDF file: the ending folder %1 cannot be "

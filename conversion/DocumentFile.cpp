@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <filesystem>
 #include <system_error>
 
@@ -17,6 +19,14 @@ DocumentFileKind KindOfDocument(const QString& path, const QByteArray& native, b
         return DocumentFileKind::Missing;
     return status.type() == std::filesystem::file_type::regular ? DocumentFileKind::Regular
                                                                 : DocumentFileKind::NotAFile;
+}
+
+QString FolderWriteProblem(const QString& folder)
+{
+    if (!QFileInfo(folder).isDir())
+        return QStringLiteral("the folder does not exist");
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".corvanta-probe-XXXXXX")));
+    return probe.open() ? QString() : probe.errorString();
 }
 
 DocumentAliases::DocumentAliases() = default;

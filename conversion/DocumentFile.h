@@ -18,6 +18,10 @@ enum class DocumentFileKind
 // Documents of a folder others may write to are looked at without following a link.
 DocumentFileKind KindOfDocument(const QString& path, const QByteArray& native, bool followLinks);
 
+// Why no file can be written into `folder` (it is missing, or refuses a new file); empty when
+// one can.
+QString FolderWriteProblem(const QString& folder);
+
 // Stand-ins for documents whose names are not valid text: a link in a private folder, under
 // the name as shown, that every renderer can open by a text path.
 class DocumentAliases
