@@ -11,8 +11,8 @@ packages=(
   qt6-webengine-dev qt6-image-formats-plugins libgl-dev libxkbcommon-dev
   # the PDF printer and the toolkit
   libqpdf-dev qpdf pdftk-java poppler-utils
-  # the picture check: JPEG data decoded with libjpeg (PNG with zlib, which Qt already needs)
-  libjpeg-dev
+  # the picture check: JPEG data decoded with libjpeg, PNG data inflated with zlib
+  libjpeg-dev zlib1g-dev
   # office renderer
   libreoffice-writer-nogui libreoffice-calc-nogui libreoffice-draw-nogui libreoffice-impress-nogui
   # its UNO SDK: cppumaker and the C++ UNO runtime the office worker links
