@@ -13,6 +13,7 @@
 #include "conversion/RendererRoutes.h"
 #include "conversion/RouteRenderers.h"
 #include "platform/application/Application.h"
+#include "platform/application/StopSignals.h"
 #include "platform/clock/Clock.h"
 #include "platform/com/ComApartment.h"
 #include "platform/desktop/Desktop.h"
@@ -92,6 +93,10 @@ TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     bindHandlers();
+    // A signal to end (Ctrl+C, kill, a logout) takes the close path: a run stops after its
+    // document and leaves a complete log.
+    if (m_s.stopSignals)
+        connect(m_s.stopSignals, &StopSignals::stopRequested, this, &QWidget::close);
     FormCreate();
 }
 

@@ -19,6 +19,7 @@ class PdfToolkit;
 class IPdfPrinterOptions;
 class IPrinter;
 class RunObserver;
+class StopSignals;
 
 // The PDF printer as start-up creates it: its options object and the printer the routes print
 // to. Empty options mean the printer could not be created.
@@ -44,7 +45,8 @@ struct MainFormServices
     PdfToolkit& toolkit;
     PdfChecker& checker;
     std::function<PdfDriver()> createPdfDriver;
-    RunObserver* observer = nullptr; // follows every run, when someone wants to know
+    RunObserver* observer = nullptr;    // follows every run, when someone wants to know
+    StopSignals* stopSignals = nullptr; // the system asks the program to end
     // Checks JPEG and PNG files before they are printed; the real one holds no state, so it is
     // the one every window gets unless a test hands another.
     const PictureCheck& pictureCheck = kFilePictureCheck;

@@ -45,7 +45,8 @@ MainFormServices ProgramEnvironment::services()
                             m_settings,    m_office,
                             m_web,         &OfficeRenderer::imports,
                             m_pdftk,       m_checker,
-                            createPrinter, m_unattended ? &m_progress : nullptr};
+                            createPrinter, m_unattended ? &m_progress : nullptr,
+                            &m_stopSignals};
 }
 
 void ProgramEnvironment::attachWindow(TfrmMain* window)

@@ -4,6 +4,7 @@
 #include "app/StderrProgress.h"
 #include "conversion/DocumentRenderer.h"
 #include "platform/application/Application.h"
+#include "platform/application/StopSignals.h"
 #include "platform/clock/Clock.h"
 #include "platform/com/ComApartment.h"
 #include "platform/desktop/Desktop.h"
@@ -60,6 +61,7 @@ private:
     NoHelpEngine m_help;
 
     StderrProgress m_progress;
+    StopSignals m_stopSignals;
     std::unique_ptr<Dialogs> m_dialogs;
     QtDialogs* m_qtDialogs = nullptr;
 };

@@ -279,4 +279,35 @@ TEST_F(BatchProgramTest, ASecondRunOfAFolderInUseEndsAtOnce)
     EXPECT_FALSE(QFile::exists(out("a.PDF")));
 }
 
+TEST_F(BatchProgramTest, ASignalToEndStopsTheRunAfterItsDocumentWithACompleteLog)
+{
+    for (int i = 0; i < 400; ++i)
+        write(in(QStringLiteral("doc%1.xml").arg(i, 3, 10, QChar('0'))), "<doc/>\n");
+    storeFolders(in(), out());
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.filePath(".config"));
+    env.insert("XDG_DATA_HOME", home.filePath(".local/share"));
+    program.setProcessEnvironment(env);
+    program.setReadChannel(QProcess::StandardError);
+    program.start(QString::fromUtf8(CORVANTA_PROGRAM), {"-BATCH"});
+    // Once the first document is done, as an administrator's kill or a Ctrl+C would come.
+    QByteArray errors;
+    while (!errors.contains("[1/400]") && program.waitForReadyRead(30000))
+        errors += program.readAllStandardError();
+    ASSERT_TRUE(errors.contains("[1/400]")) << errors.left(600).toStdString();
+    ::kill(pid_t(program.processId()), SIGTERM);
+    ASSERT_TRUE(program.waitForFinished(60000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 1);
+    const QStringList lines = log();
+    EXPECT_FALSE(lines.filter("Conversion stopped by the user").isEmpty())
+        << lines.join('\n').toStdString();
+    EXPECT_TRUE(lines.last().startsWith(" Finished Converstion at "));
+    EXPECT_LT(QDir(out()).entryList(QDir::Files).size(), 400);
+}
+
 } // namespace
