@@ -39,7 +39,34 @@ int sequenceLength(const QByteArray& bytes, qsizetype at)
     return length;
 }
 
+bool isControl(char16_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || c == 0x200E ||
+           c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
 } // namespace
+
+QString EscapeControlCharacters(const QString& text)
+{
+    qsizetype first = 0;
+    while (first < text.size() && !isControl(text.at(first).unicode()))
+        ++first;
+    if (first == text.size())
+        return text;
+    QString escaped = text.left(first);
+    for (qsizetype i = first; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (!isControl(c))
+            escaped += QChar(c);
+        else if (c <= 0xFF)
+            escaped +=
+                QStringLiteral("\\x") + QString::number(c, 16).toUpper().rightJustified(2, u'0');
+        else
+            escaped += QStringLiteral("\\u") + QString::number(c, 16).toUpper();
+    }
+    return escaped;
+}
 
 QString TextOfFileName(const QByteArray& native, bool* exact)
 {
@@ -62,7 +89,8 @@ QString TextOfFileName(const QByteArray& native, bool* exact)
         runStart = at;
     }
     text += QString::fromUtf8(native.constData() + runStart, native.size() - runStart);
+    const QString shown = EscapeControlCharacters(text);
     if (exact)
-        *exact = clean && QFile::encodeName(text) == native;
-    return text;
+        *exact = clean && shown == text && QFile::encodeName(text) == native;
+    return shown;
 }

@@ -1,13 +1,16 @@
 #include "app/StderrProgress.h"
 
+#include "app/NativeNames.h"
+
 void StderrProgress::rowDone(int row, int count, const QString& name, const QString& status,
                              RowResult result)
 {
     QString text = status;
     if (result == RowResult::Ignored)
         text = QStringLiteral("left alone (the run's own log)");
-    std::fprintf(m_out, "[%d/%d] %s: %s\n", row, count, name.toUtf8().constData(),
-                 text.toUtf8().constData());
+    std::fprintf(m_out, "[%d/%d] %s: %s\n", row, count,
+                 EscapeControlCharacters(name).toUtf8().constData(),
+                 EscapeControlCharacters(text).toUtf8().constData());
     std::fflush(m_out);
 }
 

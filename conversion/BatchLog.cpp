@@ -1,6 +1,8 @@
 #include "conversion/BatchLog.h"
 
+#include "app/NativeNames.h"
 #include "platform/clock/Clock.h"
+#include "platform/files/OwnFile.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -10,11 +12,18 @@ BatchLog::BatchLog(const Clock& clock) : m_clock(clock) {}
 bool BatchLog::open(const QString& path, QString* error)
 {
     close();
-    m_file.setFileName(path);
-    if (m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // The starting folder is one others may write to: the log is rewritten only when it is the
+    // user's own plain file, never through a link planted in its place.
+    QString why;
+    const int handle = OpenOwnFileForRewriting(path, &why);
+    if (handle >= 0 && m_file.open(handle, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
         return true;
+    if (handle >= 0) {
+        why = m_file.errorString();
+        CloseOwnFile(handle);
+    }
     if (error)
-        *error = m_file.errorString();
+        *error = path + QStringLiteral(": ") + why;
     return false;
 }
 
@@ -27,8 +36,9 @@ void BatchLog::close()
 void BatchLog::writeLine(const QString& line)
 {
     if (!m_file.isOpen())
-        throw BatchLogError("I/O error 103");
-    const QByteArray bytes = line.toUtf8() + "\r\n";
+        return; // a log that could not be opened was reported then; the run goes on without
+    // A file name with a line break in it stays on its line: it cannot forge another.
+    const QByteArray bytes = EscapeControlCharacters(line).toUtf8() + "\r\n";
     if (m_file.write(bytes) != bytes.size() || !m_file.flush())
         throw BatchLogError("I/O error: " + m_file.errorString().toStdString());
 }

@@ -22,12 +22,14 @@ class BatchLog
 public:
     explicit BatchLog(const Clock& clock);
 
-    // Truncates or creates the log. On failure answers false with the reason in `error`.
+    // Truncates or creates the log. On failure answers false with the file and the reason in
+    // `error`; the run then goes on without a log.
     bool open(const QString& path, QString* error);
     bool isOpen() const { return m_file.isOpen(); }
     void close();
 
-    // Throws BatchLogError when the log is not open or the line cannot be written.
+    // Writes nothing when the log is not open; throws BatchLogError when the line cannot be
+    // written. Control characters are written as escapes.
     void writeLine(const QString& line = {});
     // The local date and time as the system formats it: short date, a blank, long time;
     // the time is left out at exactly midnight.

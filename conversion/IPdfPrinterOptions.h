@@ -15,6 +15,9 @@ inline constexpr bool failed(PrinterResult r)
 }
 
 inline const QString kProfileName = QStringLiteral("Corvanta Profile");
+// A number option of this printer's own: 1 makes the saved PDFs readable by their owner only
+// (unprotected single PDFs on their way into a protected merged file).
+inline const QString kOwnerOnlyOption = QStringLiteral("Owner Only");
 
 // The options object of the PDF printer. The thirteen operations keep the driver's slot order;
 // every text argument is a plain QString, every operation answers a result code.

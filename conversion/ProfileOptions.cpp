@@ -30,21 +30,25 @@ bool ProfileOptions::UpdateProfileFromDialog()
     setNumber(QStringLiteral("SilentPrint"), 1);
 
     if (m_form.combineChosen()) {
-        // Only the combined file is protected; its password gets the same checks here so a
-        // mistyped password never locks the merged file.
+        // Only the combined file is protected: the single PDFs are plain (whatever an earlier
+        // run left in the profile), and kept from other users' eyes while they exist when the
+        // merged file will be protected. The password gets the same checks here so a mistyped
+        // password never locks the merged file.
         setNumber(QStringLiteral("Level"), 0);
+        setPermissions(true);
+        const bool protectedMerge = m_form.passwordWanted() || m_form.printCopyDisabled();
+        setNumber(kOwnerOnlyOption, protectedMerge ? 1 : 0);
         return !m_form.passwordWanted() || passwordAccepted();
     }
-    return CheckSecurityOptions();
+    const bool accepted = CheckSecurityOptions();
+    setNumber(kOwnerOnlyOption, 0);
+    return accepted;
 }
 
 bool ProfileOptions::CheckSecurityOptions()
 {
     setNumber(QStringLiteral("Level"), 0);
-    const int allowed = m_form.printCopyDisabled() ? 0 : 1;
-    setNumber(QStringLiteral("AllowPrint"), allowed);
-    setNumber(QStringLiteral("AllowModify"), allowed);
-    setNumber(QStringLiteral("AllowCopyExtract"), allowed);
+    setPermissions(!m_form.printCopyDisabled());
 
     if (!m_form.passwordWanted()) {
         m_form.setPasswordPanelVisible(false);
@@ -58,6 +62,14 @@ bool ProfileOptions::CheckSecurityOptions()
                                 0);
     setNumber(QStringLiteral("Level"), 2);
     return true;
+}
+
+void ProfileOptions::setPermissions(bool allowed)
+{
+    const int value = allowed ? 1 : 0;
+    setNumber(QStringLiteral("AllowPrint"), value);
+    setNumber(QStringLiteral("AllowModify"), value);
+    setNumber(QStringLiteral("AllowCopyExtract"), value);
 }
 
 bool ProfileOptions::passwordAccepted()

@@ -24,6 +24,8 @@ public:
 private:
     // The length and repetition checks; false (after telling the user) when refused.
     bool passwordAccepted();
+    // "AllowPrint", "AllowModify" and "AllowCopyExtract", always all three.
+    void setPermissions(bool allowed);
     void setNumber(const QString& option, int value);
 
     IPdfPrinterOptions& m_options;

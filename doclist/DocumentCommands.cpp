@@ -1,10 +1,12 @@
 #include "doclist/DocumentCommands.h"
 
+#include "app/NativeNames.h"
 #include "app/PathHelpers.h"
 #include "doclist/DocumentList.h"
 #include "doclist/GeneratePage.h"
 #include "platform/dialogs/Dialogs.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 DocumentCommands::DocumentCommands(DocumentList& list, Dialogs& dialogs, GeneratePage& page)
@@ -20,8 +22,11 @@ bool DocumentCommands::CheckForDuplicate(const QString& fullPath)
     return true;
 }
 
-bool DocumentCommands::addOne(const QString& fullPath)
+bool DocumentCommands::addOne(const QString& chosenPath)
 {
+    // A name with a line break or another control character is listed escaped, so it cannot
+    // forge a line in a message or a log; its own bytes still find the file.
+    const QString fullPath = EscapeControlCharacters(chosenPath);
     const QString name = fullPath.mid(fullPath.lastIndexOf(PathSeparator()) + 1);
     if (CheckForDuplicate(fullPath))
         return false;
@@ -30,8 +35,9 @@ bool DocumentCommands::addOne(const QString& fullPath)
         m_dialogs.message(kAlreadyPdfMessage);
         return false;
     }
-    m_list.FillGrid(name, fullPath);
-    m_lastFolder = QFileInfo(fullPath).path();
+    m_list.FillGrid(name, fullPath,
+                    fullPath == chosenPath ? QByteArray() : QFile::encodeName(chosenPath));
+    m_lastFolder = QFileInfo(chosenPath).path();
     return true;
 }
 

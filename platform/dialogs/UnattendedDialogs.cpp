@@ -1,5 +1,7 @@
 #include "platform/dialogs/UnattendedDialogs.h"
 
+#include "app/NativeNames.h"
+
 namespace {
 
 const char* prefix(Dialogs::Icon icon)
@@ -19,9 +21,12 @@ const char* prefix(Dialogs::Icon icon)
 
 } // namespace
 
-void UnattendedDialogs::write(const QString& line)
+// Every line on standard error starts with the program's name; a message of several lines
+// keeps its lines, and no control character in it (from a file name, say) can start another.
+void UnattendedDialogs::write(const QString& text)
 {
-    std::fprintf(m_out, "corvanta: %s\n", line.toUtf8().constData());
+    for (const QString& line : text.split(QLatin1Char('\n')))
+        std::fprintf(m_out, "corvanta: %s\n", EscapeControlCharacters(line).toUtf8().constData());
     std::fflush(m_out);
 }
 

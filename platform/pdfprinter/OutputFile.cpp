@@ -1,52 +1,54 @@
 #include "platform/pdfprinter/OutputFile.h"
 
-#include "conversion/SavedDocument.h"
 #include "platform/pdfprinter/OutputName.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int kMaxNumberedNames = 9999;
+constexpr int kNameAttempts = 100;
 constexpr qsizetype kBufferBytes = 256 * 1024;
-
-std::filesystem::path fsPath(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
 
 QString systemError(int code)
 {
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
+QByteArray randomSuffix()
+{
+    return QByteArray::number(QRandomGenerator::system()->generate64(), 36);
+}
+
 } // namespace
 
-OutputFile::OutputFile(const QString& folder, const QString& fileName, bool replaceExisting)
-    : m_folder(folder), m_fileName(fileName), m_replaceExisting(replaceExisting),
-      m_temporary(QDir(folder).filePath(QLatin1Char('.') + fileName + QStringLiteral(".XXXXXX")))
+OutputFile::OutputFile(const QString& folder, const QString& fileName, bool replaceExisting,
+                       Access access)
+    : m_folder(folder), m_fileName(fileName), m_replaceExisting(replaceExisting), m_access(access)
 {
+}
+
+OutputFile::~OutputFile()
+{
+    if (m_handle >= 0)
+        ::close(m_handle);
+    if (!m_hiddenName.isEmpty())
+        ::unlinkat(m_folderHandle, m_hiddenName.constData(), 0);
+    if (m_folderHandle >= 0)
+        ::close(m_folderHandle);
 }
 
 QString OutputFile::targetPath() const
 {
     return QDir(m_folder).filePath(m_fileName);
-}
-
-bool OutputFile::open()
-{
-    if (!m_temporary.open()) {
-        m_error = m_temporary.errorString();
-        m_failed = true;
-        return false;
-    }
-    m_buffer.reserve(kBufferBytes);
-    return true;
 }
 
 bool OutputFile::fail(int code)
@@ -57,9 +59,54 @@ bool OutputFile::fail(int code)
     return false;
 }
 
+bool OutputFile::open()
+{
+    m_folderHandle =
+        ::open(QFile::encodeName(m_folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_folderHandle < 0)
+        return fail(errno);
+    if (!createNameless() && !createHidden())
+        return false;
+    // The mode the user's umask gives a new file; the file stays private until it is complete.
+    struct stat info = {};
+    if (::fstat(m_handle, &info) != 0)
+        return fail(errno);
+    m_usualMode = info.st_mode & 0777;
+    if (::fchmod(m_handle, S_IRUSR | S_IWUSR) != 0)
+        return fail(errno);
+    m_buffer.reserve(kBufferBytes);
+    return true;
+}
+
+bool OutputFile::createNameless()
+{
+#ifdef O_TMPFILE
+    m_handle = ::openat(m_folderHandle, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+#endif
+    return m_handle >= 0;
+}
+
+// For file systems without nameless files: a hidden name, created exclusively, never followed.
+bool OutputFile::createHidden()
+{
+    const QByteArray stem = '.' + QFile::encodeName(m_fileName) + '.';
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const QByteArray name = stem + randomSuffix();
+        m_handle = ::openat(m_folderHandle, name.constData(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (m_handle >= 0) {
+            m_hiddenName = name;
+            return true;
+        }
+        if (errno != EEXIST)
+            return fail(errno);
+    }
+    return fail(EEXIST);
+}
+
 bool OutputFile::write(const char* data, qsizetype size)
 {
-    if (m_failed || !m_temporary.isOpen())
+    if (m_failed || m_handle < 0)
         return m_failed ? false : fail(EBADF);
     if (m_buffer.size() + size > kBufferBytes && !flushBuffer())
         return false;
@@ -77,11 +124,10 @@ bool OutputFile::write(const char* data, qsizetype size)
 // Every write is checked as it happens: a full disk shows at once, with its own reason.
 bool OutputFile::flushBuffer()
 {
-    const int handle = m_temporary.handle();
     const char* data = m_buffer.constData();
     qsizetype left = m_buffer.size();
     while (left > 0) {
-        const ssize_t written = ::write(handle, data, size_t(left));
+        const ssize_t written = ::write(m_handle, data, size_t(left));
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -96,9 +142,10 @@ bool OutputFile::flushBuffer()
 
 bool OutputFile::closeDurably()
 {
-    if (!m_failed && m_temporary.isOpen() && flushBuffer() && ::fsync(m_temporary.handle()) != 0)
+    if (m_handle < 0)
+        return m_failed ? false : fail(EBADF);
+    if (!m_failed && flushBuffer() && ::fsync(m_handle) != 0)
         fail(errno);
-    m_temporary.close();
     return !m_failed;
 }
 
@@ -106,47 +153,87 @@ QString OutputFile::commit()
 {
     if (!closeDurably())
         return {};
-    const QString target = targetPath();
-    const QString committed =
-        m_replaceExisting ? commitReplacing(target) : commitBesideExisting(target);
-    if (!committed.isEmpty())
-        m_temporary.setAutoRemove(false);
-    return committed;
-}
-
-QString OutputFile::commitReplacing(const QString& target)
-{
-    const QFileInfo existing(target);
-    QFile::setPermissions(m_temporary.fileName(),
-                          existing.exists() ? existing.permissions() : kSavedDocumentPermissions);
-    std::error_code error;
-    std::filesystem::rename(fsPath(m_temporary.fileName()), fsPath(target), error);
-    if (error) {
-        m_error = QString::fromStdString(error.message());
+    unsigned mode = m_access == Access::OwnerOnly ? 0600 : m_usualMode;
+    struct stat existing = {};
+    if (m_replaceExisting && m_access == Access::AsUsual &&
+        ::fstatat(m_folderHandle, QFile::encodeName(m_fileName).constData(), &existing,
+                  AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(existing.st_mode))
+        mode = existing.st_mode & 0777; // a replaced PDF keeps who may read it
+    if (::fchmod(m_handle, mode) != 0) {
+        fail(errno);
         return {};
     }
-    return target;
+    return m_replaceExisting ? publishReplacing() : publishBesideExisting();
+}
+
+// Gives the written file the name `name`, which must not exist yet.
+bool OutputFile::link(const QByteArray& name)
+{
+    if (m_hiddenName.isEmpty()) {
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_handle);
+        return ::linkat(AT_FDCWD, self.constData(), m_folderHandle, name.constData(),
+                        AT_SYMLINK_FOLLOW) == 0;
+    }
+    if (::renameat2(m_folderHandle, m_hiddenName.constData(), m_folderHandle, name.constData(),
+                    RENAME_NOREPLACE) != 0) {
+        // A file system without the no-replace rename: a hard link, which refuses a taken name
+        // just as well, then the hidden name goes.
+        if (errno != EINVAL || ::linkat(m_folderHandle, m_hiddenName.constData(), m_folderHandle,
+                                        name.constData(), 0) != 0)
+            return false;
+        ::unlinkat(m_folderHandle, m_hiddenName.constData(), 0);
+    }
+    m_hiddenName.clear();
+    return true;
+}
+
+// Moves the written file over `name` (replace) or to `name` only if it is free.
+bool OutputFile::placeUnder(const QByteArray& name, bool replace)
+{
+    if (!replace)
+        return link(name);
+    if (m_hiddenName.isEmpty()) {
+        // A nameless file gets a hidden name first; a rename then replaces in one step.
+        for (int attempt = 0; attempt < kNameAttempts && m_hiddenName.isEmpty(); ++attempt) {
+            const QByteArray hidden = '.' + name + '.' + randomSuffix();
+            if (link(hidden))
+                m_hiddenName = hidden;
+            else if (errno != EEXIST)
+                return false;
+        }
+        if (m_hiddenName.isEmpty())
+            return false;
+    }
+    if (::renameat(m_folderHandle, m_hiddenName.constData(), m_folderHandle, name.constData()) != 0)
+        return false;
+    m_hiddenName.clear();
+    return true;
+}
+
+QString OutputFile::publishReplacing()
+{
+    if (!placeUnder(QFile::encodeName(m_fileName), true)) {
+        fail(errno);
+        return {};
+    }
+    return targetPath();
 }
 
 // Any strategy but "replace" keeps the existing file and takes the next free name
-// "name (2).PDF", "name (3).PDF"...: nothing the user already has is lost. The rename refuses
-// to overwrite, so a file that appears meanwhile is not lost either.
-QString OutputFile::commitBesideExisting(const QString& target)
+// "name (2).PDF", "name (3).PDF"...: nothing the user already has is lost, also not a file that
+// appears meanwhile, since a name is only ever taken when it is free.
+QString OutputFile::publishBesideExisting()
 {
-    QFile::setPermissions(m_temporary.fileName(), kSavedDocumentPermissions);
     for (int n = 1; n <= kMaxNumberedNames; ++n) {
-        const QString candidate =
-            n == 1 ? target : QDir(m_folder).filePath(NumberedFileName(m_fileName, n));
-        if (QFile::exists(candidate))
-            continue;
-        QFile file(m_temporary.fileName());
-        if (file.rename(candidate))
-            return candidate;
-        if (!QFile::exists(candidate)) {
-            m_error = file.errorString();
+        const QString name = n == 1 ? m_fileName : NumberedFileName(m_fileName, n);
+        if (placeUnder(QFile::encodeName(name), false))
+            return QDir(m_folder).filePath(name);
+        if (errno != EEXIST) {
+            fail(errno);
             return {};
         }
     }
-    m_error = QStringLiteral("no free file name beside %1").arg(target);
+    m_error = QStringLiteral("no free file name beside %1").arg(targetPath());
     return {};
 }

@@ -33,5 +33,6 @@ OutputOptions OutputOptions::fromProfile(const ProfileValues& values,
     o.allowCopyExtract = number(values, QStringLiteral("AllowCopyExtract"), 1) != 0;
     o.userPassword = userPassword;
     o.openAfterSave = number(values, QStringLiteral("Post Save Open"), 0) == 1;
+    o.ownerOnly = number(values, kOwnerOnlyOption, 0) == 1;
     return o;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/IPdfPrinterOptions.h"
 #include "platform/pdfprinter/PrinterSettings.h"
 
 #include <QString>
@@ -20,6 +21,8 @@ struct OutputOptions
     bool allowCopyExtract = true;
     std::optional<QString> userPassword;
     bool openAfterSave = false;
+    // The PDF is an unprotected step towards a protected merged file: only the owner may read it.
+    bool ownerOnly = false;
 
     static OutputOptions fromProfile(const ProfileValues& values,
                                      const std::optional<QString>& userPassword);

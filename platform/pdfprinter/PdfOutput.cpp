@@ -122,7 +122,9 @@ QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options,
         if (!options.compressContent)
             uncompressContent(pdf);
 
-        OutputFile output(options.saveFolder, fileName, options.replaceExisting);
+        OutputFile output(options.saveFolder, fileName, options.replaceExisting,
+                          options.ownerOnly ? OutputFile::Access::OwnerOnly
+                                            : OutputFile::Access::AsUsual);
         if (!output.open())
             throw PdfOutputError(target, output.errorString());
         writeTo(pdf, output, stop, options, job.reproducible, deepSamples);

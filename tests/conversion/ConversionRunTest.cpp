@@ -205,16 +205,17 @@ TEST(ConversionRunTest, AStampAtMidnightHasNoTime)
     EXPECT_EQ(log.stamp(), QLocale::system().toString(QDate(2026, 1, 2), QLocale::ShortFormat));
 }
 
-TEST(ConversionRunTest, ALogThatCannotBeOpenedIsReportedAndTheFirstWriteEndsTheRun)
+TEST(ConversionRunTest, ALogThatCannotBeOpenedIsReportedAndTheRunGoesOnWithoutIt)
 {
     Harness h;
     h.batchMode();
     h.state.StartFolder = h.inPath("no/such/folder");
     h.add(h.makeFile("a.xml"));
-    EXPECT_THROW(h.run(), BatchLogError);
+    EXPECT_EQ(h.run(), RunEnd::Finished);
     ASSERT_FALSE(h.dialogs.shown.isEmpty());
-    EXPECT_TRUE(h.dialogs.shown[0].text.startsWith("Error opening log file "));
-    EXPECT_EQ(h.printer.calls.last(), "RestorePreviousDefaultPrinter");
+    EXPECT_TRUE(h.dialogs.shown[0].text.startsWith("Error opening log file " +
+                                                   h.inPath("no/such/folder/Corvanta_Batch.txt")));
+    EXPECT_EQ(h.list.status(0), "Completed");
 }
 
 } // namespace

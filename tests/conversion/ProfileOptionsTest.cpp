@@ -20,13 +20,14 @@ TEST(ProfileOptionsTest, WritesTheFixedOptionsInOrderThenTheSecurityOptions)
 {
     Harness h;
     EXPECT_TRUE(h.profile.UpdateProfileFromDialog());
-    EXPECT_EQ(optionCalls(h.printer),
-              (QStringList{"SetNumberOption Use", "SetNumberOption AnalyzeUrl=1",
-                           "SetNumberOption Post", "SetNumberOption Prompt", "SetTextOption Save",
-                           "SetNumberOption File", "SetTextOption Document",
-                           "SetTextOption Document", "SetNumberOption SilentPrint=1",
-                           "SetNumberOption Level=0", "SetNumberOption AllowPrint=1",
-                           "SetNumberOption AllowModify=1", "SetNumberOption AllowCopyExtract=1"}));
+    EXPECT_EQ(
+        optionCalls(h.printer),
+        (QStringList{"SetNumberOption Use", "SetNumberOption AnalyzeUrl=1", "SetNumberOption Post",
+                     "SetNumberOption Prompt", "SetTextOption Save", "SetNumberOption File",
+                     "SetTextOption Document", "SetTextOption Document",
+                     "SetNumberOption SilentPrint=1", "SetNumberOption Level=0",
+                     "SetNumberOption AllowPrint=1", "SetNumberOption AllowModify=1",
+                     "SetNumberOption AllowCopyExtract=1", "SetNumberOption Owner"}));
     EXPECT_EQ(h.printer.options["Save File"], "[N]");
     EXPECT_EQ(h.printer.options["File Conflict Strategy"], 3);
     EXPECT_EQ(h.printer.options["Document Subject"], "Corvanta document");
@@ -111,16 +112,20 @@ TEST(ProfileOptionsTest, AnEmptyPasswordIsReportedByTheRun)
     EXPECT_TRUE(h.printer.jobs.isEmpty());
 }
 
-TEST(ProfileOptionsTest, CombiningLeavesTheFilesUnprotectedButStillChecksThePassword)
+TEST(ProfileOptionsTest, CombiningLeavesTheFilesUnprotectedButPrivateAndStillChecksThePassword)
 {
     Harness h;
+    // An earlier run withheld the permissions: the single PDFs of a merge must still be plain.
+    h.printer.options["AllowPrint"] = h.printer.options["AllowCopyExtract"] = 0;
     h.security.combine = true;
     h.security.passwordChecked = true;
     h.security.password1 = h.security.password2 = "good one";
     EXPECT_TRUE(h.profile.UpdateProfileFromDialog());
     EXPECT_EQ(h.printer.options["Level"], 0);
     EXPECT_FALSE(h.printer.options.contains("User Password"));
-    EXPECT_FALSE(h.printer.options.contains("AllowPrint"));
+    EXPECT_EQ(h.printer.options["AllowPrint"], 1);
+    EXPECT_EQ(h.printer.options["AllowCopyExtract"], 1);
+    EXPECT_EQ(h.printer.options[kOwnerOnlyOption], 1);
 
     h.security.password2 = "good 0ne";
     EXPECT_FALSE(h.profile.UpdateProfileFromDialog());
