@@ -102,6 +102,7 @@ RunEnd ConversionRun::PNGCreatePDFClick()
 RunEnd ConversionRun::endEarly()
 {
     // Even a run cut short gives the default printer back and leaves a complete log.
+    forgetPassword();
     m_s.options.RestorePreviousDefaultPrinter();
     m_log.close();
     return RunEnd::EndedEarly;
@@ -173,6 +174,7 @@ RunEnd ConversionRun::run()
 
     m_s.clock.pause(3000ms);
     m_s.application.processMessages();
+    forgetPassword();
     m_s.options.RestorePreviousDefaultPrinter();
 
     if (batch()) {
@@ -205,6 +207,13 @@ bool ConversionRun::destinationWritable()
     if (m_s.observer)
         m_s.observer->runDone(m_summary);
     return false;
+}
+
+// The printer holds the password for this run only.
+void ConversionRun::forgetPassword()
+{
+    if (m_s.security.passwordWanted())
+        m_s.options.SetPasswordOption(kUserPasswordOption, QString(), kProfileName, 0);
 }
 
 bool ConversionRun::combine()
@@ -297,7 +306,12 @@ ConversionRun::RowEnd ConversionRun::convertRow(int row)
     // A batch list holds every file of the starting folder, the log among them.
     if (RunPlan::isBatchLog(document.path))
         return rowDone(row, Result::Ignored);
-    if (m_plan.kinds.value(row) == DocumentFileKind::NotAFile) {
+    // Looked at again now, not only when the run began: a file of a folder others write to may
+    // have been swapped for a link or a pipe meanwhile.
+    const bool notAFile = m_plan.kinds.value(row) == DocumentFileKind::NotAFile ||
+                          KindOfDocument(document.path, m_s.list.nativePath(row), !batch()) ==
+                              DocumentFileKind::NotAFile;
+    if (notAFile) {
         log(document.fileName + QStringLiteral(" is not a regular file.  Skipping file"));
         m_s.list.setStatus(row, DocumentList::kStatusSkipped);
         return rowDone(row, Result::Skipped);

@@ -103,6 +103,7 @@ private:
     void finishRow(int row, const DocumentNames& document, Printed printed);
     RowEnd rowDone(int row, Result result);
     bool combine();
+    void forgetPassword();
     void log(const QString& line = {});
     bool batch() const;
 

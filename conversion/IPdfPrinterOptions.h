@@ -15,6 +15,8 @@ inline constexpr bool failed(PrinterResult r)
 }
 
 inline const QString kProfileName = QStringLiteral("Corvanta Profile");
+// The password option, which the printer holds in memory only.
+inline const QString kUserPasswordOption = QStringLiteral("User Password");
 // A number option of this printer's own: 1 makes the saved PDFs readable by their owner only
 // (unprotected single PDFs on their way into a protected merged file).
 inline const QString kOwnerOnlyOption = QStringLiteral("Owner Only");

@@ -58,8 +58,7 @@ bool ProfileOptions::CheckSecurityOptions()
     m_form.setPasswordPanelVisible(true);
     if (!passwordAccepted())
         return false;
-    m_options.SetPasswordOption(QStringLiteral("User Password"), m_form.password(), kProfileName,
-                                0);
+    m_options.SetPasswordOption(kUserPasswordOption, m_form.password(), kProfileName, 0);
     setNumber(QStringLiteral("Level"), 2);
     return true;
 }

@@ -35,5 +35,3 @@ struct OutputOptions
     }
 };
 
-// Option names of the profile.
-inline const QString kUserPasswordOption = QStringLiteral("User Password");

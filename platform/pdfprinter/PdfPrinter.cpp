@@ -1,5 +1,6 @@
 #include "platform/pdfprinter/PdfPrinter.h"
 
+#include "platform/application/Secrets.h"
 #include "platform/messages/WindowMessages.h"
 #include "platform/pdfprinter/OutputOptions.h"
 #include "platform/pdfprinter/PdfCanvas.h"
@@ -41,7 +42,11 @@ struct PdfPrinter::CanvasJob
 
 PdfPrinter::PdfPrinter() = default;
 
-PdfPrinter::~PdfPrinter() = default;
+PdfPrinter::~PdfPrinter()
+{
+    for (const QString& profile : m_secrets.keys())
+        wipeSecrets(profile);
+}
 
 PrinterResult PdfPrinter::InitializeOptions(const QString& printerName,
                                             const QString& applicationName)
@@ -103,7 +108,8 @@ PrinterResult PdfPrinter::RemoveProfile(const QString& profile, int)
         return kPrinterFailed;
     if (profile.isEmpty())
         return kPrinterInvalidArg;
-    m_secrets.remove(profile);
+    wipeSecrets(profile);
+    m_runOptions.remove(profile);
     if (m_activeProfile == profile)
         m_activeProfile.clear();
     return m_settings->removeProfile(profile) ? kPrinterOk : kPrinterFailed;
@@ -118,6 +124,10 @@ PrinterResult PdfPrinter::SelectActiveProfile(const QString& profile, int)
     if (!m_settings->hasProfile(profile))
         return kPrinterFailed;
     m_activeProfile = profile;
+    // From here on this process's jobs follow this process's options only: another instance
+    // writing the shared settings file meanwhile changes nothing here.
+    if (!m_runOptions.contains(profile))
+        m_runOptions.insert(profile, m_settings->values(profile));
     return kPrinterOk;
 }
 
@@ -138,21 +148,35 @@ PrinterResult PdfPrinter::SetTextOption(const QString& option, const QString& va
 {
     if (isSecret(option))
         return SetPasswordOption(option, value, profile, reserved);
-    return setOption(option, profile, [&] { return m_settings->setText(profile, option, value); });
+    return setOption(option, profile, [&] {
+        m_runOptions[profile].texts.insert(option, value);
+        return m_settings->setText(profile, option, value);
+    });
 }
 
 PrinterResult PdfPrinter::SetNumberOption(const QString& option, int value, const QString& profile,
                                           int)
 {
-    return setOption(option, profile,
-                     [&] { return m_settings->setNumber(profile, option, value); });
+    return setOption(option, profile, [&] {
+        m_runOptions[profile].numbers.insert(option, value);
+        return m_settings->setNumber(profile, option, value);
+    });
 }
 
 PrinterResult PdfPrinter::SetPasswordOption(const QString& option, const QString& value,
                                             const QString& profile, int)
 {
     return setOption(option, profile, [&] {
-        m_secrets[profile].insert(option, value);
+        QString& held = m_secrets[profile][option];
+        Wipe(held);
+        if (value.isEmpty()) {
+            m_secrets[profile].remove(option); // an empty password wipes the one held
+            return true;
+        }
+        // A process that holds a password leaves no core dump and cannot be read by others
+        // of the user's programs, for the rest of its life (the window keeps the text too).
+        KeepOutOfCoreDumps();
+        held = value;
         return true;
     });
 }
@@ -256,7 +280,7 @@ bool PdfPrinter::deliver(PdfJobOutput& job)
                 ? std::optional(m_secrets.value(m_activeProfile).value(kUserPasswordOption))
                 : std::nullopt;
         const OutputOptions options =
-            OutputOptions::fromProfile(m_settings->values(m_activeProfile), password);
+            OutputOptions::fromProfile(m_runOptions.value(m_activeProfile), password);
         m_lastSaved = writeKeepingTheWindowAlive(job, options);
         qCDebug(lcPdfPrinter) << "job" << job.title << "saved as" << m_lastSaved;
         post(kFileSavedMessageName, 0);
@@ -290,6 +314,13 @@ QString PdfPrinter::writeKeepingTheWindowAlive(const PdfJobOutput& job,
             stop = true;
     }
     return writing.get();
+}
+
+void PdfPrinter::wipeSecrets(const QString& profile)
+{
+    for (QString& secret : m_secrets[profile])
+        Wipe(secret);
+    m_secrets.remove(profile);
 }
 
 void PdfPrinter::post(const QString& message, int wParam, const QString& detail)

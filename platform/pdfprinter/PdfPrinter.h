@@ -2,6 +2,7 @@
 
 #include "conversion/IPdfPrinterOptions.h"
 #include "conversion/IPrinter.h"
+#include "platform/pdfprinter/PrinterSettings.h"
 
 #include <QHash>
 #include <QObject>
@@ -12,7 +13,6 @@
 #include <optional>
 
 class PdfCanvas;
-class PrinterSettings;
 struct OutputOptions;
 struct PdfJobOutput;
 class QTemporaryDir;
@@ -69,12 +69,15 @@ private:
     QString writeKeepingTheWindowAlive(const PdfJobOutput& job, const OutputOptions& options);
     void post(const QString& message, int wParam, const QString& detail = {});
     void endJob();
+    void wipeSecrets(const QString& profile);
 
     std::unique_ptr<PrinterSettings> m_settings;
     QString m_printerName;
     QString m_applicationName;
     QString m_activeProfile;
     QHash<QString, QHash<QString, QString>> m_secrets; // profile -> option -> value, memory only
+    // The options this process set, per profile: what its jobs are written with.
+    QHash<QString, ProfileValues> m_runOptions;
     QPointer<QObject> m_window;
     QString m_automationServer;
     bool m_automationPrint = false;

@@ -2,9 +2,15 @@
 
 #include "platform/pdfprinter/PdfPrinterLog.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace {
+
+constexpr QFile::Permissions kOwnerOnlyFolder =
+    QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 
 const QString kProfiles = QStringLiteral("Profiles/");
 const QString kCreated = QStringLiteral("/Created");
@@ -33,6 +39,12 @@ QString profileKey(const QString& profile)
 PrinterSettings::PrinterSettings(const QString& fileName)
     : m_settings(fileName, QSettings::IniFormat)
 {
+    // The folder is the user's alone: it also holds the bulk conversion's settings.
+    const QString folder = QFileInfo(fileName).absolutePath();
+    if (!QFileInfo(folder).isDir())
+        QDir().mkpath(folder);
+    if (folder.endsWith(QLatin1String("/Corvanta")))
+        QFile::setPermissions(folder, kOwnerOnlyFolder);
 }
 
 QString PrinterSettings::defaultFileName()
@@ -44,6 +56,9 @@ QString PrinterSettings::defaultFileName()
 bool PrinterSettings::store()
 {
     m_settings.sync();
+    // Each write makes the file anew, with the umask's mode: it is kept the owner's alone.
+    if (QFile::exists(m_settings.fileName()))
+        QFile::setPermissions(m_settings.fileName(), QFile::ReadOwner | QFile::WriteOwner);
     if (m_settings.status() == QSettings::NoError)
         return true;
     qCWarning(lcPdfPrinter) << "cannot write the printer settings" << m_settings.fileName();

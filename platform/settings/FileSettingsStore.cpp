@@ -13,6 +13,11 @@
 #include <filesystem>
 #include <system_error>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 constexpr QFile::Permissions kFileMode = QFile::ReadOwner | QFile::WriteOwner;
@@ -36,6 +41,26 @@ bool fail(SettingsError& error, SettingsError::Code code, const QString& text)
 bool isMissing(const std::error_code& code)
 {
     return code == std::errc::no_such_file_or_directory || code == std::errc::not_a_directory;
+}
+
+// An unattended run does what the stored settings say, so like other tools that run from a
+// stored configuration it trusts only a file of the user's own that no one else may change.
+QString untrustedBecause(const QFile& opened)
+{
+#ifdef Q_OS_UNIX
+    struct stat info = {};
+    if (::fstat(opened.handle(), &info) != 0)
+        return QStringLiteral("its owner cannot be told");
+    if (info.st_uid != ::geteuid())
+        return QStringLiteral("it belongs to another user");
+    const bool othersMayWrite = info.st_mode & (S_IWGRP | S_IWOTH);
+#else
+    const bool othersMayWrite = opened.permissions() & (QFile::WriteGroup | QFile::WriteOther);
+#endif
+    if (othersMayWrite)
+        return QStringLiteral("others may change it (make it writable by its owner only: "
+                              "chmod 600)");
+    return {};
 }
 
 } // namespace
@@ -140,6 +165,13 @@ std::optional<SettingsDocument> FileSettingsStore::load(SettingsError& error) co
     if (!file.open(QIODevice::ReadOnly)) {
         fail(error, SettingsError::Code::ReadFailed,
              QStringLiteral("cannot read %1: %2").arg(m_fileName, file.errorString()));
+        return std::nullopt;
+    }
+    // Checked on the file opened, so it cannot be swapped after the check.
+    const QString untrusted = untrustedBecause(file);
+    if (!untrusted.isEmpty()) {
+        fail(error, SettingsError::Code::ReadFailed,
+             QStringLiteral("%1 is not used: %2").arg(m_fileName, untrusted));
         return std::nullopt;
     }
     QString problem;

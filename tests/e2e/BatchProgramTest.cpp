@@ -1,6 +1,7 @@
 // The built program started as a child process for an unattended -BATCH run, with a temporary
 // home and no display, as the system's scheduler would start it.
 #include "batch/FolderRunLock.h"
+#include "tests/support/BatchProgram.h"
 #include "tests/support/PdfProbe.h"
 
 #include <QDir>
@@ -17,68 +18,8 @@
 
 namespace {
 
-struct Outcome
+class BatchProgramTest : public BatchProgramFixture
 {
-    int exitCode = -1;
-    QStringList errorLines;
-};
-
-class BatchProgramTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        QDir(home.path()).mkpath(".config/Corvanta");
-        QDir(home.path()).mkpath("in/sub");
-        QDir(home.path()).mkpath("out");
-    }
-
-    QString in(const QString& name = {}) const { return home.filePath("in/" + name); }
-    QString out(const QString& name = {}) const { return home.filePath("out/" + name); }
-
-    static void write(const QString& path, const QByteArray& bytes)
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-        file.write(bytes);
-    }
-    void storeFolders(const QString& start, const QString& destination)
-    {
-        write(home.filePath(".config/Corvanta/settings.ini"),
-              "[Software\\Corvanta\\Program]\nConvertStartFolder=string:" + start.toUtf8() +
-                  "\nConvertDestinationFolder=string:" + destination.toUtf8() + "\n");
-    }
-    Outcome runProgram(const QStringList& arguments, const std::function<void()>& inChild = {})
-    {
-        QProcess program;
-        if (inChild)
-            program.setChildProcessModifier(inChild);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(name);
-        env.insert("HOME", home.path());
-        env.insert("XDG_CONFIG_HOME", home.filePath(".config"));
-        env.insert("XDG_DATA_HOME", home.filePath(".local/share"));
-        env.insert("XDG_CACHE_HOME", home.filePath(".cache"));
-        program.setProcessEnvironment(env);
-        program.start(QString::fromUtf8(CORVANTA_PROGRAM), arguments);
-        EXPECT_TRUE(program.waitForFinished(180000)) << "the program did not end by itself";
-        Outcome outcome;
-        outcome.exitCode = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
-        outcome.errorLines = QString::fromUtf8(program.readAllStandardError()).split('\n');
-        return outcome;
-    }
-    QStringList log() const
-    {
-        QFile file(in("Corvanta_Batch.txt"));
-        if (!file.open(QIODevice::ReadOnly))
-            return {};
-        QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n");
-        lines.removeLast(); // after the last line's end
-        return lines;
-    }
-
-    QTemporaryDir home;
 };
 
 TEST_F(BatchProgramTest, ConvertsTheStoredStartingFolderAndEndsByItself)
@@ -197,7 +138,8 @@ TEST_F(BatchProgramTest, RunsThatCannotStartEndWithAReason)
 
 TEST_F(BatchProgramTest, ADamagedStoreIsReportedAndTheProgramStillEnds)
 {
-    write(home.filePath(".config/Corvanta/settings.ini"), "[[[ not a settings file\n");
+    write(settingsFile(), "[[[ not a settings file\n");
+    QFile::setPermissions(settingsFile(), QFile::ReadOwner | QFile::WriteOwner);
     const Outcome run = runProgram({"-BATCH"});
     EXPECT_NE(run.exitCode, 0);
     EXPECT_EQ(run.errorLines.filter("The configuration registry key could not be read.").size(), 1)
@@ -285,13 +227,7 @@ TEST_F(BatchProgramTest, ASignalToEndStopsTheRunAfterItsDocumentWithACompleteLog
         write(in(QStringLiteral("doc%1.xml").arg(i, 3, 10, QChar('0'))), "<doc/>\n");
     storeFolders(in(), out());
     QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(name);
-    env.insert("HOME", home.path());
-    env.insert("XDG_CONFIG_HOME", home.filePath(".config"));
-    env.insert("XDG_DATA_HOME", home.filePath(".local/share"));
-    program.setProcessEnvironment(env);
+    program.setProcessEnvironment(environment());
     program.setReadChannel(QProcess::StandardError);
     program.start(QString::fromUtf8(CORVANTA_PROGRAM), {"-BATCH"});
     // Once the first document is done, as an administrator's kill or a Ctrl+C would come.

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int main(int argc, char** argv)
@@ -13,6 +14,8 @@ int main(int argc, char** argv)
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     if (::geteuid() == 0)
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // Files the tests write get the same modes on every machine; tests of the umask set their own.
+    ::umask(022);
     TempHome home;
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Corvanta");
