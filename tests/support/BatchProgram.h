@@ -40,9 +40,9 @@ protected:
     // The user's own settings file, writable by the user only, naming the two folders.
     void storeFolders(const QString& start, const QString& destination)
     {
-        write(settingsFile(), "[Software\\Corvanta\\Program]\nConvertStartFolder=string:" +
-                                  start.toUtf8() + "\nConvertDestinationFolder=string:" +
-                                  destination.toUtf8() + "\n");
+        write(settingsFile(),
+              "[Software\\Corvanta\\Program]\nConvertStartFolder=string:" + start.toUtf8() +
+                  "\nConvertDestinationFolder=string:" + destination.toUtf8() + "\n");
         QFile::setPermissions(settingsFile(), QFile::ReadOwner | QFile::WriteOwner);
     }
     QProcessEnvironment environment() const

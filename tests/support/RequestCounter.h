@@ -30,8 +30,8 @@ public:
     }
     ~RequestCounter()
     {
-        QMetaObject::invokeMethod(&m_server, [this] { m_server.close(); },
-                                  Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            &m_server, [this] { m_server.close(); }, Qt::BlockingQueuedConnection);
         m_thread.quit();
         m_thread.wait();
     }
@@ -50,8 +50,8 @@ private:
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
             socket->readAll();
             // A 1x1 transparent GIF, good for any picture or style sheet request.
-            static const QByteArray kGif = QByteArray::fromBase64(
-                "R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7");
+            static const QByteArray kGif =
+                QByteArray::fromBase64("R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7");
             socket->write("HTTP/1.0 200 OK\r\nContent-Type: image/gif\r\nContent-Length: " +
                           QByteArray::number(kGif.size()) + "\r\n\r\n" + kGif);
             socket->disconnectFromHost();
