@@ -34,4 +34,3 @@ struct OutputOptions
         return passwordProtected() || !allowPrint || !allowModify || !allowCopyExtract;
     }
 };
-
