@@ -38,6 +38,7 @@ public:
     void abortDocument() override { m_canvas.reset(); }
     bool printRenderedPdf(const QString&, const QString&) override { return false; }
     QString savedFile() const override { return m_file; }
+    QString lastFailure() const override { return {}; }
 
 private:
     QString m_file;
@@ -55,6 +56,7 @@ public:
     void abortDocument() override {}
     bool printRenderedPdf(const QString&, const QString&) override { return false; }
     QString savedFile() const override { return {}; }
+    QString lastFailure() const override { return {}; }
 
     QSizeF pageSize() const override { return m_measure.pageSize(); }
     void setFontPointSize(int points) override { m_measure.setFontPointSize(points); }
@@ -91,6 +93,7 @@ public:
         return m_printer.printRenderedPdf(t, f);
     }
     QString savedFile() const override { return m_printer.savedFile(); }
+    QString lastFailure() const override { return m_printer.lastFailure(); }
 
     double endSeconds = 0;
 

@@ -364,11 +364,15 @@ ConversionRun::RowEnd ConversionRun::convertRow(int row)
 
 ConversionRun::Printed ConversionRun::print(int row, const DocumentNames& document)
 {
+    m_failure.clear();
     if (m_s.images.LoadImageDocument(document.source)) {
         const bool saved = m_s.images.PrintLoadedImage(document.expectedPdf);
         if (saved) {
             log(document.fileName + QStringLiteral(" file successfully converted"));
             m_rowPdfs[row] = {m_s.printer.savedFile(), true};
+        } else {
+            m_failure = m_s.images.lastError().isEmpty() ? m_s.printer.lastFailure()
+                                                         : m_s.images.lastError();
         }
         m_s.clock.pause(500ms);
         return saved ? Printed::Yes : Printed::Failed;
@@ -387,7 +391,9 @@ void ConversionRun::finishRow(int row, const DocumentNames& document, Printed pr
         log(QStringLiteral("Error converting file ") + document.fileName +
             QStringLiteral(" Check File Type."));
     else if (printed == Printed::Failed)
-        log(QStringLiteral("Error converting file ") + document.fileName);
+        // The reason, where one is known, tells an administrator reading the log what to mend.
+        log(QStringLiteral("Error converting file ") + document.fileName +
+            (m_failure.isEmpty() ? QString() : QStringLiteral(": ") + m_failure));
     m_s.clock.pause(1000ms);
     m_s.list.setStatus(row, printed == Printed::Yes ? DocumentList::kStatusCompleted
                                                     : DocumentList::kStatusError);
@@ -399,13 +405,15 @@ ConversionRun::Printed ConversionRun::printByRoute(const DocumentNames& document
     const Route route = SelectRoute(document.path);
     if (route == Route::PlainText) {
         try {
-            return PrintTextDocument(m_s.printer, document.source, document.expectedPdf)
-                       ? Printed::Yes
-                       : Printed::Failed;
+            if (PrintTextDocument(m_s.printer, document.source, document.expectedPdf))
+                return Printed::Yes;
+            m_failure = m_s.printer.lastFailure();
+            return Printed::Failed;
         } catch (const TextReadError& error) {
-            m_s.dialogs.message(QStringLiteral("%1 could not be printed: %2")
-                                    .arg(document.path, QString::fromUtf8(error.what())),
-                                Dialogs::Icon::Error);
+            m_failure = QString::fromUtf8(error.what());
+            m_s.dialogs.message(
+                QStringLiteral("%1 could not be printed: %2").arg(document.path, m_failure),
+                Dialogs::Icon::Error);
             return Printed::Failed;
         }
     }
@@ -416,6 +424,8 @@ ConversionRun::Printed ConversionRun::printByRoute(const DocumentNames& document
         break;
     case RouteOutcome::Failed:
         printed = Printed::Failed;
+        m_failure = m_s.renderers.lastError().isEmpty() ? m_s.printer.lastFailure()
+                                                        : m_s.renderers.lastError();
         break;
     case RouteOutcome::Unassociated:
         printed = Printed::Unassociated;

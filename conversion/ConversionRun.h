@@ -116,6 +116,7 @@ private:
     QString m_startFolder;
     QString m_destination;
     std::optional<bool> m_overwriteAll;
+    QString m_failure; // why the row being converted failed, when that is known
     std::unique_ptr<RowProgress> m_progress;
     std::unique_ptr<DocumentAliases> m_aliases;
 };

@@ -54,4 +54,6 @@ public:
     virtual bool printRenderedPdf(const QString& title, const QString& pdfFile) = 0;
     // The PDF file the last job wrote; empty when it wrote none.
     virtual QString savedFile() const = 0;
+    // Why the last job wrote nothing: the file and the reason; empty when it was saved.
+    virtual QString lastFailure() const = 0;
 };

@@ -28,6 +28,7 @@ bool ImageRoute::isMetafile(const QString& path)
 
 void ImageRoute::reportLoadError(const QString& error)
 {
+    m_lastError = error;
     m_dialogs.message(QStringLiteral("Error loading Image ") + m_source + QLatin1Char(' ') + error);
 }
 
@@ -38,6 +39,7 @@ bool ImageRoute::LoadImageDocument(const QString& path)
     m_image = QImage();
     m_size = QSize();
     m_source = path;
+    m_lastError.clear();
     m_metafile = false;
     m_preview.clearPicture();
     if (isMetafile(path) && m_metafiles) {

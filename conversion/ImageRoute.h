@@ -34,6 +34,9 @@ public:
 
     static bool isMetafile(const QString& path);
 
+    // Why the last picture could not be loaded; empty when it could.
+    const QString& lastError() const { return m_lastError; }
+
     // Where a picture of this size lands on a page of this size.
     static QRectF placement(const QSize& picture, const QSizeF& page);
 
@@ -61,4 +64,5 @@ private:
     QImage m_image; // what Image2 holds; JPEG and PNG files the printer embeds are not decoded
     QSize m_size;   // the picture's size in pixels; empty when it could not be loaded
     QString m_source;
+    QString m_lastError;
 };

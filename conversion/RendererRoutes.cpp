@@ -19,6 +19,7 @@ RendererRoutes::RendererRoutes(IPdfPrinterOptions& options, IPrinter& printer,
 
 RouteOutcome RendererRoutes::print(Route route, const DocumentNames& document)
 {
+    m_lastError.clear();
     if (route != Route::Shell)
         return render(route, document);
     try {
@@ -31,7 +32,8 @@ RouteOutcome RendererRoutes::print(Route route, const DocumentNames& document)
         return RouteOutcome::Failed;
     } catch (const std::exception& error) {
         // The handler took the document but could not print it.
-        m_dialogs.message(QString::fromStdString(error.what()), Dialogs::Icon::Error);
+        m_lastError = QString::fromStdString(error.what());
+        m_dialogs.message(m_lastError, Dialogs::Icon::Error);
         return RouteOutcome::Failed;
     }
 }
@@ -63,7 +65,8 @@ RouteOutcome RendererRoutes::render(Route route, const DocumentNames& document)
     } catch (const RunStopped&) {
         throw;
     } catch (const std::exception& error) {
-        m_dialogs.message(QString::fromStdString(error.what()), Dialogs::Icon::Error);
+        m_lastError = QString::fromStdString(error.what());
+        m_dialogs.message(m_lastError, Dialogs::Icon::Error);
         return RouteOutcome::Failed;
     }
 }

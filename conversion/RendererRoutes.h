@@ -28,6 +28,8 @@ public:
                    PrintHandlers& handlers, Dialogs& dialogs);
 
     RouteOutcome print(Route route, const DocumentNames& document);
+    // What the last failed document's renderer said; empty when it said nothing.
+    const QString& lastError() const { return m_lastError; }
 
 private:
     RouteOutcome render(Route route, const DocumentNames& document);
@@ -37,4 +39,5 @@ private:
     DocumentRenderer& m_renderer;
     PrintHandlers& m_handlers;
     Dialogs& m_dialogs;
+    QString m_lastError;
 };

@@ -9,7 +9,7 @@ constexpr int kDefaultFontPoints = 12;
 } // namespace
 
 PdfCanvas::PdfCanvas(const QString& fileName, const QString& creator)
-    : m_writer(fileName),
+    : m_file(fileName), m_writer(&m_file),
       m_font(QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")}),
       m_metrics(m_font)
 {
@@ -20,7 +20,8 @@ PdfCanvas::PdfCanvas(const QString& fileName, const QString& creator)
     m_font.setStyleHint(QFont::SansSerif);
     m_font.setKerning(false);
     m_font.setPointSize(kDefaultFontPoints);
-    m_painter.begin(&m_writer);
+    if (m_file.open(QIODevice::WriteOnly))
+        m_painter.begin(&m_writer);
     applyFont();
 }
 
@@ -32,7 +33,8 @@ PdfCanvas::~PdfCanvas()
 
 bool PdfCanvas::finish()
 {
-    return m_painter.isActive() && m_painter.end();
+    const bool ended = m_painter.isActive() && m_painter.end();
+    return ended && m_file.flush() && m_file.error() == QFileDevice::NoError;
 }
 
 QSizeF PdfCanvas::pageSize() const

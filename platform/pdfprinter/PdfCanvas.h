@@ -3,6 +3,7 @@
 #include "conversion/IPrinter.h"
 #include "platform/pdfprinter/PlacedPicture.h"
 
+#include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QHash>
@@ -22,7 +23,7 @@ public:
     ~PdfCanvas() override;
 
     bool isActive() const { return m_painter.isActive(); }
-    // Ends the painting; the file then holds every page.
+    // Ends the painting; the file then holds every page. False when it could not be written.
     bool finish();
     const QList<PlacedPicture>& pictures() const { return m_pictures; }
 
@@ -38,6 +39,7 @@ private:
     void applyFont();
     qreal advance(char32_t character) const;
 
+    QFile m_file; // the writer's device, so a failed write (a full disk) shows
     QPdfWriter m_writer;
     QPainter m_painter;
     QFont m_font;

@@ -213,6 +213,7 @@ IPrintCanvas* PdfPrinter::beginDocument(const QString& title)
         return nullptr;
     }
     m_lastSaved.clear();
+    m_lastFailure.clear();
     auto job = std::make_unique<CanvasJob>();
     job->title = title;
     if (job->folder.isValid())
@@ -236,7 +237,8 @@ bool PdfPrinter::endDocument()
     if (!job->canvas->finish()) {
         qCWarning(lcPdfPrinter) << "the canvas of" << job->title << "could not be finished";
         post(kPrintErrorMessageName, kSaveError,
-             job->title + QStringLiteral(": the pages could not be written"));
+             job->title + QStringLiteral(": the pages could not be written to the temporary "
+                                         "folder (is its disk full?)"));
         endJob();
         return false;
     }
@@ -272,6 +274,7 @@ bool PdfPrinter::deliver(PdfJobOutput& job)
                           << m_documentPath;
     bool saved = false;
     m_lastSaved.clear();
+    m_lastFailure.clear();
     try {
         if (m_activeProfile.isEmpty() || !m_settings->hasProfile(m_activeProfile))
             throw PdfOutputError(job.title, QStringLiteral("no profile is active"));
@@ -325,6 +328,8 @@ void PdfPrinter::wipeSecrets(const QString& profile)
 
 void PdfPrinter::post(const QString& message, int wParam, const QString& detail)
 {
+    if (message == kPrintErrorMessageName)
+        m_lastFailure = detail;
     PostWindowMessage(m_window, RegisterWindowMessage(message), wParam, 0, detail);
 }
 

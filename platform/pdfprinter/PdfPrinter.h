@@ -51,6 +51,7 @@ public:
     void abortDocument() override;
     bool printRenderedPdf(const QString& title, const QString& pdfFile) override;
     QString savedFile() const override { return m_lastSaved; }
+    QString lastFailure() const override { return m_lastFailure; }
 
     // The user's default printer as this printer keeps it (empty: none set).
     QString defaultPrinter() const;
@@ -67,6 +68,7 @@ private:
                             const std::function<bool()>& store);
     bool deliver(PdfJobOutput& job);
     QString writeKeepingTheWindowAlive(const PdfJobOutput& job, const OutputOptions& options);
+    // Posts to the attached window; a print error's detail is also kept as the last failure.
     void post(const QString& message, int wParam, const QString& detail = {});
     void endJob();
     void wipeSecrets(const QString& profile);
@@ -84,5 +86,6 @@ private:
     QString m_documentPath;
     std::unique_ptr<CanvasJob> m_job;
     QString m_lastSaved;
+    QString m_lastFailure;
     bool m_reproducible = false;
 };

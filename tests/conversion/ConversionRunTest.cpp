@@ -142,7 +142,7 @@ TEST(ConversionRunTest, AnUnreadableTextDocumentFailsAloneAndLeavesNoPdf)
     EXPECT_TRUE(h.printer.callsStartingWith("endDocument").size() == 1) << "only next.xml's job";
     EXPECT_EQ(h.list.status(0), "Error");
     EXPECT_EQ(h.list.status(1), "Completed");
-    EXPECT_TRUE(h.logLines().contains("Error converting file gone.xml"));
+    EXPECT_EQ(h.logLines().filter("Error converting file gone.xml: ").size(), 1);
     ASSERT_EQ(h.dialogs.shown.size(), 1);
     EXPECT_TRUE(
         h.dialogs.shown[0].text.startsWith(h.inPath("gone.xml") + " could not be printed: "));
@@ -171,7 +171,9 @@ TEST(ConversionRunTest, BatchModeSavesIntoTheDestinationAndLogsEveryRow)
             "Starting Corvanta Batch job at " + at, "", "",
             "Started converstion for 7 files at " + at, "", "", "a.jpg file successfully converted",
             "b.xml file successfully converted", "c.pdf already in PDF format.  Skipping file",
-            "Error converting file d.doc", "Error converting file e.qqq Check File Type.",
+            "Error converting file d.doc: No renderer for office documents is available to print " +
+                h.inPath("d.doc"),
+            "Error converting file e.qqq Check File Type.",
             "File f.PDF exists.  SKIPPING this file", "", " Finished Converstion at " + at + "."}));
     // Each job is saved into the destination folder as stored, the document folder first.
     EXPECT_EQ(h.printer.callsStartingWith("SetTextOption Save Folder").mid(0, 2),

@@ -22,7 +22,8 @@ TEST(RunOutcomeTest, AJobThePrinterCouldNotSaveIsAnErrorInTheRowTheLogAndTheSumm
     EXPECT_EQ(h.list.status(0), "Error");
     EXPECT_EQ(h.list.status(1), "Error");
     EXPECT_EQ(h.logLines().mid(6, 2),
-              (QStringList{"Error converting file a.png", "Error converting file b.xml"}));
+              (QStringList{"Error converting file a.png: the fake printer saved nothing",
+                           "Error converting file b.xml: the fake printer saved nothing"}));
     EXPECT_EQ(h.conversion.summary().failed, 2);
     EXPECT_EQ(h.conversion.summary().converted, 0);
 }

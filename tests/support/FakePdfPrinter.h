@@ -115,6 +115,10 @@ public:
     double textWidth(const QString& text) const override { return kCharWidth * text.size(); }
     void newPage() override { ++jobs.last().pages; }
     QString savedFile() const override { return saved; }
+    QString lastFailure() const override
+    {
+        return saved.isEmpty() ? QStringLiteral("the fake printer saved nothing") : QString();
+    }
 
     // The calls made so far whose text starts with `prefix`.
     QStringList callsStartingWith(const QString& prefix) const
