@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 QChar PathSeparator()
@@ -38,6 +40,8 @@ QString ProgramFolder()
 QString ProgramDataFolder()
 {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    QDir().mkpath(folder);
+    // Scanned pages and the program's own records are the user's alone.
+    if (!QFileInfo(folder).isDir() && QDir().mkpath(folder))
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return WithTrailingBackslash(QDir::toNativeSeparators(folder));
 }

@@ -18,5 +18,5 @@ QString ProgramFolder();
 
 // The per-user folder for the files the program writes for itself (scanned pages, the
 // scheduler's query output), ending in a separator. An installed program's folder is not
-// writable, so these never go beside the program. Created when missing.
+// writable, so these never go beside the program. Created when missing, for the owner alone.
 QString ProgramDataFolder();

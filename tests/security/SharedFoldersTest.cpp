@@ -100,6 +100,7 @@ TEST_F(SharedFoldersTest, WhatTheProgramWritesFollowsTheUmaskAndWhatItKeepsIsThe
     EXPECT_EQ(modeOf(in("Corvanta_Batch.txt")), 0600u);
     EXPECT_EQ(modeOf(home.filePath(".config/Corvanta/pdfprinter.ini")), 0600u);
     EXPECT_EQ(modeOf(home.filePath(".config/Corvanta")), 0700u);
+    EXPECT_EQ(modeOf(home.filePath(".local/share/Corvanta/Corvanta")), 0700u);
 
     QFile::remove(out("a.PDF"));
     const Outcome usual = runProgram({"-BATCH"}, [] { ::umask(022); });
