@@ -214,7 +214,8 @@ void TfrmMain::buildConversion()
                                                           m_s.officeImports, m_s.pictureCheck);
     m_renderers = std::make_unique<RendererRoutes>(
         *m_pdf.options, *m_pdf.printer, *m_routeRenderers, *m_printHandlers, m_s.dialogs);
-    m_combiner = std::make_unique<Combiner>(m_s.toolkit, m_s.checker, m_controls, m_s.dialogs);
+    m_combiner = std::make_unique<Combiner>(m_s.toolkit, m_s.publisher, m_s.checker, m_controls,
+                                            m_s.dialogs);
     m_run = std::make_unique<ConversionRun>(
         RunServices{m_documents, m_state, *m_pdf.options, *m_pdf.printer, *m_profile, m_controls,
                     *m_images, *m_renderers, m_controls, m_s.dialogs, m_s.clock, m_s.application,

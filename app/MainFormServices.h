@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/pdfprinter/PdfPublisher.h"
 #include "platform/pictures/FilePictureCheck.h"
 
 #include <QString>
@@ -50,4 +51,7 @@ struct MainFormServices
     // Checks JPEG and PNG files before they are printed; the real one holds no state, so it is
     // the one every window gets unless a test hands another.
     const PictureCheck& pictureCheck = kFilePictureCheck;
+    // Writes the merged file of "Create one PDF file" under its name, protected as single PDFs
+    // are; the real one holds no state either.
+    const PdfPublisher& publisher = kQpdfPublisher;
 };

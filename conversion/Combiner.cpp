@@ -1,17 +1,17 @@
 #include "conversion/Combiner.h"
 
 #include "conversion/PdfToolkit.h"
-#include "conversion/SavedDocument.h"
 #include "conversion/SecurityForm.h"
 #include "platform/dialogs/Dialogs.h"
-#include "platform/files/SyncToDisk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QScopeGuard>
-#include <QTemporaryFile>
-#include <filesystem>
+#include <QTemporaryDir>
+
+Q_LOGGING_CATEGORY(lcCombine, "corvanta.combine", QtWarningMsg)
 
 using namespace std::chrono_literals;
 
@@ -23,34 +23,12 @@ std::chrono::milliseconds limitFor(int files)
     return 60s + files * 2s;
 }
 
-// A fresh name beside `target`, where the toolkit writes before the result is checked, so a
-// partial file never stands under the final name.
-QString scratchNameBeside(const QString& target)
-{
-    QTemporaryFile scratch(QFileInfo(target).absolutePath() +
-                           QStringLiteral("/.corvanta-XXXXXX.PDF"));
-    scratch.setAutoRemove(false);
-    if (!scratch.open())
-        return {};
-    return scratch.fileName();
-}
-
-// Moves the checked scratch file to its final name, once it is safely on disk.
-bool replace(const QString& from, const QString& to)
-{
-    if (!SyncToDisk(from))
-        return false;
-    QFile::setPermissions(from, kSavedDocumentPermissions);
-    std::error_code error;
-    std::filesystem::rename(from.toStdU16String(), to.toStdU16String(), error);
-    return !error;
-}
-
 } // namespace
 
-Combiner::Combiner(PdfToolkit& toolkit, PdfChecker& checker, SecurityForm& security,
-                   Dialogs& dialogs)
-    : m_toolkit(toolkit), m_checker(checker), m_security(security), m_dialogs(dialogs)
+Combiner::Combiner(PdfToolkit& toolkit, const PdfPublisher& publisher, PdfChecker& checker,
+                   SecurityForm& security, Dialogs& dialogs)
+    : m_toolkit(toolkit), m_publisher(publisher), m_checker(checker), m_security(security),
+      m_dialogs(dialogs)
 {
 }
 
@@ -62,22 +40,17 @@ QString Combiner::outputNameFor(const QString& chosen)
     return chosen + QStringLiteral(".PDF");
 }
 
-QString Combiner::intermediateNameFor(const QString& chosen)
-{
-    return chosen + QStringLiteral("S_.PDF");
-}
-
 bool Combiner::combine(const QList<RowPdf>& pdfs, const QString& folder)
 {
-    Dialogs::FileRequest request{QStringLiteral("Save"), QStringLiteral("PDF Files (*.PDF)")};
+    Dialogs::FileRequest request;
+    request.title = QStringLiteral("Save");
+    request.filter = QStringLiteral("PDF Files (*.PDF)");
     request.save = true;
     request.folder = folder;
     const QString chosen = m_dialogs.chooseFile(request);
     if (chosen.isEmpty() || chosen.size() <= 4)
         return false;
-    const bool protecting = m_security.passwordWanted();
     const QString output = outputNameFor(chosen);
-    const QString merged = protecting ? intermediateNameFor(chosen) : output;
 
     // A row without a PDF of its own adds nothing: no other file is guessed in its place.
     QStringList inputs;
@@ -95,59 +68,76 @@ bool Combiner::combine(const QList<RowPdf>& pdfs, const QString& folder)
         expectedPages = pages < 0 || expectedPages < 0 ? -1 : expectedPages + pages;
     }
 
-    const QString scratch = scratchNameBeside(merged);
-    // Whatever ends the merge (a stop included), the scratch file does not stay behind.
-    auto dropScratch = qScopeGuard([&scratch] {
-        if (!scratch.isEmpty())
-            QFile::remove(scratch);
-    });
+    // The merged file is unprotected until it is published: it is made in a folder only this
+    // user can enter (under TMPDIR, the run's own), never beside the output, and goes with the
+    // folder whatever ends the merge (a stop included).
+    QTemporaryDir privateFolder(QDir::tempPath() + QStringLiteral("/combine-XXXXXX"));
+    const QString merged =
+        privateFolder.isValid() ? privateFolder.filePath(QStringLiteral("merged.PDF")) : QString();
     const PdfToolkit::Result result =
-        scratch.isEmpty() ? PdfToolkit::Result{}
-                          : m_toolkit.merge(inputs, scratch, limitFor(inputs.size()));
+        merged.isEmpty() ? PdfToolkit::Result{}
+                         : m_toolkit.merge(inputs, merged, limitFor(inputs.size()));
     if (!result.started)
         m_dialogs.message(kCombineStartError);
-    const bool verified = result.succeeded && expectedPages >= 0 &&
-                          m_checker.pageCount(scratch) == expectedPages && replace(scratch, merged);
-    if (!verified) {
+    if (!result.succeeded || expectedPages < 0 || m_checker.pageCount(merged) != expectedPages) {
+        qCWarning(lcCombine) << "the merge failed:" << result.error;
         m_dialogs.message(kCombineFailed);
         return false;
     }
-    dropScratch.dismiss();
-
-    // Only the files this run wrote go; a PDF the user kept, or had before, stays.
-    for (const RowPdf& pdf : pdfs) {
-        if (pdf.writtenByRun && !pdf.file.isEmpty())
-            QFile::remove(pdf.file);
-    }
-
-    if (protecting)
-        protect(merged, output, expectedPages);
+    if (!publish(merged, output, expectedPages))
+        return false;
+    deleteWrittenByRun(pdfs, output);
     return true;
 }
 
-bool Combiner::protect(const QString& intermediate, const QString& output, int pages)
+// As every single PDF: the password when one is set, and printing, changing and copying
+// withheld together by "Disable Printing/Copy", with or without a password.
+PdfProtection Combiner::protection() const
 {
-    const QString password = m_security.password();
-    const QString scratch = scratchNameBeside(output);
-    auto dropScratch = qScopeGuard([&scratch] {
-        if (!scratch.isEmpty())
-            QFile::remove(scratch);
+    PdfProtection protection;
+    if (m_security.passwordWanted())
+        protection.password = m_security.password();
+    const bool allowed = !m_security.printCopyDisabled();
+    protection.allowPrint = allowed;
+    protection.allowModify = allowed;
+    protection.allowCopy = allowed;
+    return protection;
+}
+
+bool Combiner::publish(const QString& merged, const QString& output, int pages)
+{
+    PdfProtection wanted = protection();
+    const auto wipe = qScopeGuard([&wanted] {
+        if (wanted.password)
+            wanted.password->fill(QChar(0));
     });
-    const PdfToolkit::Result result =
-        scratch.isEmpty() ? PdfToolkit::Result{}
-                          : m_toolkit.protect(intermediate, scratch, password,
-                                              !m_security.printCopyDisabled(), limitFor(1));
-    if (!result.started)
-        m_dialogs.message(kProtectStartError);
-    if (result.succeeded && m_checker.pageCount(scratch, password) == pages &&
-        replace(scratch, output)) {
-        dropScratch.dismiss();
-        QFile::remove(intermediate);
-        return true;
+    const PdfPublisher::Result published = m_publisher.publish(merged, output, wanted);
+    if (published.outcome != PdfPublisher::Outcome::Published) {
+        qCWarning(lcCombine) << "the merged file could not be written as" << output << ":"
+                             << published.error;
+        m_dialogs.message(published.outcome == PdfPublisher::Outcome::ProtectionFailed
+                              ? kProtectStartError
+                              : kCombineFailed);
+        return false;
     }
-    // The intermediate is now the only merged copy: keep it and say where it is.
-    m_dialogs.message(QStringLiteral("The combined PDF file could not be protected. It is kept, "
-                                     "without a password, as ") +
-                      intermediate);
-    return false;
+    // Read back as its user will open it, before any PDF it replaces is deleted.
+    if (m_checker.pageCount(output, wanted.password.value_or(QString())) != pages) {
+        qCWarning(lcCombine) << "the merged file" << output << "does not read back";
+        QFile::remove(output);
+        m_dialogs.message(kCombineFailed);
+        return false;
+    }
+    return true;
+}
+
+// Only the files this run wrote go; a PDF the user kept, or had before, stays, and so does the
+// merged file when the user named it as one of its inputs.
+void Combiner::deleteWrittenByRun(const QList<RowPdf>& pdfs, const QString& output)
+{
+    const QString published = QFileInfo(output).canonicalFilePath();
+    for (const RowPdf& pdf : pdfs) {
+        if (pdf.writtenByRun && !pdf.file.isEmpty() &&
+            QFileInfo(pdf.file).canonicalFilePath() != published)
+            QFile::remove(pdf.file);
+    }
 }

@@ -3,8 +3,9 @@
 #include <QString>
 #include <QStringList>
 #include <chrono>
+#include <optional>
 
-// The outside PDF toolkit that merges PDFs and protects them with a password.
+// The outside PDF toolkit that merges PDFs.
 class PdfToolkit
 {
 public:
@@ -20,10 +21,44 @@ public:
     // Merges `inputs` in order into `output`; waits at most `limit` for the toolkit to finish.
     virtual Result merge(const QStringList& inputs, const QString& output,
                          std::chrono::milliseconds limit) = 0;
-    // Writes `input` protected by a user password to `output`. Without `allowPrinting` every
-    // permission is withheld. The password never appears on a command line.
-    virtual Result protect(const QString& input, const QString& output, const QString& password,
-                           bool allowPrinting, std::chrono::milliseconds limit) = 0;
+};
+
+// How a PDF is protected: the password that opens it and what it allows once open. A withheld
+// permission can only be enforced with encryption, so it encrypts on its own (with an empty
+// password that opens the file).
+struct PdfProtection
+{
+    std::optional<QString> password; // none: the file opens without one
+    bool allowPrint = true;
+    bool allowModify = true;
+    bool allowCopy = true;
+
+    bool encrypted() const { return password || !allowPrint || !allowModify || !allowCopy; }
+};
+
+// Writes a finished PDF under its final name in one step, protected as asked: the final name
+// never holds a partial file, nor the unprotected one.
+class PdfPublisher
+{
+public:
+    enum class Outcome
+    {
+        Published,
+        ProtectionFailed, // the protection could not be applied; nothing was written
+        Failed,           // the input could not be read or the file not written
+    };
+    struct Result
+    {
+        Outcome outcome = Outcome::Failed;
+        QString error; // what went wrong, never the password
+    };
+
+    virtual ~PdfPublisher() = default;
+
+    // Writes `input` as `output`, replacing a file of that name. Throws RunStopped when the user
+    // stops meanwhile; nothing is left behind then.
+    virtual Result publish(const QString& input, const QString& output,
+                           const PdfProtection& protection) const = 0;
 };
 
 // Reads PDF files back, to check what the toolkit wrote before anything is deleted.

@@ -1,4 +1,4 @@
-// The combining step's decisions, with a toolkit that writes files on request.
+// The combining step's decisions, with a toolkit and a publisher that write files on request.
 #include "conversion/Combiner.h"
 #include "conversion/PdfToolkit.h"
 #include "conversion/ToolkitCommandLines.h"
@@ -32,19 +32,6 @@ public:
         write(output, all);
         return {true, true, {}};
     }
-    Result protect(const QString& input, const QString& output, const QString& password,
-                   bool allowPrinting, std::chrono::milliseconds) override
-    {
-        calls.append(QStringLiteral("protect %1 -> %2 pw=%3 print=%4")
-                         .arg(input, output, password)
-                         .arg(allowPrinting));
-        if (!protectWorks)
-            return {true, false, "failed"};
-        QFile in(input);
-        in.open(QIODevice::ReadOnly);
-        write(output, in.readAll());
-        return {true, true, {}};
-    }
     int pageCount(const QString& pdf, const QString&) override
     {
         QFile file(pdf);
@@ -61,8 +48,31 @@ public:
 
     QStringList calls;
     bool startable = true;
-    bool protectWorks = true;
     bool dropPageOnMerge = false;
+};
+
+// Copies the merged file to its name, or fails as told; records the protection asked for.
+class FakePublisher final : public PdfPublisher
+{
+public:
+    Result publish(const QString& input, const QString& output,
+                   const PdfProtection& protection) const override
+    {
+        asked.append(protection);
+        if (outcome != Outcome::Published)
+            return {outcome, "failed"};
+        QFile in(input);
+        in.open(QIODevice::ReadOnly);
+        QByteArray bytes = in.readAll();
+        if (losePage)
+            bytes.chop(bytes.size() - bytes.lastIndexOf('\n', -2) - 1);
+        FakeToolkit::write(output, bytes);
+        return {Outcome::Published, {}};
+    }
+
+    Outcome outcome = Outcome::Published;
+    bool losePage = false;
+    mutable QList<PdfProtection> asked;
 };
 
 struct CombineHarness
@@ -81,9 +91,10 @@ struct CombineHarness
     QTemporaryDir dir;
     QList<RowPdf> pdfs;
     FakeToolkit toolkit;
+    FakePublisher publisher;
     FakeSecurityForm security;
     ScriptedDialogs dialogs;
-    Combiner combiner{toolkit, toolkit, security, dialogs};
+    Combiner combiner{toolkit, publisher, toolkit, security, dialogs};
 };
 
 TEST(CombinerTest, MergesInListOrderAndDeletesOnlyTheFilesTheRunWrote)
@@ -91,6 +102,9 @@ TEST(CombinerTest, MergesInListOrderAndDeletesOnlyTheFilesTheRunWrote)
     CombineHarness h;
     h.dialogs.fileAnswers.enqueue(h.dir.filePath("all"));
     ASSERT_TRUE(h.combine());
+    ASSERT_EQ(h.toolkit.calls.size(), 1);
+    EXPECT_FALSE(h.toolkit.calls[0].section(" -> ", 1).startsWith(h.dir.path()))
+        << "the unprotected merge is made beside the output";
     EXPECT_EQ(h.dialogs.fileRequests.first().title, "Save");
     EXPECT_EQ(h.dialogs.fileRequests.first().filter, "PDF Files (*.PDF)");
     EXPECT_EQ(h.dialogs.fileRequests.first().folder, h.dir.path());
@@ -98,7 +112,6 @@ TEST(CombinerTest, MergesInListOrderAndDeletesOnlyTheFilesTheRunWrote)
     ASSERT_TRUE(merged.open(QIODevice::ReadOnly));
     EXPECT_EQ(merged.readAll(), "a.PDF page\nkept.PDF page\nb.PDF page\n");
     EXPECT_EQ(h.files(), (QStringList{"all.PDF", "kept.PDF"}));
-    EXPECT_TRUE(merged.permissions() & QFileDevice::ReadOther) << "private like a scratch file";
     EXPECT_TRUE(h.dialogs.shown.isEmpty());
 }
 
@@ -136,7 +149,8 @@ TEST(CombinerTest, ARunMergesWhatItWroteAndWhatTheUserKeptButDeletesOnlyWhatItWr
     h.dialogs.confirmAnswers << false;
     h.dialogs.fileAnswers.enqueue(h.inPath("all"));
     FakeToolkit toolkit;
-    Combiner combiner(toolkit, toolkit, h.security, h.dialogs);
+    FakePublisher publisher;
+    Combiner combiner(toolkit, publisher, toolkit, h.security, h.dialogs);
     RunServices services{h.list,     h.state,       h.printer,   h.printer, h.profile,
                          h.security, h.images,      h.renderers, h.form,    h.dialogs,
                          h.clock,    h.application, h.control,   nullptr,   &combiner};
@@ -157,8 +171,6 @@ TEST(CombinerTest, NamesEndingInPdfInAnyCaseGetNoSecondEnding)
     EXPECT_EQ(Combiner::outputNameFor("/o/all"), "/o/all.PDF");
     EXPECT_EQ(Combiner::outputNameFor("/o/all.PDF"), "/o/all.PDF");
     EXPECT_EQ(Combiner::outputNameFor("/o/all.pdf"), "/o/all.pdf");
-    EXPECT_EQ(Combiner::intermediateNameFor("/o/all"), "/o/allS_.PDF");
-    EXPECT_EQ(Combiner::intermediateNameFor("/o/all.PDF"), "/o/all.PDFS_.PDF");
 }
 
 TEST(CombinerTest, CancelOrAShortNameEndsTheRunAndKeepsEverything)
@@ -190,41 +202,66 @@ TEST(CombinerTest, AMergedFileWithMissingPagesIsNotTrustedAndNothingIsDeleted)
     EXPECT_FALSE(h.combine());
     EXPECT_EQ(h.dialogs.texts(), QStringList{kCombineFailed});
     EXPECT_EQ(h.files(), (QStringList{"a.PDF", "b.PDF", "kept.PDF"})); // no partial output
+    EXPECT_TRUE(h.publisher.asked.isEmpty());
 }
 
-TEST(CombinerTest, WithAPasswordTheMergeIsProtectedAndTheIntermediateRemoved)
+TEST(CombinerTest, TheMergedFileIsProtectedAsEverySinglePdf)
+{
+    struct Case
+    {
+        bool password;
+        bool disablePrintCopy;
+        std::optional<QString> expectedPassword;
+        bool allowed;
+    };
+    for (const Case& c : {Case{true, true, "two words\"quoted", false},
+                          Case{true, false, "two words\"quoted", true},
+                          Case{false, true, std::nullopt, false}, Case{false, false, {}, true}}) {
+        CombineHarness h;
+        h.security.passwordChecked = c.password;
+        h.security.password1 = "two words\"quoted";
+        h.security.printCopy = c.disablePrintCopy;
+        h.dialogs.fileAnswers.enqueue(h.dir.filePath("all"));
+        ASSERT_TRUE(h.combine());
+        ASSERT_EQ(h.publisher.asked.size(), 1);
+        const PdfProtection& asked = h.publisher.asked[0];
+        EXPECT_EQ(asked.password, c.expectedPassword);
+        EXPECT_EQ(asked.allowPrint, c.allowed);
+        EXPECT_EQ(asked.allowModify, c.allowed);
+        EXPECT_EQ(asked.allowCopy, c.allowed);
+    }
+}
+
+TEST(CombinerTest, APublishThatFailsOrDoesNotReadBackKeepsEveryInputAndLeavesNoOutput)
+{
+    struct Case
+    {
+        PdfPublisher::Outcome outcome;
+        bool losePage;
+        QString message;
+    };
+    for (const Case& c : {Case{PdfPublisher::Outcome::ProtectionFailed, false, kProtectStartError},
+                          Case{PdfPublisher::Outcome::Failed, false, kCombineFailed},
+                          Case{PdfPublisher::Outcome::Published, true, kCombineFailed}}) {
+        CombineHarness h;
+        h.security.passwordChecked = true;
+        h.security.password1 = "secret";
+        h.publisher.outcome = c.outcome;
+        h.publisher.losePage = c.losePage;
+        h.dialogs.fileAnswers.enqueue(h.dir.filePath("all"));
+        EXPECT_FALSE(h.combine());
+        EXPECT_EQ(h.dialogs.texts(), QStringList{c.message});
+        EXPECT_EQ(h.files(), (QStringList{"a.PDF", "b.PDF", "kept.PDF"}));
+    }
+}
+
+TEST(CombinerTest, AMergedFileNamedAsOneOfItsInputsIsNotDeletedWithThem)
 {
     CombineHarness h;
-    h.security.passwordChecked = true;
-    h.security.password1 = "two words\"quoted";
-    h.security.printCopy = true;
-    h.dialogs.fileAnswers.enqueue(h.dir.filePath("all"));
+    h.dialogs.fileAnswers.enqueue(h.dir.filePath("a.PDF"));
     ASSERT_TRUE(h.combine());
-    ASSERT_EQ(h.toolkit.calls.size(), 2);
-    EXPECT_TRUE(h.toolkit.calls[1].startsWith("protect " + h.dir.filePath("allS_.PDF")));
-    EXPECT_TRUE(h.toolkit.calls[1].endsWith("pw=two words\"quoted print=0"));
-    EXPECT_EQ(h.files(), (QStringList{"all.PDF", "kept.PDF"}));
-
-    CombineHarness printing;
-    printing.security.passwordChecked = true;
-    printing.security.password1 = "secret";
-    printing.dialogs.fileAnswers.enqueue(printing.dir.filePath("all"));
-    printing.combine();
-    EXPECT_TRUE(printing.toolkit.calls[1].endsWith("print=1"));
-}
-
-TEST(CombinerTest, AFailedProtectionKeepsTheIntermediateAndSaysSo)
-{
-    CombineHarness h;
-    h.security.passwordChecked = true;
-    h.security.password1 = "secret";
-    h.toolkit.protectWorks = false;
-    h.dialogs.fileAnswers.enqueue(h.dir.filePath("all"));
-    EXPECT_TRUE(h.combine());
-    EXPECT_TRUE(h.files().contains("allS_.PDF"));
-    EXPECT_FALSE(h.files().contains("all.PDF"));
-    ASSERT_EQ(h.dialogs.shown.size(), 1);
-    EXPECT_TRUE(h.dialogs.shown[0].text.endsWith(h.dir.filePath("allS_.PDF")));
+    EXPECT_EQ(h.files(), (QStringList{"a.PDF", "kept.PDF"}));
+    EXPECT_EQ(h.toolkit.pageCount(h.dir.filePath("a.PDF"), {}), 3);
 }
 
 TEST(ToolkitCommandLinesTest, FormsTheWindowsParameterTexts)
