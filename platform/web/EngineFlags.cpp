@@ -39,10 +39,12 @@ QByteArray ConfinedEngineFlags(const QByteArray& userFlags, int scriptHeapMb)
     QByteArray jsFlags;
     for (const QByteArray& argument : engineArguments(userFlags)) {
         if (argument.startsWith(kJsFlags))
-            jsFlags = argument.mid(kJsFlags.size()) + ' ';
+            jsFlags = argument.mid(kJsFlags.size());
     }
     // V8 takes the last of a flag given twice: the heap limit goes after the user's own.
-    jsFlags += "--max-old-space-size=" + QByteArray::number(scriptHeapMb);
+    const QByteArray heapLimit = "--max-old-space-size=" + QByteArray::number(scriptHeapMb);
+    if (!jsFlags.endsWith(heapLimit))
+        jsFlags += (jsFlags.isEmpty() ? "" : " ") + heapLimit;
     QByteArray confinement = '"' + kJsFlags.toByteArray() + jsFlags + '"';
     // WebRTC's TURN over TCP and WebTransport open sockets that the request interceptor never
     // sees: they go to a proxy nobody can listen on (port 0), loopback addresses included.
@@ -51,5 +53,8 @@ QByteArray ConfinedEngineFlags(const QByteArray& userFlags, int scriptHeapMb)
     confinement += " --force-webrtc-ip-handling-policy=disable_non_proxied_udp";
 
     const QByteArray user = userFlags.trimmed();
+    // A program started by one of ours (a scheduled run) inherits our switches already.
+    if (user.endsWith(confinement))
+        return user;
     return user.isEmpty() ? confinement : user + ' ' + confinement;
 }

@@ -123,6 +123,8 @@ TEST(WebPageRendererTest, TheSwitchesAUserGaveTheEngineStayBesideTheOnesThatConf
         EXPECT_TRUE(flags.startsWith(c.user)) << flags.constData();
         EXPECT_TRUE(flags.contains(" " + c.jsFlags + " ") || flags.startsWith(c.jsFlags + " "))
             << flags.constData();
+        // A run started by a run (the scheduler copies the environment) adds nothing more.
+        EXPECT_EQ(ConfinedEngineFlags(flags, 512), flags);
     }
 }
 
