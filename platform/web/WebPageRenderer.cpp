@@ -1,6 +1,9 @@
 #include "platform/web/WebPageRenderer.h"
 
 #include "platform/application/Progress.h"
+#include "platform/web/EngineFlags.h"
+#include "platform/web/PageFolderGuard.h"
+#include "platform/web/RendererMemory.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -15,55 +18,61 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
-#include <optional>
+#include <csignal>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcWeb, "corvanta.web", QtWarningMsg)
 
 namespace {
 
-// How often a wait reports progress at most, and the tick that wakes it when nothing else does:
-// together at least every 100 ms.
+// How often a wait reports progress and looks at the page's memory at most, and the tick that
+// wakes it when nothing else does: together at least every 100 ms.
 constexpr auto kReportEvery = std::chrono::milliseconds(50);
-
-enum class Wait
-{
-    Done,
-    TimedOut,
-    Stopped, // the user asked to stop
-};
-
-// Runs the event loop, window messages included, until `done` is set, the limit passes or the
-// user stops the run.
-template <typename T> Wait waitFor(std::optional<T>& done, std::chrono::milliseconds limit)
-{
-    QEventLoop loop;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    deadline.start(limit);
-    QTimer tick; // its events alone wake the loop; nothing needs to be connected
-    tick.start(kReportEvery);
-    QElapsedTimer sinceReport;
-    sinceReport.start();
-    // Each round sleeps until an event comes: the page's own, the tick's or the deadline's.
-    while (!done && deadline.isActive()) {
-        loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-        if (!done && sinceReport.elapsed() >= kReportEvery.count()) {
-            if (!ReportProgress())
-                return Wait::Stopped;
-            sinceReport.restart();
-        }
-    }
-    return done ? Wait::Done : Wait::TimedOut;
-}
 
 RenderError failure(const QString& text)
 {
     return RenderError(text.toStdString());
 }
 
+// Adds the switches that confine every page to the engine's, once. The engine reads them when
+// its first profile starts it, so a renderer sets them too, for a program that did not prepare.
+void confineEngine()
+{
+    static bool confined = false;
+    if (confined)
+        return;
+    confined = true;
+    // The memory watch ends a page at its limit, and says so; V8 ends the scripts at twice
+    // that, should a page outrun the watch. (With V8's limit at the page's, a script filling
+    // its heap at 1 GB/s was ended by V8 first, as a crash that looks like any other.)
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", ConfinedEngineFlags(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS"),
+                                                              2 * WebPageRenderer::kPageMemoryMb));
+}
+
+// A page's console goes to this program's debug log: a page must not write lines into the
+// standard error of an unattended run.
+class QuietPage final : public QWebEnginePage
+{
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int,
+                                  const QString&) override
+    {
+        qCDebug(lcWeb) << "page console:" << message.left(500);
+    }
+};
+
 } // namespace
+
+enum class WebPageRenderer::Wait
+{
+    Done,
+    TimedOut,
+    Stopped,       // the user asked to stop
+    RendererEnded, // the page's renderer crashed, or was ended for its memory
+};
 
 void WebPageRenderer::prepareApplication()
 {
@@ -71,6 +80,7 @@ void WebPageRenderer::prepareApplication()
     // The engine's sandbox refuses to run as root; a desktop user never is.
     if (::geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    confineEngine();
     // The engine lists its start-up flags on every start; an unattended run's standard error is
     // for its progress lines. (QT_LOGGING_RULES still brings the list back.)
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
@@ -80,20 +90,47 @@ WebPageRenderer::WebPageRenderer(std::chrono::milliseconds waitLimit) : m_waitLi
 
 WebPageRenderer::~WebPageRenderer()
 {
-    m_page.reset(); // a page must go before its profile
+    m_page.reset(); // a page must go before its profile, the profile before its guard
+    m_profile.reset();
 }
 
-QWebEnginePage& WebPageRenderer::page()
+QWebEnginePage& WebPageRenderer::pageIn(const QString& folder)
 {
-    if (!m_profile) {
-        // Off the record: nothing of the pages is kept on disk. A saved page may draw on
-        // style sheets and pictures of its web site, as it would in a browser.
-        m_profile = std::make_unique<QWebEngineProfile>();
-        m_profile->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls,
-                                            true);
+    if (m_guard && m_guard->folder() != folder) {
+        // Pages of another folder get a profile of their own: nothing a page stored (local
+        // storage, databases, caches) reaches a page that may not read its folder.
+        dropPage();
+        m_profile.reset();
+        m_guard.reset();
     }
-    if (!m_page)
-        m_page = std::make_unique<QWebEnginePage>(m_profile.get());
+    if (!m_profile) {
+        confineEngine();
+        m_guard = std::make_unique<PageFolderGuard>(folder);
+        // Off the record: nothing of the pages is kept on disk.
+        m_profile = std::make_unique<QWebEngineProfile>();
+        m_profile->setUrlRequestInterceptor(m_guard.get());
+        QWebEngineSettings* settings = m_profile->settings();
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+        // Stays on: without it a local page loads not even its own style sheets and pictures.
+        // The guard keeps it within its folder.
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+        settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+        settings->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
+        settings->setAttribute(QWebEngineSettings::WebRTCPublicInterfacesOnly, true);
+        settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+        settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+        settings->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
+        settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+        // A frame the guard blocked prints blank, not as the engine's error page.
+        settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+    }
+    if (!m_page) {
+        m_page = std::make_unique<QuietPage>(m_profile.get());
+        QObject::connect(m_page.get(), &QWebEnginePage::renderProcessTerminated, m_page.get(),
+                         [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                             m_rendererEnded = int(status);
+                         });
+    }
     return *m_page;
 }
 
@@ -102,46 +139,114 @@ void WebPageRenderer::dropPage()
     m_page.reset();
 }
 
+// Runs the event loop, window messages included, until `done` is set, the page's renderer ends,
+// the limit passes or the user stops the run.
+template <typename T> WebPageRenderer::Wait WebPageRenderer::waitFor(std::optional<T>& done)
+{
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(m_waitLimit);
+    QTimer tick; // its events alone wake the loop; nothing needs to be connected
+    tick.start(kReportEvery);
+    QElapsedTimer sinceReport;
+    sinceReport.start();
+    // Each round sleeps until an event comes: the page's own, the tick's or the deadline's.
+    while (!done && !m_rendererEnded && deadline.isActive()) {
+        loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        if (!done && !m_rendererEnded && sinceReport.elapsed() >= kReportEvery.count()) {
+            watchMemory();
+            if (!ReportProgress())
+                return Wait::Stopped;
+            sinceReport.restart();
+        }
+    }
+    if (m_rendererEnded || m_endedForMemory)
+        return Wait::RendererEnded;
+    return done ? Wait::Done : Wait::TimedOut;
+}
+
+// Ends the page's renderer once it holds more than a page may use; the engine then reports it
+// ended, which ends the wait.
+void WebPageRenderer::watchMemory()
+{
+    const qint64 pid = m_page->renderProcessPid();
+    if (m_endedForMemory || pid <= 0 || pid == QCoreApplication::applicationPid())
+        return;
+    const qint64 heldMb = OwnResidentMemoryMb(pid);
+    if (heldMb > kPageMemoryMb) {
+        qCDebug(lcWeb) << "ending renderer" << pid << "holding" << heldMb << "MB";
+        m_endedForMemory = true;
+        ::kill(pid_t(pid), SIGKILL);
+    }
+}
+
+QString WebPageRenderer::rendererEndedText(const QString& document) const
+{
+    if (m_endedForMemory)
+        return QStringLiteral("The web page %1 needed more memory than the %2 MB a page may use.")
+            .arg(document)
+            .arg(kPageMemoryMb);
+    QString how = QStringLiteral("crashed");
+    if (*m_rendererEnded == QWebEnginePage::KilledTerminationStatus)
+        how = QStringLiteral("killed");
+    else if (*m_rendererEnded == QWebEnginePage::AbnormalTerminationStatus)
+        how = QStringLiteral("ended abnormally");
+    else if (*m_rendererEnded == QWebEnginePage::NormalTerminationStatus)
+        how = QStringLiteral("ended");
+    return QStringLiteral(
+               "The web page %1 could not be converted: the page's renderer stopped (%2).")
+        .arg(document, how);
+}
+
 void WebPageRenderer::renderToPdf(Route, const QString& document, const QString& pdfFile)
 {
-    if (!QFileInfo(document).isReadable())
+    // The page is loaded from where it really is, and may read the folder it really is in.
+    const QString page = QFileInfo(document).canonicalFilePath();
+    if (page.isEmpty() || !QFileInfo(page).isReadable())
         throw failure(QStringLiteral("The web page %1 cannot be read.").arg(document));
 
-    QWebEnginePage& view = page();
+    QWebEnginePage& view = pageIn(QFileInfo(page).path());
+    m_guard->setPage(page);
+    m_rendererEnded.reset();
+    m_endedForMemory = false;
+    view.setLifecycleState(QWebEnginePage::LifecycleState::Active);
+    // Between pages its scripts are held, so a page does nothing once it has been printed.
+    const auto freeze = [&view] { view.setLifecycleState(QWebEnginePage::LifecycleState::Frozen); };
+    const auto giveUp = [this, &document](Wait wait, const QString& doing) {
+        const QString text = wait == Wait::RendererEnded ? rendererEndedText(document) : QString();
+        dropPage(); // a page still at work would go on using the engine
+        if (wait == Wait::Stopped)
+            throw RunStopped();
+        if (wait == Wait::RendererEnded)
+            throw failure(text);
+        throw failure(doing.arg(document).arg(m_waitLimit.count() / 1000.0));
+    };
+
     std::optional<bool> loaded;
     const auto whenLoaded =
         QObject::connect(&view, &QWebEnginePage::loadFinished, [&loaded](bool ok) { loaded = ok; });
-    view.load(QUrl::fromLocalFile(QFileInfo(document).absoluteFilePath()));
-    const Wait loading = waitFor(loaded, m_waitLimit);
+    view.load(QUrl::fromLocalFile(page));
+    const Wait loading = waitFor(loaded);
     QObject::disconnect(whenLoaded);
-    if (loading == Wait::Stopped) {
-        dropPage(); // a page still loading would go on using the engine
-        throw RunStopped();
-    }
-    if (loading == Wait::TimedOut) {
-        dropPage();
-        throw failure(QStringLiteral("The web page %1 was not ready to print within %2 seconds.")
-                          .arg(document)
-                          .arg(m_waitLimit.count() / 1000.0));
-    }
-    if (!*loaded)
+    if (loading != Wait::Done)
+        giveUp(loading,
+               QStringLiteral("The web page %1 was not ready to print within %2 seconds."));
+    if (!*loaded) {
+        freeze();
         throw failure(QStringLiteral("The web page %1 could not be loaded.").arg(document));
+    }
 
     std::optional<QByteArray> pdf;
     const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                              QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
     view.printToPdf([&pdf](const QByteArray& bytes) { pdf = bytes; }, layout);
-    const Wait printing = waitFor(pdf, m_waitLimit);
-    if (printing == Wait::Stopped) {
-        dropPage(); // its printing would still call back into this frame
-        throw RunStopped();
-    }
-    if (printing == Wait::TimedOut) {
-        dropPage();
-        throw failure(QStringLiteral("Printing the web page %1 did not finish within %2 seconds.")
-                          .arg(document)
-                          .arg(m_waitLimit.count() / 1000.0));
-    }
+    const Wait printing = waitFor(pdf);
+    if (printing != Wait::Done)
+        giveUp(printing,
+               QStringLiteral("Printing the web page %1 did not finish within %2 seconds."));
+    freeze();
     if (!pdf->startsWith("%PDF"))
         throw failure(QStringLiteral("The web page %1 could not be printed.").arg(document));
 

@@ -4,30 +4,50 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
+class PageFolderGuard;
 class QWebEnginePage;
 class QWebEngineProfile;
 
 // Lays out web pages with Qt WebEngine, as a browser prints them. The engine is started at the
-// first page and kept for the following ones; its pages render in processes of their own. Its
-// waits report progress; a stop drops the page and throws RunStopped.
+// first page and kept; a page with its profile is kept while the pages come from one folder, so
+// that pages of different folders share nothing. Every page is taken as hostile: it reads only
+// its own folder (PageFolderGuard), reaches no network, may hold kPageMemoryMb, and its scripts
+// run only while it is converted. Its waits report progress; a stop drops the page and throws
+// RunStopped.
 class WebPageRenderer final : public DocumentRenderer
 {
 public:
+    // The memory a page's renderer may hold of its own, its scripts' heap included: twice what
+    // a heavy page needs (twenty 9-megapixel pictures and a table, 140 pages: 500 MB at most),
+    // and still room on a desktop machine beside the rest of a run.
+    static constexpr int kPageMemoryMb = 1024;
+
     // `waitLimit` bounds the wait for a page to become ready to print, and the printing itself.
     explicit WebPageRenderer(std::chrono::milliseconds waitLimit = std::chrono::seconds(60));
     ~WebPageRenderer() override;
 
     void renderToPdf(Route route, const QString& document, const QString& pdfFile) override;
 
-    // Must be called before the QApplication exists (WebEngine shares its OpenGL contexts).
+    // Must be called before the QApplication exists: WebEngine shares its OpenGL contexts, and
+    // reads its switches (the ones that confine a page among them) when it starts.
     static void prepareApplication();
 
 private:
-    QWebEnginePage& page();
+    enum class Wait;
+
+    QWebEnginePage& pageIn(const QString& folder);
     void dropPage();
+    template <typename T> Wait waitFor(std::optional<T>& done);
+    void watchMemory();
+    QString rendererEndedText(const QString& document) const;
 
     std::chrono::milliseconds m_waitLimit;
+    std::unique_ptr<PageFolderGuard> m_guard; // outlives the profile that calls it
     std::unique_ptr<QWebEngineProfile> m_profile;
     std::unique_ptr<QWebEnginePage> m_page;
+    // How the page's renderer ended while a page was being converted, if it did.
+    std::optional<int> m_rendererEnded;
+    bool m_endedForMemory = false;
 };

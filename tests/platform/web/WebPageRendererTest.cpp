@@ -1,13 +1,12 @@
 #include "platform/web/WebPageRenderer.h"
 
 #include "platform/application/Progress.h"
+#include "platform/web/EngineFlags.h"
 #include "tests/support/StopAtReport.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -60,39 +59,19 @@ TEST(WebPageRendererTest, AMissingPageFailsWithoutWritingAFile)
     EXPECT_FALSE(QFile::exists(dir.filePath("none.pdf")));
 }
 
-// A page that never finishes loading: its picture comes from a local server that accepts
-// connections and never answers.
-class StuckPage
+// A page that never finishes loading: a script in it never ends.
+QString stuckPage(const QTemporaryDir& dir)
 {
-public:
-    StuckPage()
-    {
-        EXPECT_TRUE(m_silent.listen(QHostAddress::LocalHost));
-        QObject::connect(&m_silent, &QTcpServer::newConnection,
-                         [this] { m_held.append(m_silent.nextPendingConnection()); });
-        path = write(m_dir, "stuck.html",
-                     QStringLiteral("<html><body>waiting<img src='http://127.0.0.1:%1/x.png'>"
-                                    "</body></html>")
-                         .arg(m_silent.serverPort())
-                         .toUtf8());
-    }
-
-    QString path;
-
-private:
-    QTemporaryDir m_dir;
-    QTcpServer m_silent;
-    QList<QTcpSocket*> m_held;
-};
+    return write(dir, "stuck.html",
+                 "<html><body>waiting<script>for (;;) {}</script></body></html>");
+}
 
 TEST(WebPageRendererTest, APageThatNeverFinishesLoadingTimesOutAndTheNextOneConverts)
 {
-    const StuckPage stuck;
-    const QString& page = stuck.path;
     QTemporaryDir dir;
     WebPageRenderer renderer(3s);
     try {
-        renderer.renderToPdf(Route::Browser, page, dir.filePath("stuck.pdf"));
+        renderer.renderToPdf(Route::Browser, stuckPage(dir), dir.filePath("stuck.pdf"));
         FAIL() << "a page that never finished loading was printed";
     } catch (const RenderError& error) {
         EXPECT_TRUE(QString::fromUtf8(error.what()).contains("within 3 seconds")) << error.what();
@@ -106,7 +85,6 @@ TEST(WebPageRendererTest, APageThatNeverFinishesLoadingTimesOutAndTheNextOneConv
 
 TEST(WebPageRendererTest, AStopWhileThePageLoadsDropsItAndTheNextOneConverts)
 {
-    const StuckPage stuck;
     QTemporaryDir dir;
     WebPageRenderer renderer(60s);
     StopAtReport stop(3);
@@ -114,8 +92,9 @@ TEST(WebPageRendererTest, AStopWhileThePageLoadsDropsItAndTheNextOneConverts)
     clock.start();
     {
         const ProgressScope scope(stop);
-        EXPECT_THROW(renderer.renderToPdf(Route::Browser, stuck.path, dir.filePath("stuck.pdf")),
-                     RunStopped);
+        EXPECT_THROW(
+            renderer.renderToPdf(Route::Browser, stuckPage(dir), dir.filePath("stuck.pdf")),
+            RunStopped);
     }
     EXPECT_LT(clock.elapsed(), 30000) << "the stop did not wait for the page";
     EXPECT_EQ(stop.reports, 3);
@@ -124,6 +103,29 @@ TEST(WebPageRendererTest, AStopWhileThePageLoadsDropsItAndTheNextOneConverts)
     const QString next = write(dir, "next.html", "<p>After the stopped one</p>");
     renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
     EXPECT_TRUE(pdfText(dir.filePath("next.pdf")).contains("After the stopped one"));
+}
+
+TEST(WebPageRendererTest, TheSwitchesAUserGaveTheEngineStayBesideTheOnesThatConfineAPage)
+{
+    const struct
+    {
+        QByteArray user;
+        QByteArray jsFlags; // the switch the engine is then given for V8
+    } cases[] = {
+        {"", "\"--js-flags=--max-old-space-size=512\""},
+        {"--enable-logging", "\"--js-flags=--max-old-space-size=512\""},
+        {"--js-flags=--expose-gc", "\"--js-flags=--expose-gc --max-old-space-size=512\""},
+        {"\"--js-flags=--expose-gc --stack-size=900\" --enable-logging",
+         "\"--js-flags=--expose-gc --stack-size=900 --max-old-space-size=512\""},
+    };
+    for (const auto& c : cases) {
+        const QByteArray flags = ConfinedEngineFlags(c.user, 512);
+        EXPECT_TRUE(flags.startsWith(c.user)) << flags.constData();
+        EXPECT_TRUE(flags.contains(" " + c.jsFlags + " ") || flags.startsWith(c.jsFlags + " "))
+            << flags.constData();
+        // A run started by a run (the scheduler copies the environment) adds nothing more.
+        EXPECT_EQ(ConfinedEngineFlags(flags, 512), flags);
+    }
 }
 
 } // namespace

@@ -1,0 +1,152 @@
+// A web page being converted can only read its own folder and never reaches the network, and a
+// page that wants more memory than a page may use fails alone.
+#include "platform/web/WebPageRenderer.h"
+
+#include "tests/support/PdfProbe.h"
+#include "tests/support/RequestCounter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUdpSocket>
+#include <QUrl>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using testing::HasSubstr;
+using testing::Not;
+using namespace std::chrono_literals;
+
+namespace {
+
+QString write(const QString& path, const QString& content)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(content.toUtf8());
+    return path;
+}
+
+std::string pdfText(const QString& pdf)
+{
+    return PdfProbe(pdf).pageTexts().join('\n').toStdString();
+}
+
+TEST(WebPagesTest, APageReachesNoServerWhateverItTries)
+{
+    const RequestCounter server;
+    QUdpSocket udp; // WebRTC's STUN and WebTransport's QUIC travel over UDP
+    ASSERT_TRUE(udp.bind(QHostAddress::LocalHost, 0));
+    const QString udpServer = QStringLiteral("127.0.0.1:%1").arg(udp.localPort());
+    const QString socket = server.url("socket").replace("http://", "ws://");
+    const QString tcpServer = server.url("").mid(7).chopped(1); // for TURN: "127.0.0.1:<port>"
+    QTemporaryDir dir;
+    const QString page =
+        write(dir.filePath("online.html"),
+              QStringLiteral(R"(<html><head>
+<link rel="stylesheet" href="%1">
+</head><body><p>Printed offline</p><img src="%2"><iframe src="%3"></iframe><script>
+function attempt(reach) { try { reach(); } catch (e) {} }
+attempt(() => fetch("%4"));
+attempt(() => { const x = new XMLHttpRequest(); x.open("GET", "%5"); x.send(); });
+attempt(() => new WebSocket("%6"));
+attempt(() => new WebTransport("https://%7/"));
+attempt(() => {
+  const peer = new RTCPeerConnection({iceServers: [{urls: "stun:%7"},
+      {urls: "turn:%8?transport=tcp", username: "u", credential: "c"}]});
+  peer.createDataChannel("d");
+  peer.createOffer().then((offer) => peer.setLocalDescription(offer));
+});
+</script></body></html>)")
+                  .arg(server.url("style.css"), server.url("picture.gif"), server.url("frame.html"),
+                       server.url("fetch"), server.url("xhr"), socket, udpServer, tcpServer));
+
+    WebPageRenderer renderer;
+    renderer.renderToPdf(Route::Browser, page, dir.filePath("online.pdf"));
+
+    EXPECT_THAT(pdfText(dir.filePath("online.pdf")), HasSubstr("Printed offline"));
+    // Some attempts (TURN over TCP) start only once the page has been printed: a second for them.
+    const auto reached = [&] { return server.connections() > 0 || udp.hasPendingDatagrams(); };
+    EXPECT_FALSE(QTest::qWaitFor(reached, 1000))
+        << server.connections() << " connections, datagrams: " << udp.hasPendingDatagrams();
+}
+
+TEST(WebPagesTest, APageReadsItsOwnFolderAndNothingOutsideIt)
+{
+    QTemporaryDir elsewhere;
+    const QString absolute = write(elsewhere.filePath("secret.txt"), "SECRET-ELSEWHERE");
+    QTemporaryDir root;
+    QDir(root.path()).mkpath("page");
+    QDir(root.path()).mkpath("beside");
+    const QString folder = root.filePath("page");
+    write(root.filePath("beside/secret.txt"), "SECRET-BESIDE");
+    QFile::link(write(root.filePath("beside/linked.txt"), "SECRET-LINKED"), folder + "/linked.txt");
+    write(folder + "/.hidden.txt", "SECRET-HIDDEN");
+    write(folder + "/style.css", "p.own::after { content: 'OWN-STYLE-APPLIED'; }");
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(Qt::darkBlue);
+    picture.save(folder + "/picture.png");
+
+    // Each secret is asked for by a frame, a waiting XHR and a fetch; whatever arrives is shown.
+    const QString page =
+        write(folder + "/page.html", QStringLiteral(R"(<html><head>
+<link rel="stylesheet" href="style.css"></head><body>
+<p class="own">Own folder: </p><img src="picture.png" width="64"><div id="read"></div><script>
+function show(text) { document.getElementById("read").textContent += " " + text; }
+for (const secret of ["%1", "../beside/secret.txt", "linked.txt", ".hidden.txt"]) {
+  document.write('<iframe src="' + secret + '"></iframe>');
+  try { const x = new XMLHttpRequest(); x.open("GET", secret, false); x.send(); show(x.responseText); }
+  catch (e) {}
+  fetch(secret).then((r) => r.text()).then(show, () => {});
+}
+</script></body></html>)")
+                                         .arg(QUrl::fromLocalFile(absolute).toString()));
+
+    WebPageRenderer renderer;
+    renderer.renderToPdf(Route::Browser, page, root.filePath("page.pdf"));
+
+    const std::string text = pdfText(root.filePath("page.pdf"));
+    EXPECT_THAT(text, Not(HasSubstr("SECRET")));
+    EXPECT_THAT(text, HasSubstr("OWN-STYLE-APPLIED"));
+    EXPECT_EQ(PdfProbe(root.filePath("page.pdf")).images().size(), 1);
+}
+
+TEST(WebPagesTest, APipeInThePagesFolderDoesNotHoldItsConversion)
+{
+    QTemporaryDir dir;
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("picture.png")).constData(), 0600), 0);
+    const QString page =
+        write(dir.filePath("page.html"), "<p>Beside a pipe</p><img src='picture.png'>");
+    WebPageRenderer renderer(10s);
+    renderer.renderToPdf(Route::Browser, page, dir.filePath("page.pdf"));
+    EXPECT_THAT(pdfText(dir.filePath("page.pdf")), HasSubstr("Beside a pipe"));
+}
+
+TEST(WebPagesTest, APageWantingMoreMemoryThanAPageMayUseFailsAloneAndTheNextConverts)
+{
+    QTemporaryDir dir;
+    const QString greedy = write(dir.filePath("greedy.html"),
+                                 "<p>greedy</p><script>const kept = [];"
+                                 "for (;;) kept.push(new Array(1 << 20).fill(1.5));</script>");
+    WebPageRenderer renderer;
+    try {
+        renderer.renderToPdf(Route::Browser, greedy, dir.filePath("greedy.pdf"));
+        FAIL() << "a page without end to its memory was printed";
+    } catch (const RenderError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("greedy.html"));
+        EXPECT_THAT(error.what(), HasSubstr(QStringLiteral("needed more memory than the %1 MB a "
+                                                           "page may use")
+                                                .arg(WebPageRenderer::kPageMemoryMb)
+                                                .toStdString()));
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("greedy.pdf")));
+
+    const QString next = write(dir.filePath("next.html"), "<p>After the greedy one</p>");
+    renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
+    EXPECT_THAT(pdfText(dir.filePath("next.pdf")), HasSubstr("After the greedy one"));
+}
+
+} // namespace
