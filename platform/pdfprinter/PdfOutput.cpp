@@ -1,15 +1,13 @@
 #include "platform/pdfprinter/PdfOutput.h"
 
-#include "platform/application/Progress.h"
-#include "platform/pdfprinter/OutputFile.h"
 #include "platform/pdfprinter/OutputName.h"
+#include "platform/pdfprinter/OutputPipeline.h"
 #include "platform/pdfprinter/PdfPrinterLog.h"
 #include "platform/pdfprinter/PdfSecurity.h"
 #include "platform/pdfprinter/PicturePlacement.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
@@ -54,30 +52,7 @@ void uncompressContent(QPDF& pdf)
     }
 }
 
-// Hands what qpdf writes to the output file, whose writes are all checked.
-class OutputPipeline final : public Pipeline
-{
-public:
-    OutputPipeline(OutputFile& file, const std::atomic_bool* stop)
-        : Pipeline("output file", nullptr), m_file(file), m_stop(stop)
-    {
-    }
-
-    void write(const unsigned char* data, size_t length) override
-    {
-        if (m_stop && *m_stop)
-            throw RunStopped();
-        if (!m_file.write(reinterpret_cast<const char*>(data), qsizetype(length)))
-            throw PdfOutputError(m_file.targetPath(), m_file.errorString());
-    }
-    void finish() override {}
-
-private:
-    OutputFile& m_file;
-    const std::atomic_bool* m_stop;
-};
-
-void writeTo(QPDF& pdf, OutputFile& file, const std::atomic_bool* stop,
+void writeTo(QPDF& pdf, OutputFile& file, const std::atomic_bool& stop,
              const OutputOptions& options, bool reproducible, bool deepSamples)
 {
     QPDFWriter writer(pdf);
@@ -101,7 +76,7 @@ void writeTo(QPDF& pdf, OutputFile& file, const std::atomic_bool* stop,
 } // namespace
 
 QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options,
-                    const std::atomic_bool* stop)
+                    const std::atomic_bool& stop)
 {
     const QString fileName = OutputFileName(options.saveFile, job.title);
     const QString target = QDir(options.saveFolder).filePath(fileName);

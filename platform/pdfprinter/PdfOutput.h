@@ -38,4 +38,4 @@ struct PdfJobOutput
 // PdfOutputError. Once `stop` is set, the writing is dropped at its next write and RunStopped
 // thrown: nothing stays behind. Safe on any thread.
 QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options,
-                    const std::atomic_bool* stop = nullptr);
+                    const std::atomic_bool& stop);

@@ -3,6 +3,7 @@
 #include "platform/application/Secrets.h"
 #include "platform/messages/WindowMessages.h"
 #include "platform/pdfprinter/OutputOptions.h"
+#include "platform/pdfprinter/OutputPipeline.h"
 #include "platform/pdfprinter/PdfCanvas.h"
 #include "platform/pdfprinter/PdfOutput.h"
 #include "platform/pdfprinter/PdfPrinterLog.h"
@@ -13,13 +14,8 @@
 #include <QDesktopServices>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <atomic>
-#include <future>
 
 namespace {
-
-// How often a job being written reports progress.
-constexpr std::chrono::milliseconds kProgressSlice(50);
 
 // Print error codes the main window knows.
 constexpr int kTemporaryFileError = 1;
@@ -284,7 +280,8 @@ bool PdfPrinter::deliver(PdfJobOutput& job)
                 : std::nullopt;
         const OutputOptions options =
             OutputOptions::fromProfile(m_runOptions.value(m_activeProfile), password);
-        m_lastSaved = writeKeepingTheWindowAlive(job, options);
+        m_lastSaved = WriteKeepingTheWindowAlive(
+            [&](const std::atomic_bool& stop) { return WriteJobPdf(job, options, stop); });
         qCDebug(lcPdfPrinter) << "job" << job.title << "saved as" << m_lastSaved;
         post(kFileSavedMessageName, 0);
         if (options.openAfterSave)
@@ -301,22 +298,6 @@ bool PdfPrinter::deliver(PdfJobOutput& job)
     }
     endJob();
     return saved;
-}
-
-// A large job takes seconds to write (a scan of many pages, thousands of pages of text): it is
-// written on a thread of its own while this one reports progress, so the window stays alive and
-// a stop drops the file half-written.
-QString PdfPrinter::writeKeepingTheWindowAlive(const PdfJobOutput& job,
-                                               const OutputOptions& options)
-{
-    std::atomic_bool stop = false;
-    std::future<QString> writing =
-        std::async(std::launch::async, [&] { return WriteJobPdf(job, options, &stop); });
-    while (writing.wait_for(kProgressSlice) != std::future_status::ready) {
-        if (!stop && !ReportProgress())
-            stop = true;
-    }
-    return writing.get();
 }
 
 void PdfPrinter::wipeSecrets(const QString& profile)

@@ -67,7 +67,6 @@ private:
     PrinterResult setOption(const QString& option, const QString& profile,
                             const std::function<bool()>& store);
     bool deliver(PdfJobOutput& job);
-    QString writeKeepingTheWindowAlive(const PdfJobOutput& job, const OutputOptions& options);
     // Posts to the attached window; a print error's detail is also kept as the last failure.
     void post(const QString& message, int wParam, const QString& detail = {});
     void endJob();

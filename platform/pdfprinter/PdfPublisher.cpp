@@ -1,50 +1,17 @@
 #include "platform/pdfprinter/PdfPublisher.h"
 
 #include "platform/application/Progress.h"
-#include "platform/pdfprinter/OutputFile.h"
+#include "platform/pdfprinter/OutputPipeline.h"
 #include "platform/pdfprinter/PdfSecurity.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <future>
-#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFWriter.hh>
 
 namespace {
 
-constexpr std::chrono::milliseconds kProgressSlice(50);
-
 using Outcome = PdfPublisher::Outcome;
-
-class WriteFailed : public std::runtime_error
-{
-public:
-    explicit WriteFailed(const QString& reason) : std::runtime_error(reason.toStdString()) {}
-};
-
-// Hands what qpdf writes to the output file, whose writes are all checked.
-class OutputPipeline final : public Pipeline
-{
-public:
-    OutputPipeline(OutputFile& file, const std::atomic_bool& stop)
-        : Pipeline("published file", nullptr), m_file(file), m_stop(stop)
-    {
-    }
-
-    void write(const unsigned char* data, size_t length) override
-    {
-        if (m_stop)
-            throw RunStopped();
-        if (!m_file.write(reinterpret_cast<const char*>(data), qsizetype(length)))
-            throw WriteFailed(m_file.errorString());
-    }
-    void finish() override {}
-
-private:
-    OutputFile& m_file;
-    const std::atomic_bool& m_stop;
-};
 
 PdfPublisher::Result write(const QString& input, const QString& output,
                            const PdfProtection& protection, const std::atomic_bool& stop)
@@ -89,12 +56,6 @@ PdfPublisher::Result write(const QString& input, const QString& output,
 PdfPublisher::Result QpdfPublisher::publish(const QString& input, const QString& output,
                                             const PdfProtection& protection) const
 {
-    std::atomic_bool stop = false;
-    std::future<Result> writing =
-        std::async(std::launch::async, [&] { return write(input, output, protection, stop); });
-    while (writing.wait_for(kProgressSlice) != std::future_status::ready) {
-        if (!stop && !ReportProgress())
-            stop = true;
-    }
-    return writing.get();
+    return WriteKeepingTheWindowAlive(
+        [&](const std::atomic_bool& stop) { return write(input, output, protection, stop); });
 }

@@ -179,7 +179,7 @@ TEST_F(PrintJobTest, AWriteStoppedByTheUserLeavesNothing)
     OutputOptions options;
     options.saveFolder = m_out.path();
     const std::atomic_bool stop = true;
-    EXPECT_THROW(WriteJobPdf({makeRenderedPdf("r.pdf", "R"), {}, "/in/report.PDF"}, options, &stop),
+    EXPECT_THROW(WriteJobPdf({makeRenderedPdf("r.pdf", "R"), {}, "/in/report.PDF"}, options, stop),
                  RunStopped);
     EXPECT_TRUE(outputEntries().isEmpty());
 }
