@@ -7,6 +7,7 @@
 #include "platform/process/QtProcessLauncher.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/PdfProbe.h"
+#include "tests/support/TestPdfs.h"
 
 #include <QDir>
 #include <QPainter>
@@ -18,19 +19,6 @@ namespace {
 constexpr QFileDevice::Permissions kOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
                                              QFileDevice::ExeGroup | QFileDevice::ReadOther |
                                              QFileDevice::WriteOther | QFileDevice::ExeOther;
-
-QString makePdf(const QTemporaryDir& dir, const QString& name, int pages)
-{
-    const QString path = dir.filePath(name);
-    QPdfWriter writer(path);
-    QPainter painter(&writer);
-    for (int page = 1; page <= pages; ++page) {
-        if (page > 1)
-            writer.newPage();
-        painter.drawText(QPointF(200, 400), QStringLiteral("%1 page %2").arg(name).arg(page));
-    }
-    return path;
-}
 
 // The real pdftk; notes where it merged, and who may enter that folder.
 class WatchedToolkit final : public PdfToolkit
@@ -78,7 +66,7 @@ struct Combine
     Combine()
     {
         EXPECT_FALSE(PdftkToolkit::locate().isEmpty()) << "pdftk (pdftk-java) is needed";
-        pdfs = {{makePdf(dir, "a.PDF", 1), true}, {makePdf(dir, "b.PDF", 2), true}};
+        pdfs = {{MakeTestPdf(dir, "a.PDF", 1), true}, {MakeTestPdf(dir, "b.PDF", 2), true}};
         dialogs.fileAnswers.enqueue(dir.filePath("all"));
     }
     bool run() { return combiner.combine(pdfs, dir.path()); }

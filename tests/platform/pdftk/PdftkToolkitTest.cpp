@@ -7,6 +7,7 @@
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/PdfProbe.h"
 #include "tests/support/StopAtReport.h"
+#include "tests/support/TestPdfs.h"
 
 #include <QDir>
 #include <QPainter>
@@ -16,20 +17,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// A PDF of `pages` pages, each saying "<name> page <n>".
-QString makePdf(const QTemporaryDir& dir, const QString& name, int pages)
-{
-    const QString path = dir.filePath(name);
-    QPdfWriter writer(path);
-    QPainter painter(&writer);
-    for (int page = 1; page <= pages; ++page) {
-        if (page > 1)
-            writer.newPage();
-        painter.drawText(QPointF(200, 400), QStringLiteral("%1 page %2").arg(name).arg(page));
-    }
-    return path;
-}
 
 struct Toolkit
 {
@@ -44,7 +31,7 @@ struct Toolkit
 TEST(PdftkToolkitTest, MergesInOrder)
 {
     Toolkit t;
-    const QStringList inputs = {makePdf(t.dir, "b.PDF", 2), makePdf(t.dir, "a.PDF", 1)};
+    const QStringList inputs = {MakeTestPdf(t.dir, "b.PDF", 2), MakeTestPdf(t.dir, "a.PDF", 1)};
     const auto result = t.pdftk.merge(inputs, t.dir.filePath("all.PDF"), 60s);
     ASSERT_TRUE(result.succeeded) << result.error.toStdString();
     PdfProbe merged(t.dir.filePath("all.PDF"));
@@ -59,7 +46,8 @@ TEST(PdftkToolkitTest, AMissingOrFailingToolkitSaysSo)
 {
     Toolkit t;
     PdftkToolkit missing(t.launcher, t.dir.filePath("no-pdftk"));
-    const auto result = missing.merge({makePdf(t.dir, "a.PDF", 1)}, t.dir.filePath("o.PDF"), 5s);
+    const auto result =
+        missing.merge({MakeTestPdf(t.dir, "a.PDF", 1)}, t.dir.filePath("o.PDF"), 5s);
     EXPECT_FALSE(result.started);
     EXPECT_FALSE(QFile::exists(t.dir.filePath("o.PDF")));
 
@@ -74,7 +62,7 @@ TEST(PdftkToolkitTest, AMissingOrFailingToolkitSaysSo)
 TEST(PdftkToolkitTest, AStopKillsTheToolkitAndLeavesNoOutput)
 {
     Toolkit t;
-    const QStringList inputs = {makePdf(t.dir, "a.PDF", 1), makePdf(t.dir, "b.PDF", 1)};
+    const QStringList inputs = {MakeTestPdf(t.dir, "a.PDF", 1), MakeTestPdf(t.dir, "b.PDF", 1)};
     const QString merged = t.dir.filePath("merged.PDF");
     // Java alone takes longer to start than the first report comes.
     StopAtReport stop(1);
@@ -88,8 +76,8 @@ TEST(PdftkToolkitTest, AStopKillsTheToolkitAndLeavesNoOutput)
 TEST(CombineWithPdftkTest, APasswordProtectedMergeKeepsTheFileTheUserKept)
 {
     Toolkit t;
-    const QStringList names = {makePdf(t.dir, "a.PDF", 1), makePdf(t.dir, "kept.PDF", 2),
-                               makePdf(t.dir, "c.PDF", 1)};
+    const QStringList names = {MakeTestPdf(t.dir, "a.PDF", 1), MakeTestPdf(t.dir, "kept.PDF", 2),
+                               MakeTestPdf(t.dir, "c.PDF", 1)};
     FakeSecurityForm security;
     security.passwordChecked = true;
     security.password1 = "my secret";
@@ -111,7 +99,7 @@ TEST(CombineWithPdftkTest, WithoutTheToolkitBothMessagesAndEveryPdfStays)
 {
     Toolkit t;
     PdftkToolkit missing(t.launcher, t.dir.filePath("no-pdftk"));
-    const QStringList names = {makePdf(t.dir, "a.PDF", 1), makePdf(t.dir, "b.PDF", 1)};
+    const QStringList names = {MakeTestPdf(t.dir, "a.PDF", 1), MakeTestPdf(t.dir, "b.PDF", 1)};
     FakeSecurityForm security;
     ScriptedDialogs dialogs;
     dialogs.fileAnswers.enqueue(t.dir.filePath("all"));
