@@ -37,15 +37,20 @@ QString OfficeInbox::bringIn(const QString& document, QString* why)
     clear();
     const QString copy = m_folder + "/in/" + QFileInfo(document).fileName();
     std::error_code failed;
-    fs::create_directories(native(m_folder + "/in"), failed);
-    // A link costs nothing where the document lies on the same file system as the profile.
-    if (!failed) {
-        fs::create_hard_link(native(document), native(copy), failed);
-        if (!failed)
-            return copy;
+    // What a link names: the office could not follow a link out of its folder.
+    const fs::path source = fs::canonical(native(document), failed);
+    if (!failed)
+        fs::create_directories(native(m_folder + "/in"), failed);
+    if (failed) {
+        *why = "could not be copied for the office: " + reason(failed);
+        return {};
     }
+    // A hard link costs nothing where the document lies on the same file system as the profile.
+    fs::create_hard_link(source, native(copy), failed);
+    if (!failed)
+        return copy;
     failed.clear();
-    if (!fs::copy_file(native(document), native(copy), failed)) {
+    if (!fs::copy_file(source, native(copy), failed)) {
         *why = "could not be copied for the office: " + reason(failed);
         return {};
     }
