@@ -3,6 +3,9 @@
 // starts it through its process port, so a crash or hang here costs one document.
 //
 //   corvanta-office-worker --office <soffice> --profile <folder>
+//
+// It starts the office through itself, "--confine-office <folder> -- <soffice> ...": so started
+// it confines itself to the office's folder (OfficeConfinement.h) and becomes the office.
 #include "platform/office/OfficeLimits.h"
 #include "platform/office/OfficeProtocol.h"
 #include "platform/office/worker/DocumentExport.h"
