@@ -15,12 +15,13 @@ constexpr std::array<std::pair<Route, const char*>, 4> kRoutes{{
     {Route::Image, "image"}, // vector pictures (WMF, EMF), which Qt cannot draw
 }};
 
-constexpr std::array<std::pair<OfficeFailure, const char*>, 6> kFailures{{
+constexpr std::array<std::pair<OfficeFailure, const char*>, 7> kFailures{{
     {OfficeFailure::None, "none"},
     {OfficeFailure::Password, "password"},
     {OfficeFailure::Unreadable, "unreadable"},
     {OfficeFailure::Export, "export"},
     {OfficeFailure::Office, "office"},
+    {OfficeFailure::Memory, "memory"},
     {OfficeFailure::Request, "request"},
 }};
 

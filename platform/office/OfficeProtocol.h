@@ -27,6 +27,7 @@ enum class OfficeFailure
     Unreadable, // damaged, or not a document the office reads
     Export,     // opened, but no PDF could be written
     Office,     // the office itself failed or is missing; the worker should be restarted
+    Memory,     // it needed more memory than the office may take; the office was ended
     Request,    // the request line was not understood
 };
 

@@ -3,6 +3,7 @@
 #include "platform/application/Progress.h"
 #include "platform/files/LockedFolder.h"
 #include "platform/office/OfficeFormats.h"
+#include "platform/office/OfficeLimits.h"
 #include "platform/office/OfficeLocations.h"
 #include "platform/office/OfficeLog.h"
 #include "platform/office/OfficeProtocol.h"
@@ -47,6 +48,8 @@ const char kUnreadable[] = "%1 could not be opened: it is damaged or not in a fo
 const char kExportFailed[] = "LibreOffice could not lay out %1 as a PDF (%2).";
 const char kOfficeFailed[] = "LibreOffice failed while printing %1 (%2); it will start again "
                              "for the next document.";
+const char kNeedsMemory[] = "%1 needs more memory than LibreOffice may take (%2 GB); LibreOffice "
+                            "was stopped and starts again for the next document.";
 const char kIncomplete[] = "LibreOffice did not produce a complete PDF of %1 (%2).";
 const char kNoProfile[] = "LibreOffice cannot print %1: no office profile of its own could be "
                           "made (%2).";
@@ -155,6 +158,9 @@ void OfficeRenderer::renderToPdf(Route route, const QString& document, const QSt
         throw error(kUnreadable, document, answer.detail);
     case OfficeFailure::Export:
         throw error(kExportFailed, document, answer.detail);
+    case OfficeFailure::Memory:
+        // The worker has ended its office already; it starts another for the next document.
+        throw error(kNeedsMemory, document, QString::number(kOfficeMemoryLimit >> 30));
     case OfficeFailure::Office:
     case OfficeFailure::Request:
         stopWorker();

@@ -1,5 +1,7 @@
 #include "platform/office/worker/OfficeConnection.h"
 
+#include "platform/office/worker/MemoryWatch.h"
+#include "platform/office/worker/OfficeConfinement.h"
 #include "platform/office/worker/OfficeProfile.h"
 #include "platform/office/worker/UnoText.h"
 #include "platform/office/worker/WorkerLog.h"
@@ -7,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -17,6 +20,8 @@
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/uno/RuntimeException.hpp>
 #include <cppuhelper/bootstrap.hxx>
+
+#include <csignal>
 
 using namespace std::chrono_literals;
 using css::uno::Reference;
@@ -105,9 +110,7 @@ void OfficeConnection::start()
                             << "; each start will be slow";
 
     const QString pipe = uniquePipeName();
-    ProcessCommand command;
-    command.program = m_program;
-    command.arguments = {
+    const QStringList arguments = {
         "--headless",
         "--invisible",
         "--nocrashreport",
@@ -119,6 +122,15 @@ void OfficeConnection::start()
         "-env:UserInstallation=" + QUrl::fromLocalFile(m_profile).toString(QUrl::FullyEncoded),
         "--accept=pipe,name=" + pipe + ";urp;StarOffice.ComponentContext",
     };
+    ProcessCommand command;
+    command.program = m_launcher.isEmpty() ? m_program : m_launcher;
+    command.arguments =
+        m_launcher.isEmpty() ? arguments : ConfinedStart(m_profile, m_program, arguments);
+    // Its temporary files stay in its own folder, the one it may write when confined.
+    const QString temporary = m_profile + "/tmp";
+    QDir(temporary).removeRecursively();
+    QDir().mkpath(temporary);
+    command.environment.insert("TMPDIR", temporary);
     // The office chatters about Java on its error stream; nothing there is worth a pipe.
     command.output = ProcessChannel::Discard;
     command.errors = ProcessChannel::Discard;
@@ -151,10 +163,19 @@ void OfficeConnection::start()
     qCInfo(lcWorker) << "office" << m_office->processId() << "ready in" << clock.elapsed() << "ms";
 }
 
+qint64 OfficeConnection::processId() const
+{
+    return m_office ? m_office->processId() : -1;
+}
+
 void OfficeConnection::drop()
 {
     m_desktop.clear();
     if (m_office) {
+        // The office shares our process group, so killing the program we started would leave
+        // the process it launched running, still answering on the profile's pipe.
+        for (const qint64 process : ProcessTree(m_office->processId()))
+            ::kill(pid_t(process), SIGKILL);
         m_office->kill();
         m_office.reset();
     }

@@ -31,8 +31,13 @@ public:
     void drop();
     // Asks the office to end, and kills it if it does not.
     void shutdown();
+    // Starts the office from now on through `launcher` (this worker), confined to its profile
+    // folder: see OfficeConfinement.h.
+    void confineWith(const QString& launcher) { m_launcher = launcher; }
 
     int starts() const { return m_starts; }
+    // The office's process, -1 while none runs.
+    qint64 processId() const;
 
 private:
     bool answers();
@@ -41,6 +46,7 @@ private:
     ProcessLauncher& m_processes;
     QString m_program;
     QString m_profile;
+    QString m_launcher;
     std::unique_ptr<ChildProcess> m_office;
     css::uno::Reference<css::frame::XDesktop2> m_desktop;
     int m_starts = 0;

@@ -3,9 +3,16 @@
 // starts it through its process port, so a crash or hang here costs one document.
 //
 //   corvanta-office-worker --office <soffice> --profile <folder>
+//
+// It starts the office through itself, "--confine-office <folder> -- <soffice> ...": so started
+// it confines itself to the office's folder (OfficeConfinement.h) and becomes the office.
+#include "platform/office/OfficeLimits.h"
 #include "platform/office/OfficeProtocol.h"
 #include "platform/office/worker/DocumentExport.h"
+#include "platform/office/worker/MemoryWatch.h"
+#include "platform/office/worker/OfficeConfinement.h"
 #include "platform/office/worker/OfficeConnection.h"
+#include "platform/office/worker/OfficeInbox.h"
 #include "platform/office/worker/UnoText.h"
 #include "platform/office/worker/WorkerLog.h"
 #include "platform/process/QtProcessLauncher.h"
@@ -16,10 +23,15 @@
 #include <QStringList>
 #include <com/sun/star/uno/RuntimeException.hpp>
 
+#include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -50,13 +62,26 @@ void tieOfficeToOurLife(pid_t parent)
         endGroup(SIGTERM); // it ended before the line above could take effect
 }
 
-OfficeAnswer serve(OfficeConnection& office, const OfficeRequest& request)
+// The office inherits the limit: a document that needs more fails alone, and the office with
+// it, instead of crowding the machine.
+void limitMemory()
 {
-    QElapsedTimer clock;
-    clock.start();
+    rlimit limit = {};
+    ::getrlimit(RLIMIT_AS, &limit);
+    const rlim_t ours = std::min<rlim_t>(rlim_t(kOfficeMemoryLimit), limit.rlim_max);
+    limit.rlim_cur = ours;
+    limit.rlim_max = ours;
+    if (::setrlimit(RLIMIT_AS, &limit) != 0)
+        qCWarning(lcWorker) << "could not limit the office's memory:" << ::strerror(errno);
+}
+
+OfficeAnswer layOut(OfficeConnection& office, std::optional<MemoryWatch>& watch, Route route,
+                    const QString& document, const QString& pdf)
+{
     try {
-        ExportDocumentToPdf(office.desktop(), request.route, request.document, request.pdf);
-        qCDebug(lcWorker) << request.document << "laid out in" << clock.elapsed() << "ms";
+        const auto desktop = office.desktop();
+        watch.emplace(office.processId());
+        ExportDocumentToPdf(desktop, route, document, pdf);
         return {};
     } catch (const ExportFailure& failure) {
         return {failure.failure(), QString::fromStdString(failure.what())};
@@ -71,6 +96,32 @@ OfficeAnswer serve(OfficeConnection& office, const OfficeRequest& request)
     }
 }
 
+OfficeAnswer serve(OfficeConnection& office, OfficeInbox& inbox, const OfficeRequest& request)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QString why;
+    const QString copy = inbox.bringIn(request.document, &why);
+    if (copy.isEmpty())
+        return {OfficeFailure::Export, why};
+    std::optional<MemoryWatch> watch;
+    OfficeAnswer answer = layOut(office, watch, request.route, copy, inbox.pdf());
+    const qint64 peak = watch ? watch->peak() : 0;
+    if (peak >= kOfficeMemoryFailure) {
+        // What it took stays taken: the next document gets a fresh office.
+        office.drop();
+        if (!answer.ok())
+            answer = {OfficeFailure::Memory,
+                      QStringLiteral("the office had taken %1 MB").arg(peak >> 20)};
+    }
+    if (answer.ok() && !inbox.deliver(request.pdf, &why))
+        answer = {OfficeFailure::Export, why};
+    inbox.clear();
+    qCDebug(lcWorker) << request.document << "laid out in" << clock.elapsed() << "ms, the office"
+                      << "at" << (peak >> 20) << "MB";
+    return answer;
+}
+
 QString option(const QStringList& arguments, const QString& name)
 {
     const qsizetype at = arguments.indexOf(name);
@@ -81,7 +132,10 @@ QString option(const QStringList& arguments, const QString& name)
 
 int main(int argc, char** argv)
 {
+    if (IsConfinedStart(argc, argv))
+        return RunConfined(argc, argv); // this process becomes the office
     tieOfficeToOurLife(::getppid());
+    limitMemory();
     // Only answers go to standard output: whatever a library prints there goes to the log.
     const int answers = ::dup(STDOUT_FILENO);
     ::dup2(STDERR_FILENO, STDOUT_FILENO);
@@ -100,11 +154,17 @@ int main(int argc, char** argv)
 
     QtProcessLauncher processes;
     OfficeConnection office(processes, officeProgram, profile);
+    if (OfficeConfinementVersion() > 0)
+        office.confineWith(QCoreApplication::applicationFilePath());
+    else
+        qCWarning(lcWorker) << "this kernel offers no Landlock: the office runs unconfined and "
+                               "can read any file a document names";
+    OfficeInbox inbox(profile + "/documents");
     std::string line;
     while (std::getline(std::cin, line)) {
         const auto request = OfficeRequest::fromLine(QByteArray::fromStdString(line));
-        const OfficeAnswer answer =
-            request ? serve(office, *request) : OfficeAnswer{OfficeFailure::Request, "bad request"};
+        const OfficeAnswer answer = request ? serve(office, inbox, *request)
+                                            : OfficeAnswer{OfficeFailure::Request, "bad request"};
         if (!answer.ok())
             qCWarning(lcWorker) << (request ? request->document : QString())
                                 << "failed:" << answer.detail;

@@ -30,6 +30,56 @@ const char kSheets[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 </office:spreadsheet></office:body></office:document>
 )";
 
+const char kLinkingText[] = R"xml(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
+ xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
+ xmlns:xlink="http://www.w3.org/1999/xlink" office:version="1.2"
+ office:mimetype="application/vnd.oasis.opendocument.text">
+<office:body><office:text><text:p>A picture linked by Quincelink</text:p><text:p>
+<draw:frame draw:name="linked" text:anchor-type="as-char" svg:width="6cm" svg:height="4cm">
+<draw:image xlink:href="%1" xlink:type="simple" xlink:show="embed" xlink:actuate="onLoad"/>
+</draw:frame></text:p></office:text></office:body></office:document>
+)xml";
+
+const char kLinkingSheet[] = R"xml(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
+ xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
+ xmlns:xlink="http://www.w3.org/1999/xlink" office:version="1.2"
+ office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:body><office:spreadsheet><table:table table:name="Links"><table:table-row>
+<table:table-cell office:value-type="string"><text:p>Quincelink</text:p></table:table-cell>
+<table:table-cell table:formula="of:=COM.MICROSOFT.WEBSERVICE(&quot;%1&quot;)"/>
+<table:table-cell table:formula="of:=[&apos;%1&apos;#$Links.A1]"/>
+<table:table-cell><draw:frame table:end-cell-address="Links.F6" svg:x="0cm" svg:y="0cm"
+ svg:width="6cm" svg:height="4cm"><draw:image xlink:href="%1" xlink:type="simple"
+ xlink:show="embed" xlink:actuate="onLoad"/></draw:frame></table:table-cell>
+</table:table-row></table:table></office:spreadsheet></office:body></office:document>
+)xml";
+
+const char kLinkingRtf[] = "{\\rtf1\\ansi{\\fonttbl{\\f0 Times;}}\\f0 A picture included by "
+                           "Quincelink\\par {\\field{\\*\\fldinst INCLUDEPICTURE \"%1\" \\\\d}"
+                           "{\\fldrslt picture}}\\par}";
+
+const char kLinkingPage[] = "<html><head><link rel=\"stylesheet\" href=\"%1\"></head>"
+                            "<body background=\"%1\"><p>A page reaching out by Quincelink</p>"
+                            "<img src=\"%1\" width=\"120\" height=\"80\"></body></html>";
+
+// Calc's whole sheet, each cell a number, in a few lines of text.
+const char kMemoryBomb[] = R"xml(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" office:version="1.2"
+ office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:body><office:spreadsheet><table:table table:name="Numbers">
+<table:table-row table:number-rows-repeated="1048576"><table:table-cell
+ table:number-columns-repeated="1024" office:value-type="float" office:value="1"/>
+</table:table-row></table:table></office:spreadsheet></office:body></office:document>
+)xml";
+
 bool write(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -203,6 +253,45 @@ const OfficeDocuments& OfficeDocuments::get()
 {
     static const OfficeDocuments docs = make();
     return docs;
+}
+
+QList<LinkingDocument> MakeLinkingDocuments(const QString& folder, const QString& target,
+                                            QString* error)
+{
+    const OfficeDocuments& shared = OfficeDocuments::get();
+    OfficeDocuments made;
+    made.folder = folder;
+    made.office = shared.office;
+    made.error = shared.error;
+    // The makers' profile is primed like the worker's: the office keeps the links as they are
+    // without fetching anything while it makes the documents.
+    Maker maker(made, shared.folder + "/maker-profile");
+    const QString escaped = target.toHtmlEscaped();
+
+    const QString text = folder + "/linking.fodt";
+    const QString sheet = folder + "/linking.fods";
+    write(text, QString::fromUtf8(kLinkingText).arg(escaped).toUtf8());
+    write(sheet, QString::fromUtf8(kLinkingSheet).arg(escaped).toUtf8());
+    write(folder + "/included.rtf", QString::fromUtf8(kLinkingRtf).arg(target).toUtf8());
+    write(folder + "/page.doc", QString::fromUtf8(kLinkingPage).arg(escaped).toUtf8());
+    const QList<LinkingDocument> documents{
+        {maker.convert(text, "odt:writer8"), Route::Shell},
+        {maker.convert(text, "docx:MS Word 2007 XML"), Route::Shell},
+        {maker.convert(text, "doc:MS Word 97"), Route::Word},
+        {maker.convert(sheet, "ods:calc8"), Route::Shell},
+        {maker.convert(sheet, "xls:MS Excel 97"), Route::Excel},
+        {folder + "/included.rtf", Route::Word},
+        {folder + "/page.doc", Route::Word},
+    };
+    *error = made.error;
+    return made.error.isEmpty() ? documents : QList<LinkingDocument>();
+}
+
+QString MakeMemoryBomb(const QString& folder)
+{
+    const QString path = folder + "/numbers.fods";
+    write(path, kMemoryBomb);
+    return path;
 }
 
 QList<qint64> OfficeProcesses(const QString& profile)

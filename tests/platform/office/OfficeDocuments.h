@@ -1,5 +1,7 @@
 #pragma once
 
+#include "conversion/RouteSelection.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -26,6 +28,26 @@ struct OfficeDocuments
 
     static const OfficeDocuments& get();
 };
+
+// A document that reaches outside itself, and the route that takes it.
+struct LinkingDocument
+{
+    QString path;
+    Route route;
+};
+
+// Documents that reach for `target` (a web address, or a picture as a file URL or a path
+// relative to `folder`), each in its own way: a linked picture (.odt, .docx, Word 97's
+// INCLUDEPICTURE field), a spreadsheet's linked picture, WEBSERVICE formula and external cell
+// (.ods, and .xls without the picture), an RTF INCLUDEPICTURE field, and a web page saved as .doc
+// (a picture, a background, a style sheet). The office makes them into `folder` as a user
+// would; each one's text carries the word "Quincelink". Empty, with `error` set, when they could
+// not be made.
+QList<LinkingDocument> MakeLinkingDocuments(const QString& folder, const QString& target,
+                                            QString* error);
+
+// A spreadsheet of a few hundred bytes that asks for a thousand million cells.
+QString MakeMemoryBomb(const QString& folder);
 
 // Pids of the running office processes that use this profile folder.
 QList<qint64> OfficeProcesses(const QString& profile);

@@ -68,7 +68,7 @@ TEST(OfficeProtocolLines, MalformedLinesAreRejected)
     EXPECT_FALSE(OfficeAnswer::fromLine(R"({"failure":"maybe"})").has_value());
 }
 
-TEST(OfficeProfileTest, PrimingRecordsTheVersionOnceAndKeepsOtherSettings)
+TEST(OfficeProfileTest, PrimingRecordsTheVersionOnceKeepsOtherSettingsAndRestoresTheSafeOnes)
 {
     QTemporaryDir dir;
     const QString registry = dir.path() + "/user/registrymodifications.xcu";
@@ -81,15 +81,21 @@ TEST(OfficeProfileTest, PrimingRecordsTheVersionOnceAndKeepsOtherSettings)
     ASSERT_TRUE(PrimeOfficeProfile(dir.path(), "9.9"));
     EXPECT_EQ(read(registry), primed); // a recorded version is left alone
 
-    // A profile the office wrote without the version gets it added, its settings kept.
+    // A profile the office wrote without the version gets it added, its settings kept, and a
+    // safety setting changed there is set back, once.
     const QByteArray own = "<?xml version=\"1.0\"?>\n<oor:items xmlns:oor=\"x\">\n<item "
-                           "oor:path=\"/org.openoffice.Office.Common/Misc\"/>\n</oor:items>\n";
+                           "oor:path=\"/org.openoffice.Office.Common/Misc\"/>\n<item "
+                           "oor:path=\"/org.openoffice.Inet/Settings\"><prop "
+                           "oor:name=\"ooInetProxyType\"><value>0</value></prop></item>\n"
+                           "</oor:items>\n";
     ASSERT_TRUE(write(registry, own));
     ASSERT_TRUE(PrimeOfficeProfile(dir.path(), "7.4"));
     const QByteArray merged = read(registry);
     EXPECT_TRUE(merged.contains("/org.openoffice.Office.Common/Misc"));
     EXPECT_TRUE(merged.contains("<value>7.4</value>"));
     EXPECT_LT(merged.indexOf("ooSetupLastVersion"), merged.indexOf("</oor:items>"));
+    EXPECT_EQ(merged.count("\"ooInetProxyType\""), 1);
+    EXPECT_TRUE(merged.contains("\"ooInetProxyType\" oor:op=\"fuse\"><value>2</value>"));
 
     EXPECT_FALSE(PrimeOfficeProfile(dir.path() + "/other", ""));
 }
