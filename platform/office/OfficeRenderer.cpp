@@ -249,7 +249,9 @@ QString OfficeRenderer::profileFolder(const QString& document)
     const QString preferred =
         m_setup.profileFolder.isEmpty() ? DefaultOfficeProfile() : m_setup.profileFolder;
     const QString parent = QFileInfo(preferred).absolutePath();
+    // The profiles hold copies of the documents being converted: the user's alone.
     QDir().mkpath(parent);
+    QFile::setPermissions(parent, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // Spare profiles of instances that were killed are locked by nobody.
     const QString spares = QFileInfo(preferred).fileName() + QLatin1Char('-');
     SweepAbandonedFolders(parent, spares);

@@ -93,6 +93,7 @@ TEST_F(SharedFoldersTest, StoredSettingsOthersCanChangeAreNotUsed)
 TEST_F(SharedFoldersTest, WhatTheProgramWritesFollowsTheUmaskAndWhatItKeepsIsTheUsersAlone)
 {
     write(in("a.xml"), "<a/>\n");
+    write(in("letter.rtf"), "{\\rtf1\\ansi Dear customer.\\par}");
     storeFolders(in(), out());
     const Outcome strict = runProgram({"-BATCH"}, [] { ::umask(077); });
     ASSERT_EQ(strict.exitCode, 0) << strict.errorLines.join('\n').toStdString();
@@ -101,8 +102,10 @@ TEST_F(SharedFoldersTest, WhatTheProgramWritesFollowsTheUmaskAndWhatItKeepsIsThe
     EXPECT_EQ(modeOf(home.filePath(".config/Corvanta/pdfprinter.ini")), 0600u);
     EXPECT_EQ(modeOf(home.filePath(".config/Corvanta")), 0700u);
     EXPECT_EQ(modeOf(home.filePath(".local/share/Corvanta/Corvanta")), 0700u);
+    EXPECT_EQ(modeOf(home.filePath(".cache/Corvanta/Corvanta")), 0700u); // the office profile
 
     QFile::remove(out("a.PDF"));
+    QFile::remove(out("letter.PDF"));
     const Outcome usual = runProgram({"-BATCH"}, [] { ::umask(022); });
     ASSERT_EQ(usual.exitCode, 0) << usual.errorLines.join('\n').toStdString();
     EXPECT_EQ(modeOf(out("a.PDF")), 0644u);
