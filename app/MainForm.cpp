@@ -25,6 +25,7 @@
 #include "ui_MainForm.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QGuiApplication>
@@ -92,6 +93,11 @@ TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
     setFixedSize(kClientWidth, kClientHeight + m_ui->MainMenu1->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    if (m_s.scheduler && m_s.account)
+        m_jobs = std::make_unique<JobScheduling>(JobScheduling::Services{
+            m_state, m_controls, m_folderSettings, m_controls, *m_s.scheduler, *m_s.account,
+            m_s.dialogs, m_s.clock, [this] { RunBatchConversion(); },
+            QCoreApplication::applicationFilePath(), ProgramDataFolder() + kQueryFileName});
     bindHandlers();
     // A signal to end (Ctrl+C, kill, a logout) takes the close path: a run stops after its
     // document and leaves a complete log.
@@ -120,6 +126,9 @@ void TfrmMain::bindHandlers()
     connect(m_ui->PNGBrowseStart, &QAbstractButton::clicked, this, &TfrmMain::PNGBrowseStartClick);
     connect(m_ui->PNGDest, &QAbstractButton::clicked, this, &TfrmMain::PNGDestClick);
     connect(m_ui->cmdLog, &QAbstractButton::clicked, this, &TfrmMain::cmdLogClick);
+    connect(m_ui->cmdOK, &QAbstractButton::clicked, this, &TfrmMain::cmdOKClick);
+    connect(m_ui->cmdClearJobs, &QAbstractButton::clicked, this, &TfrmMain::cmdClearJobsClick);
+    connect(m_ui->cmdCancel, &QAbstractButton::clicked, this, &TfrmMain::cmdCancelClick);
 }
 
 void TfrmMain::FormCreate()
@@ -374,6 +383,30 @@ void TfrmMain::cmdLogClick()
 }
 
 // The list stays as it is while a run walks it, whichever key or button asks otherwise.
+void TfrmMain::cmdOKClick()
+{
+    if (m_converting)
+        return;
+    if (!m_jobs) {
+        m_s.dialogs.message(kUnableToScheduleMessage, Dialogs::Icon::Warning);
+        return;
+    }
+    m_jobs->cmdOKClick();
+}
+void TfrmMain::cmdClearJobsClick()
+{
+    if (m_jobs)
+        m_jobs->cmdClearJobsClick();
+}
+void TfrmMain::cmdCancelClick()
+{
+    // Leaves bulk mode; without a scheduler there is none to leave but the flag.
+    if (m_jobs)
+        m_jobs->cmdCancelClick();
+    else
+        m_state.BatchMode = false;
+}
+
 void TfrmMain::PNGAddFileClick()
 {
     if (!m_converting)

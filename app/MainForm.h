@@ -5,6 +5,7 @@
 #include "batch/BatchRun.h"
 #include "batch/FolderCommands.h"
 #include "batch/FolderSettings.h"
+#include "batch/JobScheduling.h"
 #include "batch/ProgramState.h"
 #include "conversion/RunControl.h"
 #include "doclist/DocumentCommands.h"
@@ -60,6 +61,9 @@ public slots:
     void PNGBrowseStartClick();
     void PNGDestClick();
     void cmdLogClick();
+    void cmdOKClick();
+    void cmdClearJobsClick();
+    void cmdCancelClick();
     void Exit1Click();
     void CorvantaHelp1Click();
     void Web1Click();
@@ -93,6 +97,7 @@ private:
     BatchRun m_batchRun;
     FolderCommands m_folderCommands;
     FolderSettings m_folderSettings;
+    std::unique_ptr<JobScheduling> m_jobs;
 
     QString m_helpFileName;
     int m_fileSavedMessage = 0;

@@ -89,7 +89,11 @@ QList<QWidget*> MainFormControls::runCommands() const
             m_ui.chkPass,         m_ui.chkPrintCopy,
             m_ui.txtPasswd1,      m_ui.txtPasswd2,
             m_ui.PNGBrowseStart,  m_ui.PNGDest,
-            m_ui.txtStartFolder,  m_ui.txtDestinationFolder};
+            m_ui.txtStartFolder,  m_ui.txtDestinationFolder,
+            m_ui.cmdOK,           m_ui.cmdClearJobs,
+            m_ui.cmdCancel,       m_ui.rdoNow,
+            m_ui.rdoSchedule,     m_ui.DTTime,
+            m_ui.DTDate};
 }
 
 void MainFormControls::setRunning(bool running)
@@ -158,6 +162,19 @@ void MainFormControls::setStartFolderText(const QString& text)
 void MainFormControls::setDestinationFolderText(const QString& text)
 {
     m_ui.txtDestinationFolder->setText(text);
+}
+
+bool MainFormControls::runNowChosen() const
+{
+    return m_ui.rdoNow->isChecked();
+}
+QTime MainFormControls::scheduleTime() const
+{
+    return m_ui.DTTime->time();
+}
+QDate MainFormControls::scheduleDate() const
+{
+    return m_ui.DTDate->date();
 }
 
 void MainFormControls::setScheduleEnabled(bool enabled)

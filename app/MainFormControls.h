@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/FolderEdits.h"
+#include "batch/JobScheduling.h"
 #include "conversion/PicturePreview.h"
 #include "conversion/RunForm.h"
 #include "conversion/SecurityForm.h"
@@ -23,7 +24,8 @@ class MainFormControls final : public GeneratePage,
                                public SecurityForm,
                                public RunForm,
                                public PicturePreview,
-                               public FolderEdits
+                               public FolderEdits,
+                               public SchedulePage
 {
 public:
     explicit MainFormControls(Ui::frmMain& ui) : m_ui(ui) {}
@@ -62,6 +64,11 @@ public:
     void setStartFolderText(const QString& text) override;
     void setDestinationFolderText(const QString& text) override;
     void setScheduleEnabled(bool enabled) override;
+
+    // SchedulePage
+    bool runNowChosen() const override;
+    QTime scheduleTime() const override;
+    QDate scheduleDate() const override;
 
 private:
     QList<class QWidget*> runCommands() const;

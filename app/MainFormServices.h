@@ -21,6 +21,8 @@ class IPdfPrinterOptions;
 class IPrinter;
 class RunObserver;
 class StopSignals;
+class SystemAccount;
+class TaskScheduler;
 
 // The PDF printer as start-up creates it: its options object and the printer the routes print
 // to. Empty options mean the printer could not be created.
@@ -48,6 +50,8 @@ struct MainFormServices
     std::function<PdfDriver()> createPdfDriver;
     RunObserver* observer = nullptr;    // follows every run, when someone wants to know
     StopSignals* stopSignals = nullptr; // the system asks the program to end
+    TaskScheduler* scheduler = nullptr; // the system's scheduler; none: scheduling is refused
+    SystemAccount* account = nullptr;
     // Checks JPEG and PNG files before they are printed; the real one holds no state, so it is
     // the one every window gets unless a test hands another.
     const PictureCheck& pictureCheck = kFilePictureCheck;

@@ -6,17 +6,27 @@
 #include "platform/dialogs/UnattendedDialogs.h"
 #include "platform/pdfprinter/PdfPrinter.h"
 
+#include <QGuiApplication>
 #include <cstdio>
 
-bool ChooseDisplayPlatform()
+void ChooseDisplayPlatform()
 {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return qgetenv("QT_QPA_PLATFORM") == "offscreen";
+        return;
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        return true;
+        return;
     }
-    return false;
+    // A display named but not there (a scheduled run that kept a DISPLAY of a session that has
+    // ended) must not end the program: Qt then takes the next platform of the list.
+    qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                                   ? "xcb;offscreen"
+                                   : "wayland;xcb;offscreen");
+}
+
+bool RunsUnattended()
+{
+    return QGuiApplication::platformName() == QLatin1String("offscreen");
 }
 
 ProgramEnvironment::ProgramEnvironment(bool unattended, QStringList arguments)

@@ -27,9 +27,12 @@ inline constexpr int kExitConverted = 0;  // every document was converted or del
 inline constexpr int kExitUnfinished = 1; // the run could not start or did not get to its end
 inline constexpr int kExitSomeFailed = 2; // the run finished; some documents were not converted
 
-// Selects Qt's offscreen platform when there is no display. Answers true for such an
-// unattended start. Call before the QApplication exists.
-bool ChooseDisplayPlatform();
+// Selects Qt's offscreen platform when there is no display, or when the display named cannot
+// be reached. Call before the QApplication exists.
+void ChooseDisplayPlatform();
+// True when the program runs without a display (an unattended start). Call once the
+// QApplication exists.
+bool RunsUnattended();
 
 // The real platform services of one program run.
 class ProgramEnvironment

@@ -18,9 +18,10 @@ int main(int argc, char** argv)
     // First: every temporary file of the run, and of the programs it starts, goes into a
     // private folder that the run removes at its end, or the next run if this one is killed.
     const auto scratch = ScratchArea::forThisRun();
-    const bool unattended = ChooseDisplayPlatform();
+    ChooseDisplayPlatform();
     WebPageRenderer::prepareApplication();
     QApplication app(argc, argv);
+    const bool unattended = RunsUnattended();
     QApplication::setOrganizationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationDisplayName(QStringLiteral("Corvanta Bulk PDF Conversion Tool"));

@@ -50,6 +50,10 @@ public:
     virtual std::optional<QString> browseFolder(const QString& instruction,
                                                 const QString& startFolder = {}) = 0;
 
+    // The credentials dialog for the account `userName`: the password given (an empty one
+    // included); nullopt when the dialog was abandoned.
+    virtual std::optional<QString> supplyPassword(const QString& userName) = 0;
+
     // A Yes/No confirmation; true for Yes.
     bool confirm(const QString& text) { return ask(text, false) == Answer::Yes; }
     // One file; an empty text when the user cancelled.

@@ -1,5 +1,7 @@
 #include "platform/dialogs/QtDialogs.h"
 
+#include "ui/FormPassword.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -69,6 +71,17 @@ QString anyCaseFilters(const QString& filters)
 }
 
 } // namespace
+
+QtDialogs::QtDialogs(QWidget* owner) : m_owner(owner), m_password(std::make_unique<TfrmPassword>())
+{
+}
+
+QtDialogs::~QtDialogs() = default;
+
+std::optional<QString> QtDialogs::supplyPassword(const QString& userName)
+{
+    return m_password->ask(userName, m_owner);
+}
 
 void QtDialogs::message(const QString& text, Icon icon)
 {

@@ -46,6 +46,13 @@ Dialogs::Answer UnattendedDialogs::ask(const QString& text, bool offerToAll)
     return Answer::Yes;
 }
 
+std::optional<QString> UnattendedDialogs::supplyPassword(const QString& userName)
+{
+    write(QStringLiteral("credentials dialog for %1 abandoned: nobody is there to answer it")
+              .arg(userName));
+    return std::nullopt;
+}
+
 QStringList UnattendedDialogs::chooseFiles(const FileRequest& request)
 {
     write(QStringLiteral("file dialog \"%1\" cancelled: nobody is there to answer it")

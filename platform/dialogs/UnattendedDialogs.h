@@ -14,6 +14,7 @@ public:
     void message(const QString& text, Icon icon = Icon::None) override;
     Answer ask(const QString& text, bool offerToAll) override;
     QStringList chooseFiles(const FileRequest& request) override;
+    std::optional<QString> supplyPassword(const QString& userName) override;
     std::optional<QString> browseFolder(const QString& instruction,
                                         const QString& startFolder) override;
 

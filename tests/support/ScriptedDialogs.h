@@ -35,6 +35,11 @@ public:
         const QString answer = fileAnswers.dequeue();
         return answer.isEmpty() ? QStringList() : answer.split(QLatin1Char('\n'));
     }
+    std::optional<QString> supplyPassword(const QString& userName) override
+    {
+        passwordRequests.append(userName);
+        return passwordAnswers.isEmpty() ? std::nullopt : passwordAnswers.dequeue();
+    }
     std::optional<QString> browseFolder(const QString& instruction,
                                         const QString& startFolder) override
     {
@@ -57,7 +62,9 @@ public:
     QList<FileRequest> fileRequests;
     QStringList folderRequests;
     QStringList folderStarts;
-    QQueue<bool> confirmAnswers; // Yes or No, when `answers` has none
+    QStringList passwordRequests;
+    QQueue<std::optional<QString>> passwordAnswers; // nullopt: the dialog was abandoned
+    QQueue<bool> confirmAnswers;                    // Yes or No, when `answers` has none
     QQueue<Answer> answers;
     QQueue<QString> fileAnswers; // several files: separated by line feeds
     QQueue<std::optional<QString>> folderAnswers;
