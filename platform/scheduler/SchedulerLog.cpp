@@ -1,0 +1,3 @@
+#include "platform/scheduler/SchedulerLog.h"
+
+Q_LOGGING_CATEGORY(lcScheduler, "corvanta.scheduler", QtInfoMsg)
