@@ -49,14 +49,15 @@ MainFormServices ProgramEnvironment::services()
         auto printer = std::make_shared<PdfPrinter>();
         return PdfDriver{printer, printer};
     };
-    return MainFormServices{*m_dialogs,    m_desktop,
-                            m_help,        m_com,
-                            m_clock,       m_application,
-                            m_settings,    m_office,
-                            m_web,         &OfficeRenderer::imports,
-                            m_pdftk,       m_checker,
-                            createPrinter, m_unattended ? &m_progress : nullptr,
-                            &m_stopSignals};
+    return MainFormServices{*m_dialogs,     m_desktop,
+                            m_help,         m_com,
+                            m_clock,        m_application,
+                            m_settings,     m_office,
+                            m_web,          &OfficeRenderer::imports,
+                            m_pdftk,        m_checker,
+                            createPrinter,  m_unattended ? &m_progress : nullptr,
+                            &m_stopSignals, &m_scheduler,
+                            &m_account};
 }
 
 void ProgramEnvironment::attachWindow(TfrmMain* window)

@@ -12,6 +12,8 @@
 #include "platform/office/OfficeRenderer.h"
 #include "platform/pdftk/PdftkToolkit.h"
 #include "platform/process/QtProcessLauncher.h"
+#include "platform/scheduler/AtScheduler.h"
+#include "platform/scheduler/PosixAccount.h"
 #include "platform/settings/FileSettingsStore.h"
 #include "platform/web/WebPageRenderer.h"
 
@@ -65,6 +67,8 @@ private:
 
     StderrProgress m_progress;
     StopSignals m_stopSignals;
+    AtScheduler m_scheduler{m_launcher};
+    PosixAccount m_account;
     std::unique_ptr<Dialogs> m_dialogs;
     QtDialogs* m_qtDialogs = nullptr;
 };
