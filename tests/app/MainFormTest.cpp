@@ -8,6 +8,8 @@
 #include "platform/messages/WindowMessages.h"
 #include "platform/pdftk/PdftkToolkit.h"
 #include "platform/process/QtProcessLauncher.h"
+#include "platform/scheduler/AtScheduler.h"
+#include "platform/scheduler/PosixAccount.h"
 #include "platform/settings/FileSettingsStore.h"
 #include "tests/support/FakeApplication.h"
 #include "tests/support/FakeClock.h"
@@ -92,7 +94,8 @@ struct Start
             [](const QString&) { return false; }, toolkit, checker,
             [this, driver] {
                 return driver == Driver::CannotCreate ? PdfDriver{} : PdfDriver{printer, printer};
-            }});
+            },
+            nullptr, nullptr, &scheduler, &account});
     }
 
     ScriptedDialogs dialogs;
@@ -107,6 +110,8 @@ struct Start
     QtProcessLauncher launcher;
     PdftkToolkit toolkit{launcher};
     QpdfChecker checker;
+    AtScheduler scheduler{launcher, 'v'}; // a queue of the tests' own
+    PosixAccount account;
     std::shared_ptr<FakePdfPrinter> printer = std::make_shared<FakePdfPrinter>();
     std::unique_ptr<TfrmMain> window;
 };
@@ -297,6 +302,34 @@ TEST(CloseTest, AClosePressedDuringARunStopsItAfterTheCurrentDocumentThenCloses)
     QCoreApplication::processEvents();
     EXPECT_FALSE(s.window->isVisible());
     EXPECT_EQ(s.printer->calls.last(), "RemoveProfile Corvanta Profile");
+}
+
+TEST(ScheduleTest, RunNowConvertsTheFoldersOfThePageAndTheWindowStaysOpen)
+{
+    QTemporaryDir in;
+    QTemporaryDir out;
+    QFile doc(in.filePath("a.xml"));
+    doc.open(QIODevice::WriteOnly);
+    doc.write("<a/>\n");
+    doc.close();
+    Start s;
+    s.window->form().txtStartFolder->setText(in.path());
+    s.window->form().txtDestinationFolder->setText(out.path());
+    ASSERT_TRUE(s.window->form().rdoNow->isChecked());
+    s.window->form().cmdOK->click();
+
+    EXPECT_TRUE(s.dialogs.shown.isEmpty()) << s.dialogs.texts().join('|').toStdString();
+    ASSERT_EQ(s.window->documents().DocumentCount(), 1);
+    EXPECT_EQ(s.window->documents().status(0), "Completed");
+    EXPECT_EQ(s.printer->jobs.value(0).saveFolder, out.path());
+    EXPECT_TRUE(QFile::exists(in.filePath("Corvanta_Batch.txt")));
+    EXPECT_FALSE(s.application.isTerminated);
+    EXPECT_FALSE(s.window->state().BatchMode);
+    // The folders are kept for the next start.
+    SettingsError error;
+    EXPECT_EQ(
+        s.settings.readValue("Software\\Corvanta\\Program", "ConvertStartFolder", error)->text(),
+        in.path());
 }
 
 TEST(CloseTest, FileExitTakesTheSamePathAsTheCloseBox)
