@@ -229,6 +229,21 @@ TEST_F(BatchProgramTest, ASecondRunOfAFolderInUseEndsAtOnce)
     EXPECT_FALSE(QFile::exists(out("a.PDF")));
 }
 
+TEST_F(BatchProgramTest, ADisplayThatCannotBeReachedFallsBackToTheUnattendedPath)
+{
+    write(in("a.xml"), "<a/>\n");
+    storeFolders(in(), out());
+    QProcess program;
+    QProcessEnvironment env = environment();
+    env.insert("DISPLAY", ":4242"); // a session that has ended
+    program.setProcessEnvironment(env);
+    program.start(QString::fromUtf8(CORVANTA_PROGRAM), {"-BATCH"});
+    ASSERT_TRUE(program.waitForFinished(60000)) << "it waited for a person";
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFile::exists(out("a.PDF")));
+}
+
 TEST_F(BatchProgramTest, ASignalToEndStopsTheRunAfterItsDocumentWithACompleteLog)
 {
     for (int i = 0; i < 400; ++i)
