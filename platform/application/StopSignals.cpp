@@ -1,6 +1,7 @@
 #include "platform/application/StopSignals.h"
 
 #include <QSocketNotifier>
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -10,12 +11,12 @@ namespace {
 
 const int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 int g_pipe[2] = {-1, -1};
-volatile std::sig_atomic_t g_received = 0;
+std::atomic<int> g_received = 0; // lock-free, so safe in a signal handler
 
 // Only async-signal-safe calls: the window's thread does the rest.
 void onSignal(int signal)
 {
-    if (g_received++ > 0) {
+    if (g_received.fetch_add(1) > 0) {
         std::signal(signal, SIG_DFL);
         ::raise(signal);
         return;
