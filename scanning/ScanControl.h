@@ -27,12 +27,26 @@ public:
         Rotating = 2,
     };
 
+    // lastErrorCode values.
+    enum Error
+    {
+        NoError = 0,
+        NoScanner = 1,    // no device is open, or none was found
+        DeviceFailed = 2, // the device refused or broke off; lastErrorText has its own words
+        Busy = 3,         // an acquisition is running
+        BadRequest = 4,   // an argument out of range (an index, an angle)
+    };
+
+    // The OnPostScan flag of the acquisition's end (a page is 0).
+    static constexpr int AcquisitionEnded = 1;
+
     explicit TScanControl(ScanDevices& devices, QObject* parent = nullptr);
     ~TScanControl() override;
 
     int sourceCount() const;
     int sourceIndex() const { return m_sourceIndex; }
-    // Chooses the source the next acquisition scans from (an index into the source names).
+    // Chooses the source the next acquisition scans from (an index into the source names); an
+    // index out of range is ignored, with lastErrorCode BadRequest.
     void setSourceIndex(int index);
     int imageCount() const { return int(m_buffer.size()); }
     // 1: the pages come back as images (the only mode there is here).
@@ -42,20 +56,26 @@ public:
     int lastErrorCode() const { return m_lastErrorCode; }
     QString lastErrorText() const { return m_lastErrorText; }
 
-    // Opens the first scanner; false (with lastErrorText) when there is none.
+    // Opens the first scanner and lists its sources; false (with lastErrorText) when there is
+    // none. It waits for the system's list of scanners, which takes a moment when network
+    // scanners are looked for.
     bool StartDevice();
+    // Ends a running acquisition (its remaining pages and its end event are delivered before it
+    // returns) and closes the scanner.
     void StopDevice();
     QString GetSourceName(int index) const;
-    // Starts acquiring from the chosen source and returns at once; 0 when it started. Every
-    // page arrives through OnPostScan(0); the end comes as OnPostScan with another flag (with
-    // lastErrorCode 0 after a normal end, a feeder that ran out of pages included).
+    // Starts acquiring from the chosen source and returns at once; 0 when it started, else the
+    // error code (nothing is delivered then). Every page arrives through OnPostScan(0); the end
+    // comes as OnPostScan(AcquisitionEnded), with lastErrorCode 0 after a normal end (a feeder
+    // that ran out of pages after at least one, or a stop that was asked for) and otherwise the
+    // device's own words in lastErrorText. Pages scanned before an error stay in the buffer.
     int Acquire();
     // A copy of buffer image `index`; a null image when there is none.
     QImage GetImage(int index) const;
     // A copy of the image the last OnPostScan(0) brought.
     QImage GetAcquiredImage() const;
-    // Turns buffer image `index` by `angle` degrees clockwise (multiples of 90); false, with
-    // lastErrorText, when it cannot.
+    // Turns buffer image `index` by `angle` degrees clockwise (multiples of 90, negative ones
+    // turn the other way); false, with lastErrorText, when it cannot. `flags` is unused.
     bool RotateImage(int index, float angle, int flags);
 
 signals:
@@ -63,13 +83,21 @@ signals:
     // ended (see lastErrorCode).
     void OnPostScan(int flag);
     // `percentComplete` 0 to 100 of the operation `action`; `interrupt` may be set to stop it
-    // when `canInterrupt` is 1.
+    // when `canInterrupt` is 1 (scanning: the acquisition ends as a stop that was asked for).
+    // Scanning reports each frame from 0 (as the bytes arrive) to 100.
     void OnProgress(int action, int percentComplete, int canInterrupt, bool* interrupt);
 
 private:
     class Acquisition;
 
     void fail(int code, const QString& text);
+    void succeed();
+    // On the control's thread, in the order the acquisition thread posted them.
+    void deliverPage(const QImage& page);
+    void deliverProgress(int percent);
+    void deliverEnd(int code, const QString& text);
+    // Stops and joins the acquisition thread; `deliver`: hand out what it posted meanwhile.
+    void endAcquisition(bool deliver);
 
     ScanDevices& m_devices;
     std::unique_ptr<ScanDevice> m_device;
@@ -81,4 +109,5 @@ private:
     QList<QImage> m_buffer;
     QImage m_acquired;
     std::unique_ptr<Acquisition> m_acquisition;
+    bool m_acquiring = false; // from Acquire until its end event is delivered
 };
