@@ -25,6 +25,7 @@
 #include "ui_MainForm.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
@@ -98,6 +99,11 @@ TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
             m_state, m_controls, m_folderSettings, m_controls, *m_s.scheduler, *m_s.account,
             m_s.dialogs, m_s.clock, [this] { RunBatchConversion(); },
             QCoreApplication::applicationFilePath(), ProgramDataFolder() + kQueryFileName});
+    if (m_s.scanners) {
+        ScanControl1 = std::make_unique<TScanControl>(*m_s.scanners);
+        m_scanPage = std::make_unique<ScanPage>(*ScanControl1, m_documents, m_controls, m_controls,
+                                                m_controls, m_s.dialogs, ProgramDataFolder());
+    }
     bindHandlers();
     // A signal to end (Ctrl+C, kill, a logout) takes the close path: a run stops after its
     // document and leaves a complete log.
@@ -129,6 +135,14 @@ void TfrmMain::bindHandlers()
     connect(m_ui->cmdOK, &QAbstractButton::clicked, this, &TfrmMain::cmdOKClick);
     connect(m_ui->cmdClearJobs, &QAbstractButton::clicked, this, &TfrmMain::cmdClearJobsClick);
     connect(m_ui->cmdCancel, &QAbstractButton::clicked, this, &TfrmMain::cmdCancelClick);
+    connect(m_ui->BStartStop, &QAbstractButton::clicked, this, &TfrmMain::BStartStopClick);
+    connect(m_ui->BAcquire, &QAbstractButton::clicked, this, &TfrmMain::BAcquireClick);
+    connect(m_ui->BPrevImage, &QAbstractButton::clicked, this, &TfrmMain::BPrevImageClick);
+    connect(m_ui->BNextImage, &QAbstractButton::clicked, this, &TfrmMain::BNextImageClick);
+    connect(m_ui->BRotateImage, &QAbstractButton::clicked, this, &TfrmMain::BRotateImageClick);
+    if (m_scanPage)
+        connect(m_ui->Sources, &QComboBox::currentIndexChanged, m_scanPage.get(),
+                &ScanPage::SourcesChange);
 }
 
 void TfrmMain::FormCreate()
@@ -257,6 +271,9 @@ bool TfrmMain::FormCloseQuery()
 
 void TfrmMain::FormClose()
 {
+    // The scanner is let go first: an acquisition still running ends here.
+    m_scanPage.reset();
+    ScanControl1.reset();
     if (m_pdf.options)
         m_pdf.options->RemoveProfile(kProfileName, 0);
     m_run.reset();
@@ -405,6 +422,36 @@ void TfrmMain::cmdCancelClick()
         m_jobs->cmdCancelClick();
     else
         m_state.BatchMode = false;
+}
+
+void TfrmMain::BStartStopClick()
+{
+    if (m_scanPage)
+        m_scanPage->BStartStopClick();
+    else
+        m_s.dialogs.message(QStringLiteral("No scanner support is available."),
+                            Dialogs::Icon::Warning);
+}
+// A page scanned during a conversion would shift the rows the run walks: scanning waits.
+void TfrmMain::BAcquireClick()
+{
+    if (m_scanPage && !m_converting)
+        m_scanPage->BAcquireClick();
+}
+void TfrmMain::BPrevImageClick()
+{
+    if (m_scanPage)
+        m_scanPage->BPrevImageClick();
+}
+void TfrmMain::BNextImageClick()
+{
+    if (m_scanPage)
+        m_scanPage->BNextImageClick();
+}
+void TfrmMain::BRotateImageClick()
+{
+    if (m_scanPage)
+        m_scanPage->BRotateImageClick();
 }
 
 void TfrmMain::PNGAddFileClick()

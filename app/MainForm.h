@@ -10,6 +10,8 @@
 #include "conversion/RunControl.h"
 #include "doclist/DocumentCommands.h"
 #include "doclist/DocumentList.h"
+#include "scanning/ScanControl.h"
+#include "scanning/ScanPage.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -27,7 +29,6 @@ class ProfileOptions;
 class RendererRoutes;
 
 inline const QString kHelpFileName = QStringLiteral("CORVANTA PDF HELP.CHM");
-inline const QString kScannedPagePrefix = QStringLiteral("ScannedImage");
 
 // The main window. Its handlers keep the names the rest of the program knows them by; the
 // logic behind them lives in the parts' classes.
@@ -64,6 +65,11 @@ public slots:
     void cmdOKClick();
     void cmdClearJobsClick();
     void cmdCancelClick();
+    void BStartStopClick();
+    void BAcquireClick();
+    void BPrevImageClick();
+    void BNextImageClick();
+    void BRotateImageClick();
     void Exit1Click();
     void CorvantaHelp1Click();
     void Web1Click();
@@ -98,6 +104,8 @@ private:
     FolderCommands m_folderCommands;
     FolderSettings m_folderSettings;
     std::unique_ptr<JobScheduling> m_jobs;
+    std::unique_ptr<TScanControl> ScanControl1;
+    std::unique_ptr<ScanPage> m_scanPage;
 
     QString m_helpFileName;
     int m_fileSavedMessage = 0;

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPixmap>
+#include <QSignalBlocker>
 
 void MainFormControls::setGenerateEnabled(bool enabled)
 {
@@ -162,6 +163,38 @@ void MainFormControls::setStartFolderText(const QString& text)
 void MainFormControls::setDestinationFolderText(const QString& text)
 {
     m_ui.txtDestinationFolder->setText(text);
+}
+
+void MainFormControls::setStartStopCaption(const QString& caption)
+{
+    m_ui.BStartStop->setText(caption);
+}
+void MainFormControls::setDeviceCommandsEnabled(bool enabled)
+{
+    for (QWidget* command :
+         {static_cast<QWidget*>(m_ui.BAcquire), static_cast<QWidget*>(m_ui.PNGRemove),
+          static_cast<QWidget*>(m_ui.BRotateImage), static_cast<QWidget*>(m_ui.Sources)})
+        command->setEnabled(enabled);
+}
+void MainFormControls::setPreviousEnabled(bool enabled)
+{
+    m_ui.BPrevImage->setEnabled(enabled);
+}
+void MainFormControls::setNextEnabled(bool enabled)
+{
+    m_ui.BNextImage->setEnabled(enabled);
+}
+void MainFormControls::setSources(const QStringList& names, int selected)
+{
+    const QSignalBlocker quiet(m_ui.Sources); // filling the list is no choice of the user's
+    m_ui.Sources->clear();
+    for (int i = 0; i < names.size(); ++i)
+        m_ui.Sources->addItem(names.at(i), i);
+    m_ui.Sources->setCurrentIndex(selected);
+}
+void MainFormControls::setProgress(int percent)
+{
+    m_ui.ProgressBar1->setValue(percent);
 }
 
 bool MainFormControls::runNowChosen() const

@@ -6,6 +6,7 @@
 #include "conversion/RunForm.h"
 #include "conversion/SecurityForm.h"
 #include "doclist/GeneratePage.h"
+#include "scanning/ScanPage.h"
 
 #include <QList>
 #include <QString>
@@ -25,7 +26,8 @@ class MainFormControls final : public GeneratePage,
                                public RunForm,
                                public PicturePreview,
                                public FolderEdits,
-                               public SchedulePage
+                               public SchedulePage,
+                               public ScanPageControls
 {
 public:
     explicit MainFormControls(Ui::frmMain& ui) : m_ui(ui) {}
@@ -64,6 +66,14 @@ public:
     void setStartFolderText(const QString& text) override;
     void setDestinationFolderText(const QString& text) override;
     void setScheduleEnabled(bool enabled) override;
+
+    // ScanPageControls
+    void setStartStopCaption(const QString& caption) override;
+    void setDeviceCommandsEnabled(bool enabled) override;
+    void setPreviousEnabled(bool enabled) override;
+    void setNextEnabled(bool enabled) override;
+    void setSources(const QStringList& names, int selected) override;
+    void setProgress(int percent) override;
 
     // SchedulePage
     bool runNowChosen() const override;

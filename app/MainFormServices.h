@@ -20,6 +20,7 @@ class PdfToolkit;
 class IPdfPrinterOptions;
 class IPrinter;
 class RunObserver;
+class ScanDevices;
 class StopSignals;
 class SystemAccount;
 class TaskScheduler;
@@ -52,6 +53,7 @@ struct MainFormServices
     StopSignals* stopSignals = nullptr; // the system asks the program to end
     TaskScheduler* scheduler = nullptr; // the system's scheduler; none: scheduling is refused
     SystemAccount* account = nullptr;
+    ScanDevices* scanners = nullptr; // none: no scanner can be opened
     // Checks JPEG and PNG files before they are printed; the real one holds no state, so it is
     // the one every window gets unless a test hands another.
     const PictureCheck& pictureCheck = kFilePictureCheck;

@@ -57,7 +57,7 @@ MainFormServices ProgramEnvironment::services()
                             m_pdftk,        m_checker,
                             createPrinter,  m_unattended ? &m_progress : nullptr,
                             &m_stopSignals, &m_scheduler,
-                            &m_account};
+                            &m_account,     &m_scanners};
 }
 
 void ProgramEnvironment::attachWindow(TfrmMain* window)

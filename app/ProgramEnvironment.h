@@ -12,6 +12,7 @@
 #include "platform/office/OfficeRenderer.h"
 #include "platform/pdftk/PdftkToolkit.h"
 #include "platform/process/QtProcessLauncher.h"
+#include "platform/sane/SaneDevices.h"
 #include "platform/scheduler/AtScheduler.h"
 #include "platform/scheduler/PosixAccount.h"
 #include "platform/settings/FileSettingsStore.h"
@@ -69,6 +70,7 @@ private:
     StopSignals m_stopSignals;
     AtScheduler m_scheduler{m_launcher};
     PosixAccount m_account;
+    SaneDevices m_scanners;
     std::unique_ptr<Dialogs> m_dialogs;
     QtDialogs* m_qtDialogs = nullptr;
 };

@@ -148,7 +148,9 @@ RunEnd ConversionRun::run()
     }
 
     m_plan = RunPlan::make(m_s.list, batch(), m_destination);
-    for (int row = 0; row < m_s.list.DocumentCount(); ++row) {
+    // The rows there are now: a page scanned meanwhile waits for the next run.
+    const int rows = int(m_outputNames.size());
+    for (int row = 0; row < rows; ++row) {
         if (m_s.control.stopRequested()) {
             m_summary.stopped = true;
             break;

@@ -20,10 +20,26 @@ void DocumentList::FillGrid(const QString& name, const QString& fullPath,
                             const QByteArray& nativePath)
 {
     const quint64 size = nativePath.isEmpty() ? FileSizeOf(fullPath) : FileSizeOf(nativePath);
-    const int row = insertPosition(name);
+    // While a run walks the rows by index, a new one (a page the scanner brought meanwhile)
+    // waits at the end and takes its place in the order when the run is over.
+    const int row = m_locked ? static_cast<int>(m_rows.size()) : insertPosition(name);
+    m_sortPending = m_sortPending || m_locked;
     beginInsertRows({}, row, row);
     m_rows.insert(row, Row{name, QString::number(size / 1000), kStatusAdded, fullPath, nativePath});
     endInsertRows();
+}
+
+void DocumentList::setLocked(bool locked)
+{
+    m_locked = locked;
+    if (locked || !m_sortPending)
+        return;
+    m_sortPending = false;
+    beginResetModel();
+    std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Row& a, const Row& b) {
+        return m_order.compare(a.name, b.name) < 0;
+    });
+    endResetModel();
 }
 
 void DocumentList::setStatus(int row, const QString& status)

@@ -48,8 +48,9 @@ public:
     // The file system's name of the row's document when its path cannot name it; else empty.
     QByteArray nativePath(int row) const { return m_rows.at(row).nativePath; }
     void setStatus(int row, const QString& status);
-    // While locked (a run is going on) no name can be edited.
-    void setLocked(bool locked) { m_locked = locked; }
+    // While locked (a run is going on) no name can be edited, and rows added meanwhile wait at
+    // the end, so the rows the run walks keep their indexes; unlocking sorts them in.
+    void setLocked(bool locked);
 
     // The first row whose path equals fullPath exactly, or -1.
     int findPath(const QString& fullPath) const;
@@ -80,4 +81,5 @@ private:
     NameOrder m_order;
     QVector<Row> m_rows;
     bool m_locked = false;
+    bool m_sortPending = false;
 };
