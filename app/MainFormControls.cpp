@@ -81,7 +81,8 @@ bool MainFormControls::combineChosen() const
     return m_ui.radCombineFiles->isChecked();
 }
 
-// What must not change while a run goes on: the list, and the choices the run has read.
+// What must not change while a run goes on: the list, the choices the run has read, and the
+// scanner, whose pages would join the list.
 QList<QWidget*> MainFormControls::runCommands() const
 {
     return {m_ui.Label1,          m_ui.Label2,
@@ -94,7 +95,8 @@ QList<QWidget*> MainFormControls::runCommands() const
             m_ui.cmdOK,           m_ui.cmdClearJobs,
             m_ui.cmdCancel,       m_ui.rdoNow,
             m_ui.rdoSchedule,     m_ui.DTTime,
-            m_ui.DTDate};
+            m_ui.DTDate,          m_ui.BStartStop,
+            m_ui.BAcquire};
 }
 
 void MainFormControls::setRunning(bool running)

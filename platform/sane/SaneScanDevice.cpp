@@ -71,6 +71,7 @@ bool SaneScanDevice::feedsPages()
 ScanDevice::Status SaneScanDevice::start(Frame* frame)
 {
     const SANE_Status started = sane_start(handleOf(m_handle));
+    m_signalHandlers.restore();
     if (started != SANE_STATUS_GOOD)
         return status(started);
     SANE_Parameters parameters{};
@@ -112,6 +113,8 @@ ScanDevice::Status SaneScanDevice::read(QByteArray* data, qsizetype max)
         const SANE_Status read =
             sane_read(handleOf(m_handle), reinterpret_cast<SANE_Byte*>(data->data()),
                       SANE_Int(data->size()), &length);
+        // Data or an end came from the backend's reading thread, which has started by now.
+        m_signalHandlers.restore();
         if (read == SANE_STATUS_EOF) {
             data->clear();
             return Status::Good;
@@ -133,6 +136,7 @@ void SaneScanDevice::cancel()
 {
     const std::lock_guard<std::mutex> locked(m_cancelling);
     sane_cancel(handleOf(m_handle));
+    m_signalHandlers.restore();
 }
 
 ScanDevice::Status SaneScanDevice::setOption(const QString& name, const QVariant& value)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/sane/KeptSignalHandlers.h"
 #include "scanning/ScanDevice.h"
 
 #include <QVariant>
@@ -39,5 +40,6 @@ private:
     void* const m_handle;
     const QString m_name;
     QString m_errorText;
-    std::mutex m_cancelling; // SANE backends do not expect two cancels at once
+    std::mutex m_cancelling;                   // SANE backends do not expect two cancels at once
+    const KeptSignalHandlers m_signalHandlers; // the program's own, as they were at opening
 };
