@@ -361,6 +361,7 @@ bool TScanControl::StartDevice()
     QString why;
     std::unique_ptr<ScanDevice> device = m_devices.openFirst(&why);
     if (!device) {
+        m_openFailure = why;
         fail(NoScanner, why);
         return false;
     }
@@ -376,6 +377,7 @@ void TScanControl::StopDevice()
 {
     endAcquisition(true);
     m_device.reset();
+    m_openFailure.clear();
     m_sources.clear();
     m_sourceIndex = 0;
 }
@@ -392,7 +394,8 @@ int TScanControl::Acquire()
         return Busy;
     }
     if (!m_device) {
-        fail(NoScanner, QString::fromLatin1(kNoScannerOpen));
+        fail(NoScanner,
+             m_openFailure.isEmpty() ? QString::fromLatin1(kNoScannerOpen) : m_openFailure);
         return NoScanner;
     }
     // The previous acquisition has delivered its end; its thread is done or about to be.

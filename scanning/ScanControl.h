@@ -101,6 +101,7 @@ private:
 
     ScanDevices& m_devices;
     std::unique_ptr<ScanDevice> m_device;
+    QString m_openFailure; // why the last StartDevice found no scanner
     QStringList m_sources;
     int m_sourceIndex = 0;
     int m_transferMode = 1;

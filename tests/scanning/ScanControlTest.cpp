@@ -125,6 +125,7 @@ TEST(ScanControl, StartListsTheSourcesAndTheOneChosen)
     EXPECT_EQ(feeder.control.sourceIndex(), 1);
 }
 
+// A Scan after that failed start says why there is no scanner, not only that there is none.
 TEST(ScanControl, StartFailsWithTheDevicesWordsWhenAnotherHoldsIt)
 {
     sanetest::SaneTestDevices devices;
@@ -134,6 +135,8 @@ TEST(ScanControl, StartFailsWithTheDevicesWordsWhenAnotherHoldsIt)
 
     EXPECT_FALSE(control.StartDevice());
     EXPECT_EQ(control.lastErrorCode(), TScanControl::NoScanner);
+    EXPECT_THAT(control.lastErrorText().toStdString(), HasSubstr("Device busy"));
+    EXPECT_EQ(control.Acquire(), TScanControl::NoScanner);
     EXPECT_THAT(control.lastErrorText().toStdString(), HasSubstr("Device busy"));
 }
 
