@@ -6,11 +6,11 @@ QString HelpTopicForPage(int pageIndex)
     case 0:
         return QStringLiteral("::/CreatingPDFs.htm");
     case 1:
-        return QStringLiteral("::/ScanningFiles.htm");
-    case 2:
-        return QStringLiteral("::/Security.htm");
-    case 3:
         return QStringLiteral("::/BulkConvert.htm");
+    case 2:
+        return QStringLiteral("::/ScanningFiles.htm");
+    case 3:
+        return QStringLiteral("::/Security.htm");
     default:
         return {};
     }

@@ -286,6 +286,9 @@ void TfrmMain::FormClose()
     m_pdf = {};
     m_s.com.uninitialize();
     deleteScannedPages();
+    // Help windows are not the main window's own; they close with it all the same.
+    if (m_s.help.available())
+        m_s.help.closeAll();
 }
 
 void TfrmMain::deleteScannedPages()
