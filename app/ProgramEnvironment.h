@@ -8,7 +8,7 @@
 #include "platform/clock/Clock.h"
 #include "platform/com/ComApartment.h"
 #include "platform/desktop/Desktop.h"
-#include "platform/help/HelpEngine.h"
+#include "platform/help/ChmHelpEngine.h"
 #include "platform/office/OfficeRenderer.h"
 #include "platform/pdftk/PdftkToolkit.h"
 #include "platform/process/QtProcessLauncher.h"
@@ -64,7 +64,7 @@ private:
     WebPageRenderer m_web;
     PdftkToolkit m_pdftk{m_launcher};
     QpdfChecker m_checker;
-    NoHelpEngine m_help;
+    ChmHelpEngine m_help;
 
     StderrProgress m_progress;
     StopSignals m_stopSignals;
