@@ -380,12 +380,15 @@ TEST(KeyTest, F1OpensTheTopicOfThePageShownAndTheKeyStillReachesTheControl)
     EXPECT_EQ(s.help.calls.size(), 1);
 }
 
-TEST(HelpTest, TheHelpMenuShowsTheFileAtItsDefaultTopic)
+TEST(HelpTest, TheHelpMenuShowsTheFileAtItsDefaultTopicAndWebOpensTheWebSite)
 {
     Start s;
     s.help.calls.clear();
     s.window->form().CorvantaHelp1->trigger();
     EXPECT_EQ(s.help.calls, QStringList{"show " + s.window->HelpFileName()});
+    s.window->form().Web1->trigger();
+    ASSERT_EQ(s.desktop.opened.size(), 1);
+    EXPECT_TRUE(s.desktop.opened.first().startsWith("https://"));
 }
 
 TEST(KeyTest, TabReachesTheListCommandsTheKeysUseThemAndDeleteRemovesTheSelectedRow)
