@@ -21,7 +21,7 @@ packages=(
   at sane-utils libsane-dev fp-utils libchm-dev
   # fonts the forms name (Arial, Tahoma stand-ins) and the tests' tools
   fonts-liberation fonts-dejavu-core libgtest-dev libgmock-dev
-  xvfb xauth x11-apps imagemagick img2pdf librsvg2-bin
+  xvfb xauth x11-apps imagemagick img2pdf librsvg2-bin xdotool
 )
 
 missing=()
