@@ -335,9 +335,9 @@ ConversionRun::RowEnd ConversionRun::convertRow(int row)
     if (document.path.size() <= 4)
         return RowEnd::StopRun;
 
-    m_s.options.SetTextOption(QStringLiteral("Save Folder"), document.folder, kProfileName, 0);
-    if (batch())
-        m_s.options.SetTextOption(QStringLiteral("Save Folder"), m_destination, kProfileName, 0);
+    // Each PDF goes beside its document, or into the ending folder of a bulk conversion.
+    m_s.options.SetTextOption(QStringLiteral("Save Folder"),
+                              batch() ? m_destination : document.folder, kProfileName, 0);
 
     if (!IsImageDocument(document.path) && document.typeSuffix == QLatin1String("PDF")) {
         log(document.fileName + QStringLiteral(" already in PDF format.  Skipping file"));

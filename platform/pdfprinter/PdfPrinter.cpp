@@ -145,7 +145,10 @@ PrinterResult PdfPrinter::SetTextOption(const QString& option, const QString& va
     if (isSecret(option))
         return SetPasswordOption(option, value, profile, reserved);
     return setOption(option, profile, [&] {
-        m_runOptions[profile].texts.insert(option, value);
+        QMap<QString, QString>& texts = m_runOptions[profile].texts;
+        if (texts.contains(option) && texts.value(option) == value)
+            return true; // so here and in the file already: a run sets its folder per document
+        texts.insert(option, value);
         return m_settings->setText(profile, option, value);
     });
 }
@@ -154,7 +157,10 @@ PrinterResult PdfPrinter::SetNumberOption(const QString& option, int value, cons
                                           int)
 {
     return setOption(option, profile, [&] {
-        m_runOptions[profile].numbers.insert(option, value);
+        QMap<QString, int>& numbers = m_runOptions[profile].numbers;
+        if (numbers.contains(option) && numbers.value(option) == value)
+            return true;
+        numbers.insert(option, value);
         return m_settings->setNumber(profile, option, value);
     });
 }
