@@ -141,3 +141,22 @@ TEST_F(PrinterOptionsTest, NotificationsAreAccepted)
 }
 
 } // namespace
+
+// A run sets its folder before every document: a value already held is not written again.
+TEST_F(PrinterOptionsTest, AnOptionSetToTheValueItHasLeavesTheFileAlone)
+{
+    setText("Save Folder", "/some/where");
+    // The file is replaced whole when written, so a write gives it another inode.
+    const auto inode = [&] {
+        struct stat status
+        {
+        };
+        ::stat(QFile::encodeName(m_printer.settingsFile()).constData(), &status);
+        return status.st_ino;
+    };
+    const auto before = inode();
+    setText("Save Folder", "/some/where");
+    EXPECT_EQ(inode(), before);
+    setText("Save Folder", "/else/where");
+    EXPECT_NE(inode(), before);
+}
