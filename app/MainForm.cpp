@@ -12,6 +12,7 @@
 #include "conversion/ProfileOptions.h"
 #include "conversion/RendererRoutes.h"
 #include "conversion/RouteRenderers.h"
+#include "conversion/RouteSelection.h"
 #include "platform/application/Application.h"
 #include "platform/application/StopSignals.h"
 #include "platform/clock/Clock.h"
@@ -143,6 +144,26 @@ void TfrmMain::bindHandlers()
     if (m_scanPage)
         connect(m_ui->Sources, &QComboBox::currentIndexChanged, m_scanPage.get(),
                 &ScanPage::SourcesChange);
+    connect(&m_documents, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { warmUpOfficeFor(first, last); });
+}
+
+// The office takes seconds to start: it starts as soon as a document of its own joins the list,
+// so the first conversion does not wait for it.
+void TfrmMain::warmUpOfficeFor(int first, int last)
+{
+    if (m_officeWarmedUp)
+        return;
+    for (int row = first; row <= last; ++row) {
+        const QString path = m_documents.path(row);
+        const Route route = SelectRoute(path);
+        if (route == Route::Word || route == Route::Excel ||
+            (route == Route::Shell && m_s.officeImports && m_s.officeImports(path))) {
+            m_s.officeRenderer.warmUp();
+            m_officeWarmedUp = true;
+            return;
+        }
+    }
 }
 
 void TfrmMain::FormCreate()

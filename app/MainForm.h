@@ -92,6 +92,7 @@ private:
     void buildConversion();
     RunEnd runConversion();
     void bindHandlers();
+    void warmUpOfficeFor(int first, int last);
     void deleteScannedPages();
 
     std::unique_ptr<Ui::frmMain> m_ui;
@@ -108,6 +109,7 @@ private:
     std::unique_ptr<ScanPage> m_scanPage;
 
     QString m_helpFileName;
+    bool m_officeWarmedUp = false;
     int m_fileSavedMessage = 0;
     int m_printErrorMessage = 0;
     PdfDriver m_pdf;

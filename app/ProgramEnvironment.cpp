@@ -1,6 +1,7 @@
 #include "app/ProgramEnvironment.h"
 
 #include "app/MainForm.h"
+#include "app/OfficeWorkers.h"
 #include "conversion/ConversionRun.h"
 #include "platform/dialogs/QtDialogs.h"
 #include "platform/dialogs/UnattendedDialogs.h"
@@ -30,7 +31,8 @@ bool RunsUnattended()
 }
 
 ProgramEnvironment::ProgramEnvironment(bool unattended, QStringList arguments)
-    : m_unattended(unattended), m_application(std::move(arguments))
+    : m_unattended(unattended), m_application(std::move(arguments)),
+      m_office(m_launcher, OfficeSetup{.workers = OfficeWorkerCount(m_settings)})
 {
     if (m_unattended) {
         m_dialogs = std::make_unique<UnattendedDialogs>();

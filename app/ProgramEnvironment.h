@@ -60,7 +60,7 @@ private:
     QtDesktop m_desktop;
     FileSettingsStore m_settings;
     QtProcessLauncher m_launcher;
-    OfficeRenderer m_office{m_launcher};
+    OfficeRenderer m_office;
     WebPageRenderer m_web;
     PdftkToolkit m_pdftk{m_launcher};
     QpdfChecker m_checker;

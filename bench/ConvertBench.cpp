@@ -29,6 +29,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QThread>
 #include <cstdio>
 #include <map>
 
@@ -143,7 +144,11 @@ int main(int argc, char** argv)
     TimedClock clock;
     QtApplication application({});
     QtProcessLauncher processes;
-    OfficeRenderer office(processes);
+    // As many offices as the program would start here, unless CORVANTA_WORKERS says otherwise.
+    const int workers = qEnvironmentVariableIsSet("CORVANTA_WORKERS")
+                            ? qEnvironmentVariableIntValue("CORVANTA_WORKERS")
+                            : std::clamp(QThread::idealThreadCount(), 1, 4);
+    OfficeRenderer office(processes, OfficeSetup{.workers = workers});
     WebPageRenderer web;
     ProfileOptions profile(printer, window, dialogs);
     ImageRoute images(printer, window, dialogs, clock, kFilePictureCheck, &office);

@@ -101,6 +101,7 @@ RunEnd ConversionRun::PNGCreatePDFClick()
 
 RunEnd ConversionRun::endEarly()
 {
+    m_s.renderers.forgetPrepared();
     // Even a run cut short gives the default printer back and leaves a complete log.
     forgetPassword();
     m_s.options.RestorePreviousDefaultPrinter();
@@ -167,6 +168,7 @@ RunEnd ConversionRun::run()
     if (m_s.observer)
         m_s.observer->runDone(m_summary);
 
+    m_s.renderers.forgetPrepared();
     m_s.images.clearLoaded();
     m_s.clock.pause(500ms);
 
@@ -350,6 +352,7 @@ ConversionRun::RowEnd ConversionRun::convertRow(int row)
     if (!native.isEmpty())
         document.source = m_aliases->aliasFor(document.fileName, native);
 
+    prepareAhead(row, document);
     m_progress->start(row);
     Printed printed = Printed::Failed;
     try {
@@ -362,6 +365,34 @@ ConversionRun::RowEnd ConversionRun::convertRow(int row)
     }
     finishRow(row, document, printed);
     return rowDone(row, printed == Printed::Yes ? Result::Converted : Result::Failed);
+}
+
+// Renderers that lay out several documents at once start on this row's document and on the
+// next ones the run will surely hand them; the rows still end, and are logged, in their order.
+void ConversionRun::prepareAhead(int row, const DocumentNames& document)
+{
+    constexpr int kRowsLookedAt = 16;
+    constexpr int kRowsPrepared = 3; // a renderer takes as many as it has offices free
+    m_s.renderers.prepare(document);
+    const int rows = int(m_outputNames.size());
+    for (int next = row + 1, prepared = 0;
+         next < rows && next <= row + kRowsLookedAt && prepared < kRowsPrepared; ++next) {
+        if (willBeRendered(next)) {
+            m_s.renderers.prepare(DocumentNames::of(m_s.list.path(next)));
+            ++prepared;
+        }
+    }
+}
+
+// Rows the run will not skip, as far as can be known before their turn.
+bool ConversionRun::willBeRendered(int row) const
+{
+    const QString path = m_s.list.path(row);
+    if (!m_s.list.nativePath(row).isEmpty() || RunPlan::isBatchLog(path) ||
+        m_plan.kinds.value(row) == DocumentFileKind::NotAFile ||
+        m_plan.sameOutputAs.value(row, -1) >= 0)
+        return false;
+    return !fileExists(RunPlan::outputFileOf(path, batch(), m_destination));
 }
 
 ConversionRun::Printed ConversionRun::print(int row, const DocumentNames& document)

@@ -98,6 +98,8 @@ private:
     RowEnd convertRow(int row);
     bool existingOutputSkips(int row, const DocumentNames& document);
     bool overwrite(const QString& question);
+    void prepareAhead(int row, const DocumentNames& document);
+    bool willBeRendered(int row) const;
     Printed print(int row, const DocumentNames& document);
     Printed printByRoute(const DocumentNames& document);
     void finishRow(int row, const DocumentNames& document, Printed printed);

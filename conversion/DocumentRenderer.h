@@ -20,6 +20,14 @@ public:
     virtual ~DocumentRenderer() = default;
 
     virtual void renderToPdf(Route route, const QString& document, const QString& pdfFile) = 0;
+    // A hint: `document` is about to be asked for; a renderer that can lay out documents side
+    // by side may start on it now. Never throws; renderToPdf reports what went wrong.
+    virtual void prepare(Route /*route*/, const QString& /*document*/) {}
+    // A hint: documents of this renderer's are coming; it may start what it needs.
+    virtual void warmUp() {}
+    // What was prepared and not asked for is not wanted any more (the run ended; the documents
+    // may change before the next one).
+    virtual void forgetPrepared() {}
 };
 
 // The print-handler table behind the shell route: prints a document by its type. Answers a

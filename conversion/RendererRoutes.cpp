@@ -38,6 +38,16 @@ RouteOutcome RendererRoutes::print(Route route, const DocumentNames& document)
     }
 }
 
+void RendererRoutes::prepare(const DocumentNames& document)
+{
+    m_renderer.prepare(SelectRoute(document.path), document.source);
+}
+
+void RendererRoutes::forgetPrepared()
+{
+    m_renderer.forgetPrepared();
+}
+
 RouteOutcome RendererRoutes::render(Route route, const DocumentNames& document)
 {
     switch (route) {

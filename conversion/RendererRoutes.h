@@ -28,6 +28,10 @@ public:
                    PrintHandlers& handlers, Dialogs& dialogs);
 
     RouteOutcome print(Route route, const DocumentNames& document);
+    // The document will be printed soon: a renderer may start laying it out now.
+    void prepare(const DocumentNames& document);
+    // Nothing prepared is wanted any more.
+    void forgetPrepared();
     // What the last failed document's renderer said; empty when it said nothing.
     const QString& lastError() const { return m_lastError; }
 

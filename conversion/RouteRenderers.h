@@ -12,10 +12,22 @@ public:
 
     void renderToPdf(Route route, const QString& document, const QString& pdfFile) override
     {
-        (route == Route::Browser ? m_web : m_office).renderToPdf(route, document, pdfFile);
+        rendererOf(route).renderToPdf(route, document, pdfFile);
+    }
+    void prepare(Route route, const QString& document) override
+    {
+        rendererOf(route).prepare(route, document);
+    }
+    void warmUp() override { m_office.warmUp(); }
+    void forgetPrepared() override
+    {
+        m_office.forgetPrepared();
+        m_web.forgetPrepared();
     }
 
 private:
+    DocumentRenderer& rendererOf(Route route) { return route == Route::Browser ? m_web : m_office; }
+
     DocumentRenderer& m_office;
     DocumentRenderer& m_web;
 };

@@ -16,7 +16,9 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -120,15 +122,51 @@ private:
 
 } // namespace
 
+// One worker with its office and profile, and the document it is laying out ahead, if any.
+struct OfficeRenderer::Lane
+{
+    struct Ahead
+    {
+        Route route;
+        QString document; // absolute
+        QString partial;
+        bool unwanted = false; // nobody will ask for it: its answer is thrown away
+    };
+
+    int number = 0;
+    std::unique_ptr<ChildProcess> worker;
+    std::unique_ptr<QLockFile> profileLock;
+    std::unique_ptr<LockedFolder> spareProfile;
+    QString profile;
+    std::optional<Ahead> ahead;
+};
+
+// A document laid out ahead whose answer was read before anyone asked for it.
+struct OfficeRenderer::Laid
+{
+    Route route;
+    QString document;
+    QString partial;
+    OfficeAnswer answer;
+    std::optional<RenderError> error; // the worker failed on it
+};
+
 OfficeRenderer::OfficeRenderer(ProcessLauncher& processes, OfficeSetup setup)
     : m_processes(processes), m_setup(std::move(setup))
 {
+    const int workers = std::clamp(m_setup.workers, 1, 16);
+    for (int number = 0; number < workers; ++number) {
+        m_lanes.push_back(std::make_unique<Lane>());
+        m_lanes.back()->number = number;
+    }
 }
 
 OfficeRenderer::~OfficeRenderer()
 {
-    if (m_worker)
-        m_worker->finish(kWorkerGrace);
+    for (const auto& lane : m_lanes) {
+        if (lane->worker)
+            lane->worker->finish(kWorkerGrace);
+    }
 }
 
 bool OfficeRenderer::imports(const QString& path)
@@ -143,12 +181,36 @@ void OfficeRenderer::renderToPdf(Route route, const QString& document, const QSt
     const QFileInfo source(document);
     if (!source.isFile() || !source.isReadable())
         throw error(kNotFound, document);
+    const QString path = source.absoluteFilePath();
 
     QElapsedTimer clock;
     clock.start();
-    PartialFile partial(partialName(pdfFile));
-    const OfficeRequest request{route, source.absoluteFilePath(), partial.path()};
-    const OfficeAnswer answer = ask(request.toLine(), document);
+    std::optional<PartialFile> partial;
+    OfficeAnswer answer;
+    const auto laid = std::find_if(m_laid.begin(), m_laid.end(), [&](const Laid& done) {
+        return done.route == route && done.document == path;
+    });
+    if (laid != m_laid.end()) {
+        partial.emplace(laid->partial);
+        const Laid done = *laid;
+        m_laid.erase(laid);
+        if (done.error)
+            throw *done.error;
+        answer = done.answer;
+    } else {
+        Lane* lane = laneLayingOut(route, path);
+        if (lane) {
+            partial.emplace(lane->ahead->partial);
+        } else {
+            lane = freeLane(true);
+            partial.emplace(partialName(pdfFile));
+            send(*lane, route, path, partial->path());
+        }
+        lane->ahead.reset();
+        answer = collect(*lane, document);
+        if (answer.failure == OfficeFailure::Office || answer.failure == OfficeFailure::Request)
+            stopWorker(*lane);
+    }
     switch (answer.failure) {
     case OfficeFailure::None:
         break;
@@ -163,39 +225,154 @@ void OfficeRenderer::renderToPdf(Route route, const QString& document, const QSt
         throw error(kNeedsMemory, document, QString::number(kOfficeMemoryLimit >> 30));
     case OfficeFailure::Office:
     case OfficeFailure::Request:
-        stopWorker();
         throw error(kOfficeFailed, document, answer.detail);
     }
 
     QString why;
-    if (!IsCompletePdf(partial.path(), &why))
+    if (!IsCompletePdf(partial->path(), &why))
         throw error(kIncomplete, document, why);
     std::error_code failed;
-    std::filesystem::rename(QFile::encodeName(partial.path()).constData(),
+    std::filesystem::rename(QFile::encodeName(partial->path()).constData(),
                             QFile::encodeName(pdfFile).constData(), failed);
-    if (failed)
+    // A document laid out ahead waited in our own folder, which may be on another file system.
+    const bool copied =
+        failed == std::errc::cross_device_link && QFile::copy(partial->path(), pdfFile);
+    if (failed && !copied)
         throw error(kNotSaved, document, pdfFile, QString::fromStdString(failed.message()));
-    partial.keep();
+    if (!copied)
+        partial->keep();
     qCDebug(lcOffice) << document << "printed in" << clock.elapsed() << "ms";
 }
 
-OfficeAnswer OfficeRenderer::ask(const QByteArray& request, const QString& document)
+void OfficeRenderer::prepare(Route route, const QString& document)
 {
-    ChildProcess& child = worker(document);
-    const bool sent = child.writeLine(request);
-    const auto line = sent ? child.readLine(m_setup.timeLimit) : std::nullopt;
-    if (child.cancelled()) {
-        // The worker may be half way through the document: the next one gets a fresh worker.
-        stopWorker();
+    const QFileInfo source(document);
+    if (!takes(route, document) || !source.isFile() || !source.isReadable())
+        return;
+    const QString path = source.absoluteFilePath();
+    const bool known = laneLayingOut(route, path) ||
+                       std::any_of(m_laid.begin(), m_laid.end(), [&](const Laid& done) {
+                           return done.route == route && done.document == path;
+                       });
+    Lane* lane = known ? nullptr : freeLane(false);
+    if (!lane)
+        return;
+    try {
+        send(*lane, route, path, aheadFile());
+        qCDebug(lcOffice) << document << "laid out ahead by worker" << lane->number;
+    } catch (const RenderError&) {
+        // renderToPdf tries again and reports it
+    }
+}
+
+void OfficeRenderer::warmUp()
+{
+    Lane& first = *m_lanes.front();
+    if (first.worker && first.worker->isRunning())
+        return;
+    try {
+        worker(first, QString());
+    } catch (const RenderError&) {
+        // the first document reports it
+    }
+}
+
+void OfficeRenderer::forgetPrepared()
+{
+    for (const auto& lane : m_lanes) {
+        if (lane->ahead)
+            lane->ahead->unwanted = true;
+    }
+    for (const Laid& done : m_laid)
+        QFile::remove(done.partial);
+    m_laid.clear();
+}
+
+OfficeRenderer::Lane* OfficeRenderer::laneLayingOut(Route route, const QString& document)
+{
+    for (const auto& lane : m_lanes) {
+        if (lane->ahead && !lane->ahead->unwanted && lane->ahead->route == route &&
+            lane->ahead->document == document)
+            return lane.get();
+    }
+    return nullptr;
+}
+
+// A lane whose document nobody wants any more is free once its worker has answered.
+void OfficeRenderer::dropUnwanted(Lane& lane, std::chrono::milliseconds wait)
+{
+    if (!lane.ahead || !lane.ahead->unwanted)
+        return;
+    const auto answered = lane.worker->readLine(wait);
+    if (lane.worker->cancelled()) {
+        stopAll();
         throw RunStopped();
     }
-    if (!sent) {
-        stopWorker();
+    if (!answered && lane.worker->isRunning() && wait == 0ms)
+        return; // still at work
+    QFile::remove(lane.ahead->partial);
+    lane.ahead.reset();
+    if (!answered)
+        stopWorker(lane);
+}
+
+// A lane with nothing to do, one whose office runs before one that must start. With none free
+// and `waitForOne`, the lane that started first is waited for and its result kept for later.
+OfficeRenderer::Lane* OfficeRenderer::freeLane(bool waitForOne)
+{
+    Lane* cold = nullptr;
+    for (const auto& lane : m_lanes) {
+        dropUnwanted(*lane, 0ms);
+        if (lane->ahead)
+            continue;
+        if (lane->worker && lane->worker->isRunning())
+            return lane.get();
+        if (!cold)
+            cold = lane.get();
+    }
+    if (cold || !waitForOne)
+        return cold;
+    Lane& busy = *m_lanes.front();
+    if (busy.ahead->unwanted) {
+        dropUnwanted(busy, m_setup.timeLimit);
+        return &busy;
+    }
+    Laid done{busy.ahead->route, busy.ahead->document, busy.ahead->partial, {}, {}};
+    busy.ahead.reset();
+    try {
+        done.answer = collect(busy, done.document);
+        if (done.answer.failure == OfficeFailure::Office ||
+            done.answer.failure == OfficeFailure::Request)
+            stopWorker(busy);
+    } catch (const RenderError& failure) {
+        done.error = failure;
+    }
+    m_laid.push_back(done);
+    return &busy;
+}
+
+void OfficeRenderer::send(Lane& lane, Route route, const QString& document, const QString& partial)
+{
+    ChildProcess& child = worker(lane, document);
+    if (!child.writeLine(OfficeRequest{route, document, partial}.toLine())) {
+        stopWorker(lane);
         throw error(kCrashed, document);
+    }
+    lane.ahead = Lane::Ahead{route, document, partial};
+}
+
+OfficeAnswer OfficeRenderer::collect(Lane& lane, const QString& document)
+{
+    ChildProcess& child = *lane.worker;
+    const auto line = child.readLine(m_setup.timeLimit);
+    if (child.cancelled()) {
+        // Every office may be half way through a document: the next ones get fresh workers.
+        stopAll();
+        throw RunStopped();
     }
     if (!line) {
         const bool hung = child.isRunning();
-        stopWorker();
+        stopWorker(lane);
         if (hung) {
             const auto seconds = std::chrono::duration<double>(m_setup.timeLimit).count();
             throw error(kTimedOut, document, QString::number(seconds, 'g', 3));
@@ -204,17 +381,17 @@ OfficeAnswer OfficeRenderer::ask(const QByteArray& request, const QString& docum
     }
     const auto answer = OfficeAnswer::fromLine(*line);
     if (!answer) {
-        stopWorker();
+        stopWorker(lane);
         throw error(kGarbled, document);
     }
     return *answer;
 }
 
-ChildProcess& OfficeRenderer::worker(const QString& document)
+ChildProcess& OfficeRenderer::worker(Lane& lane, const QString& document)
 {
-    if (m_worker && m_worker->isRunning())
-        return *m_worker;
-    stopWorker(); // whatever it left behind
+    if (lane.worker && lane.worker->isRunning())
+        return *lane.worker;
+    stopWorker(lane); // whatever it left behind
 
     const QString office =
         m_setup.officeProgram.isEmpty() ? FindProgram(kOfficeName) : m_setup.officeProgram;
@@ -227,55 +404,82 @@ ChildProcess& OfficeRenderer::worker(const QString& document)
 
     ProcessCommand command;
     command.program = program;
-    command.arguments = {"--office", office, "--profile", profileFolder(document)};
+    command.arguments = {"--office", office, "--profile", profileFolder(lane, document)};
     command.errors = ProcessChannel::Forward; // the worker's log joins ours
     command.whileWaiting = [] { return ReportProgress(); };
-    m_worker = m_processes.start(command);
-    if (!m_worker->isRunning()) {
-        const QString reason = m_worker->finish(0ms).error;
-        m_worker.reset();
+    lane.worker = m_processes.start(command);
+    if (!lane.worker->isRunning()) {
+        const QString reason = lane.worker->finish(0ms).error;
+        lane.worker.reset();
         throw error(kWorkerDidNotStart, document, reason);
     }
     ++m_workerStarts;
-    qCInfo(lcOffice) << "office worker" << m_worker->processId() << "started with profile"
-                     << m_profile;
-    return *m_worker;
+    qCInfo(lcOffice) << "office worker" << lane.worker->processId() << "started with profile"
+                     << lane.profile;
+    return *lane.worker;
 }
 
-QString OfficeRenderer::profileFolder(const QString& document)
+// Each lane keeps a profile of its own from run to run ("office-profile", "office-profile.2",
+// ...), so its office starts warm.
+QString OfficeRenderer::profileFolder(Lane& lane, const QString& document)
 {
-    if (!m_profile.isEmpty())
-        return m_profile;
-    const QString preferred =
+    if (!lane.profile.isEmpty())
+        return lane.profile;
+    QString preferred =
         m_setup.profileFolder.isEmpty() ? DefaultOfficeProfile() : m_setup.profileFolder;
+    const QString spares = QFileInfo(preferred).fileName() + QLatin1Char('-');
+    if (lane.number > 0)
+        preferred += QLatin1Char('.') + QString::number(lane.number + 1);
     const QString parent = QFileInfo(preferred).absolutePath();
     // The profiles hold copies of the documents being converted: the user's alone.
     QDir().mkpath(parent);
     QFile::setPermissions(parent, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // Spare profiles of instances that were killed are locked by nobody.
-    const QString spares = QFileInfo(preferred).fileName() + QLatin1Char('-');
     SweepAbandonedFolders(parent, spares);
     // Two instances of the program (a scheduled run beside an open window) cannot share one
     // office profile; the second gets a temporary one.
-    m_profileLock = std::make_unique<QLockFile>(preferred + QStringLiteral(".lock"));
-    if (m_profileLock->tryLock(0)) {
-        m_profile = preferred;
+    lane.profileLock = std::make_unique<QLockFile>(preferred + QStringLiteral(".lock"));
+    if (lane.profileLock->tryLock(0)) {
+        lane.profile = preferred;
     } else {
-        m_profileLock.reset();
+        lane.profileLock.reset();
         QString why;
-        m_spareProfile = LockedFolder::create(parent, spares, &why);
-        if (!m_spareProfile)
+        lane.spareProfile = LockedFolder::create(parent, spares, &why);
+        if (!lane.spareProfile)
             throw error(kNoProfile, document, why);
-        m_profile = m_spareProfile->path();
-        qCInfo(lcOffice) << preferred << "is in use by another instance; using" << m_profile;
+        lane.profile = lane.spareProfile->path();
+        qCInfo(lcOffice) << preferred << "is in use by another instance; using" << lane.profile;
     }
-    return m_profile;
+    return lane.profile;
 }
 
-void OfficeRenderer::stopWorker()
+// Documents laid out ahead wait in a private folder until they are asked for.
+QString OfficeRenderer::aheadFile()
 {
-    if (!m_worker)
+    if (!m_ahead)
+        m_ahead = std::make_unique<QTemporaryDir>();
+    return m_ahead->filePath(
+        QStringLiteral("ahead-%1.pdf")
+            .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+}
+
+void OfficeRenderer::stopWorker(Lane& lane)
+{
+    if (lane.ahead) {
+        QFile::remove(lane.ahead->partial);
+        lane.ahead.reset();
+    }
+    if (!lane.worker)
         return;
-    m_worker->kill(); // and the office with it: they share a process group
-    m_worker.reset();
+    lane.worker->kill(); // and the office with it: they share a process group
+    lane.worker.reset();
+}
+
+void OfficeRenderer::stopAll()
+{
+    for (const auto& lane : m_lanes)
+        stopWorker(*lane);
+    for (const Laid& done : m_laid)
+        QFile::remove(done.partial);
+    m_laid.clear();
 }

@@ -5,11 +5,13 @@
 #include <QString>
 #include <chrono>
 #include <memory>
+#include <vector>
 
 class ChildProcess;
 class LockedFolder;
 class ProcessLauncher;
 class QLockFile;
+class QTemporaryDir;
 struct OfficeAnswer;
 
 // Where the office renderer's parts are and how long a document may take. Empty paths are
@@ -20,13 +22,18 @@ struct OfficeSetup
     QString officeProgram; // soffice
     QString profileFolder;
     std::chrono::milliseconds timeLimit = std::chrono::minutes(2);
+    // How many offices may lay out documents at once, each with a worker and a profile of its
+    // own.
+    int workers = 1;
 };
 
 // Lays out office documents with LibreOffice. A worker process of ours owns a warm office with
-// a private profile; both start at the first document and serve the following ones. A document
-// that crashes or hangs them costs that document only: they are killed and start again for the
-// next one. A PDF appears under its final name only when it is complete. While it waits for the
-// office it reports progress; a stop stops the worker too and throws RunStopped.
+// a private profile; both start at the first document (or at warmUp()) and serve the following
+// ones. With several workers, documents named by prepare() are laid out ahead, side by side,
+// and renderToPdf() collects them. A document that crashes or hangs its office costs that
+// document only: the worker is killed and starts again for the next one. A PDF appears under
+// its final name only when it is complete. While it waits for an office it reports progress;
+// a stop stops every worker and throws RunStopped.
 class OfficeRenderer final : public DocumentRenderer
 {
 public:
@@ -35,24 +42,37 @@ public:
 
     // Takes Route::Word and Route::Excel, and Route::Shell for the types imports() names.
     void renderToPdf(Route route, const QString& document, const QString& pdfFile) override;
-
+    // Starts laying out `document` on a worker that has nothing to do; nothing when none is
+    // free or the document is not the office's. Failures wait for renderToPdf to report them.
+    void prepare(Route route, const QString& document) override;
+    // Starts the first worker and its office, so the first document does not wait for them.
+    void warmUp() override;
+    void forgetPrepared() override;
     // True when the office lays out documents of this type (the shell route's handler table).
     static bool imports(const QString& path);
 
-    // How many times the worker (with its office) was started.
+    // How many times a worker (with its office) was started.
     int workerStarts() const { return m_workerStarts; }
 
 private:
-    ChildProcess& worker(const QString& document);
-    QString profileFolder(const QString& document);
-    OfficeAnswer ask(const QByteArray& request, const QString& document);
-    void stopWorker();
+    struct Lane;
+    struct Laid;
+
+    Lane* laneLayingOut(Route route, const QString& document);
+    Lane* freeLane(bool waitForOne);
+    void dropUnwanted(Lane& lane, std::chrono::milliseconds wait);
+    void send(Lane& lane, Route route, const QString& document, const QString& partial);
+    OfficeAnswer collect(Lane& lane, const QString& document);
+    ChildProcess& worker(Lane& lane, const QString& document);
+    QString profileFolder(Lane& lane, const QString& document);
+    QString aheadFile();
+    void stopWorker(Lane& lane);
+    void stopAll();
 
     ProcessLauncher& m_processes;
     OfficeSetup m_setup;
-    std::unique_ptr<ChildProcess> m_worker;
-    std::unique_ptr<QLockFile> m_profileLock;
-    std::unique_ptr<LockedFolder> m_spareProfile;
-    QString m_profile;
+    std::vector<std::unique_ptr<Lane>> m_lanes;
+    std::vector<Laid> m_laid; // laid out ahead and collected, not yet asked for
+    std::unique_ptr<QTemporaryDir> m_ahead;
     int m_workerStarts = 0;
 };

@@ -160,6 +160,12 @@ int main(int argc, char** argv)
         qCWarning(lcWorker) << "this kernel offers no Landlock: the office runs unconfined and "
                                "can read any file a document names";
     OfficeInbox inbox(profile + "/documents");
+    // The office starts now, not at the first document: a worker may be started ahead of time.
+    try {
+        office.desktop();
+    } catch (...) {
+        // the first document tries again and reports it
+    }
     std::string line;
     while (std::getline(std::cin, line)) {
         const auto request = OfficeRequest::fromLine(QByteArray::fromStdString(line));

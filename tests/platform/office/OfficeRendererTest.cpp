@@ -306,6 +306,47 @@ TEST_F(OfficeRendererTest, ASecondInstanceUsesAProfileOfItsOwn)
     EXPECT_TRUE(IsCompletePdf(out("b.pdf")));
 }
 
+// Documents named ahead are laid out by two offices side by side; each PDF holds its own
+// document, whatever order they are asked for in, and a document prepared but then forgotten
+// is laid out afresh (it may have changed).
+TEST_F(OfficeRendererTest, TwoOfficesLayOutDocumentsAheadAndEachPdfHoldsItsOwnDocument)
+{
+    OfficeSetup setup;
+    setup.profileFolder = profile();
+    setup.workers = 2;
+    OfficeRenderer office(launcher, setup);
+    const QString changing = out("changing.rtf");
+    ASSERT_TRUE(QFile::copy(docs.rtf, changing));
+
+    office.prepare(Route::Word, docs.doc);
+    office.prepare(Route::Shell, docs.docx);
+    office.prepare(Route::Word, changing); // no office is free: asked for later
+    const struct
+    {
+        QString document;
+        Route route;
+        QString marker;
+    } asked[] = {{docs.docx, Route::Shell, "Quincedocx"},
+                 {changing, Route::Word, "Quincertf"},
+                 {docs.doc, Route::Word, "Quincedoc"}};
+    for (const auto& a : asked) {
+        SCOPED_TRACE(a.document.toStdString());
+        const QString pdf = out(QFileInfo(a.document).fileName() + ".pdf");
+        ASSERT_EQ(RenderMessage(office, a.route, a.document, pdf), "");
+        EXPECT_TRUE(PdfProbe(pdf).pageTexts().join('\n').contains(a.marker));
+    }
+    EXPECT_EQ(office.workerStarts(), 2);
+    EXPECT_EQ(OfficeProcesses(profile()).size(), 1);
+    EXPECT_EQ(OfficeProcesses(profile() + ".2").size(), 1);
+
+    office.prepare(Route::Word, changing);
+    office.forgetPrepared();
+    ASSERT_TRUE(QFile::remove(changing) && QFile::copy(docs.doc, changing));
+    ASSERT_EQ(RenderMessage(office, Route::Word, changing, out("changed.pdf")), "");
+    EXPECT_TRUE(PdfProbe(out("changed.pdf")).pageTexts().join('\n').contains("Quincedoc"));
+    EXPECT_FALSE(PdfProbe(out("changed.pdf")).pageTexts().join('\n').contains("Quincertf"));
+}
+
 TEST_F(OfficeRendererTest, MissingOfficeOrWorkerFailsLoudly)
 {
     OfficeSetup noOffice;
