@@ -10,9 +10,13 @@
 #include "platform/application/Application.h"
 #include "platform/dialogs/Dialogs.h"
 
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLoggingCategory>
 #include <filesystem>
 #include <system_error>
+
+Q_LOGGING_CATEGORY(lcBatch, "corvanta.batch", QtWarningMsg)
 
 BatchRun::BatchRun(DocumentList& list, ProgramState& state, FolderEdits& edits,
                    Application& application, Dialogs& dialogs, Convert convert)
@@ -24,10 +28,13 @@ BatchRun::BatchRun(DocumentList& list, ProgramState& state, FolderEdits& edits,
 // Every entry but the subfolders, hidden ones included, in the order the file system gives
 // them. Names are taken as the file system's bytes: one that is not valid text is listed under
 // its escaped name and still converted. Links, pipes and devices are listed too; the run skips
-// them without opening them.
+// them without opening them. The whole folder goes into the list in one piece, sorted once.
 void BatchRun::fillFromStartFolder()
 {
+    QElapsedTimer listing;
+    listing.start();
     const QString folder = WithTrailingBackslash(m_state.StartFolder);
+    QList<DocumentList::NewDocument> found;
     std::error_code error;
     std::filesystem::directory_iterator entries(QFile::encodeName(folder).toStdString(), error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
@@ -37,9 +44,12 @@ void BatchRun::fillFromStartFolder()
         const QByteArray native = QByteArray::fromStdString(entries->path().filename().native());
         bool exact = true;
         const QString name = TextOfFileName(native, &exact);
-        m_list.FillGrid(name, folder + name,
-                        exact ? QByteArray() : QByteArray::fromStdString(entries->path().native()));
+        found.append({name, folder + name,
+                      exact ? QByteArray() : QByteArray::fromStdString(entries->path().native())});
     }
+    m_list.addDocuments(std::move(found));
+    qCDebug(lcBatch) << "listed" << m_list.DocumentCount() << "entries in" << listing.elapsed()
+                     << "ms";
 }
 
 BatchEnd BatchRun::RunBatchConversion()

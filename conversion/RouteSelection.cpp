@@ -22,7 +22,9 @@ Route SelectRoute(const QString& path)
         return Route::Excel;
     if (suffix == QLatin1String("HTM") || path.right(4).toUpper() == QLatin1String("HTML"))
         return Route::Browser;
-    if (suffix == QLatin1String("XML"))
+    // Plain text is drawn by the program itself, in its own encoding: far quicker than the
+    // office's layout, and a text file needs nothing more.
+    if (suffix == QLatin1String("XML") || suffix == QLatin1String("TXT"))
         return Route::PlainText;
     return Route::Shell;
 }

@@ -10,7 +10,7 @@ enum class Route
     Word,      // the office renderer, word-processor documents
     Excel,     // the office renderer, workbooks
     Browser,   // the web renderer
-    PlainText, // drawn line by line on the canvas, markup included
+    PlainText, // .xml and .txt: drawn line by line on the canvas, markup included
     Shell,     // the print-handler table
 };
 

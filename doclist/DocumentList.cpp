@@ -6,12 +6,12 @@
 
 DocumentList::DocumentList(QObject* parent) : QAbstractTableModel(parent) {}
 
-int DocumentList::insertPosition(const QString& name) const
+int DocumentList::insertPosition(const QString& name, int from) const
 {
     // After every row that does not sort behind the new name: a name listed twice keeps the
     // order of adding. The rows are sorted, so a binary search keeps a large folder quick.
     const auto behind = std::upper_bound(
-        m_rows.cbegin(), m_rows.cend(), name,
+        m_rows.cbegin() + from, m_rows.cend(), name,
         [this](const QString& key, const Row& row) { return m_order.compare(key, row.name) < 0; });
     return static_cast<int>(behind - m_rows.cbegin());
 }
@@ -19,13 +19,54 @@ int DocumentList::insertPosition(const QString& name) const
 void DocumentList::FillGrid(const QString& name, const QString& fullPath,
                             const QByteArray& nativePath)
 {
-    const quint64 size = nativePath.isEmpty() ? FileSizeOf(fullPath) : FileSizeOf(nativePath);
-    // While a run walks the rows by index, a new one (a page the scanner brought meanwhile)
-    // waits at the end and takes its place in the order when the run is over.
-    const int row = m_locked ? static_cast<int>(m_rows.size()) : insertPosition(name);
-    m_sortPending = m_sortPending || m_locked;
-    beginInsertRows({}, row, row);
-    m_rows.insert(row, Row{name, QString::number(size / 1000), kStatusAdded, fullPath, nativePath});
+    addDocuments({NewDocument{name, fullPath, nativePath}});
+}
+
+void DocumentList::addDocuments(QList<NewDocument> documents)
+{
+    QVector<Row> incoming;
+    incoming.reserve(documents.size());
+    for (NewDocument& document : documents) {
+        const quint64 size = document.nativePath.isEmpty() ? FileSizeOf(document.fullPath)
+                                                           : FileSizeOf(document.nativePath);
+        incoming.append(Row{std::move(document.name), QString::number(size / 1000), kStatusAdded,
+                            std::move(document.fullPath), std::move(document.nativePath)});
+    }
+    if (incoming.isEmpty())
+        return;
+    // While a run walks the rows by index, new ones (pages the scanner brought meanwhile) wait
+    // at the end and take their places in the order when the run is over.
+    if (m_locked) {
+        m_sortPending = true;
+        spliceRows(static_cast<int>(m_rows.size()), incoming.begin(),
+                   static_cast<int>(incoming.size()));
+        return;
+    }
+    // Sorted among themselves, equal names in the order given, then merged: each run of new rows
+    // that lands before the same listed row goes in as one piece.
+    std::stable_sort(incoming.begin(), incoming.end(), [this](const Row& a, const Row& b) {
+        return m_order.compare(a.name, b.name) < 0;
+    });
+    int from = 0; // the listed rows before it sort before every new row still to place
+    for (auto next = incoming.begin(); next != incoming.end();) {
+        const int at = insertPosition(next->name, from);
+        auto last = next + 1;
+        if (at == m_rows.size())
+            last = incoming.end();
+        while (last != incoming.end() && m_order.compare(last->name, m_rows.at(at).name) < 0)
+            ++last;
+        const int count = static_cast<int>(last - next);
+        spliceRows(at, next, count);
+        from = at + count;
+        next = last;
+    }
+}
+
+void DocumentList::spliceRows(int at, QVector<Row>::iterator first, int count)
+{
+    beginInsertRows({}, at, at + count - 1);
+    m_rows.insert(at, count, Row{});
+    std::move(first, first + count, m_rows.begin() + at);
     endInsertRows();
 }
 

@@ -37,6 +37,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RouteCase{"/a/x.xls", Route::Excel}, RouteCase{"/a/x.htm", Route::Browser},
                       RouteCase{"/a/page.html", Route::Browser},
                       RouteCase{"/a/notes.xml", Route::PlainText},
+                      RouteCase{"/a/README.TXT", Route::PlainText},
                       RouteCase{"/a/letter.docx", Route::Shell}, // suffix OCX
                       RouteCase{"/a/book.xlsx", Route::Shell}, RouteCase{"/a/x", Route::Shell}));
 

@@ -9,6 +9,7 @@
 #include "tests/support/PdfProbe.h"
 
 #include <QRegularExpression>
+#include <QStringEncoder>
 #include <gtest/gtest.h>
 
 namespace {
@@ -99,11 +100,12 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(TextRouteTest, AHugeLineWithoutBlanksIsCutIntoFullRowsAcrossTheReadChunks)
 {
     // The file is read in chunks of 64 KiB: "é" straddles the first edge, and a sequence the
-    // second edge cuts off is invalid, so it becomes U+FFFD without taking the "y" after it.
+    // second edge cuts off is invalid, so its byte reads as Latin-1 without taking the "y" after
+    // it.
     const QByteArray bytes = QByteArray(65535, 'x') + "\xC3\xA9" + QByteArray(65534, 'x') + "\xE2" +
                              QByteArray(100, 'y');
-    const QString text = QString(65535, u'x') + u'é' + QString(65534, u'x') +
-                         QChar(QChar::ReplacementCharacter) + QString(100, u'y');
+    const QString text =
+        QString(65535, u'x') + u'é' + QString(65534, u'x') + u'â' + QString(100, u'y');
     TextJob job;
     const QStringList drawn = job.print(bytes);
     EXPECT_TRUE(drawn.join(QString()) == text);
@@ -112,6 +114,54 @@ TEST(TextRouteTest, AHugeLineWithoutBlanksIsCutIntoFullRowsAcrossTheReadChunks)
         ASSERT_LE(row.size(), 49);
     EXPECT_EQ(job.printer.jobs.last().pages, (drawn.size() + 20) / 21);
 }
+
+struct EncodingCase
+{
+    const char* what;
+    QByteArray bytes;
+    QStringList drawn;
+};
+
+void PrintTo(const EncodingCase& encoding, std::ostream* out)
+{
+    *out << encoding.what;
+}
+
+QByteArray Utf16WithMark(QStringConverter::Encoding encoding, const QString& text)
+{
+    return QStringEncoder(encoding, QStringConverter::Flag::WriteBom).encode(text);
+}
+
+class TextEncodingTest : public ::testing::TestWithParam<EncodingCase>
+{
+};
+
+TEST_P(TextEncodingTest, ATextIsReadInItsOwnEncoding)
+{
+    TextJob job;
+    EXPECT_EQ(job.print(GetParam().bytes), GetParam().drawn);
+    EXPECT_TRUE(job.called("endDocument"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TextEncodingTest,
+    ::testing::Values(
+        EncodingCase{
+            "UTF-8",
+            "Z\xC3\xBCrich\n\xCE\x9A\xCE\xB1\xCE\xBB\xCE\xB7\xCE\xBC\xCE\xAD\xCF\x81\xCE\xB1\n"
+            "\xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x93\x84",
+            {"Zürich", "Καλημέρα", "東京 📄"}},
+        EncodingCase{"UTF-8 with a byte order mark", "\xEF\xBB\xBFZ\xC3\xBCrich", {"Zürich"}},
+        // Not UTF-8: each byte that fits no sequence is Latin-1, also inside a UTF-8 text, and
+        // also where it starts a sequence that is overlong or the end of the file cuts short.
+        EncodingCase{"Latin-1", "Caf\xE9 cr\xE8me \xE0 2\xA0\xA3", {"Café crème à 2\u00A0£"}},
+        EncodingCase{"a stray byte", "Z\xC3\xBCrich \xE9t\xE9 \xC0\xAF", {"Zürich été À¯"}},
+        EncodingCase{"a cut sequence", "caf\xC3", {"cafÃ"}},
+        EncodingCase{"UTF-16LE",
+                     Utf16WithMark(QStringConverter::Utf16LE, "Ελλάδα\n東京"),
+                     {"Ελλάδα", "東京"}},
+        EncodingCase{"UTF-16BE", Utf16WithMark(QStringConverter::Utf16BE, "Zürich"), {"Zürich"}},
+        EncodingCase{"empty", "", {}}));
 
 TEST(TextRouteTest, AFileThatCannotBeReadDropsTheJobAndThrows)
 {
@@ -182,6 +232,23 @@ TEST(TextRouteTest, ALongXmlLineIsWholeInThePdfText)
     ASSERT_EQ(pdf.pageCount(), 1);
     const QRegularExpression blanks(QStringLiteral("\\s"));
     EXPECT_TRUE(pdf.pageTexts()[0].remove(blanks).contains(QString(line).remove(blanks)));
+}
+
+// A .txt row goes the text route on the real printer: the harness has no office renderer, so
+// the shell route would leave it unconverted.
+TEST(TextRouteTest, PlainTextFilesAreDrawnByTheTextRouteInTheirEncoding)
+{
+    RunHarness<PdfPrinter> h;
+    h.printer.InitializeOptions("Corvanta", "Corvanta");
+    h.printer.CreateProfile(kProfileName, 0);
+    h.add(h.makeFile("latin1.txt", "Caf\xE9 au lait\tdeux euros\n"));
+    h.add(h.makeFile("utf8.txt", "Z\xC3\xBCrich \xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1\n"));
+    ASSERT_EQ(h.run(), RunEnd::Finished);
+
+    EXPECT_EQ(h.statusOf("latin1.txt"), DocumentList::kStatusCompleted);
+    EXPECT_EQ(h.statusOf("utf8.txt"), DocumentList::kStatusCompleted);
+    EXPECT_TRUE(PdfProbe(h.inPath("latin1.PDF")).pageTexts().join(' ').contains("Café au lait"));
+    EXPECT_TRUE(PdfProbe(h.inPath("utf8.PDF")).pageTexts().join(' ').contains("Zürich Αθήνα"));
 }
 
 } // namespace

@@ -3,9 +3,11 @@
 #include "doclist/GeneratePage.h"
 #include "tests/support/ScriptedDialogs.h"
 
+#include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -122,6 +124,59 @@ TEST(DocumentOrderTest, NamesSortWithoutLetterCaseAndNumbersByValue)
         }
     }
     QLocale::setDefault(before);
+}
+
+// A whole folder goes in at once; it must land exactly where adding its files one by one puts
+// them, also while a run holds the list, and tell the views once per place it goes.
+TEST(DocumentBulkTest, RowsAddedInOnePieceLandWhereSingleAdditionsPutThem)
+{
+    struct Case
+    {
+        QStringList listed;
+        QStringList added;
+        bool locked;
+        int notices; // rowsInserted signals of the bulk addition
+    };
+    const Case cases[] = {
+        {{}, {"page10", "b", "Page2", "a", "page1", "a"}, false, 1},
+        // Before, between and after the listed rows, and names listed already.
+        {{"b", "page10"}, {"page2", "c", "a", "b", "page11", "page10"}, false, 3},
+        // While locked, at the end in the order given; sorted in once unlocked.
+        {{"b", "page10"}, {"page2", "a", "b"}, true, 1},
+        {{"b"}, {}, false, 0},
+    };
+    const auto rows = [](const DocumentList& list) {
+        QStringList all;
+        for (int row = 0; row < list.DocumentCount(); ++row)
+            all.append(list.name(row) + " " + list.path(row));
+        return all;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.listed.join(' ') + " + " + c.added.join(' ')).toStdString());
+        DocumentList single;
+        DocumentList bulk;
+        QAbstractItemModelTester consistent(&bulk,
+                                            QAbstractItemModelTester::FailureReportingMode::Fatal);
+        for (const QString& name : c.listed) {
+            single.FillGrid(name, "/x/" + name);
+            bulk.FillGrid(name, "/x/" + name);
+        }
+        single.setLocked(c.locked);
+        bulk.setLocked(c.locked);
+        QList<DocumentList::NewDocument> documents;
+        for (int i = 0; i < c.added.size(); ++i) {
+            const QString path = QStringLiteral("/y/%1/").arg(i) + c.added[i];
+            single.FillGrid(c.added[i], path);
+            documents.append({c.added[i], path, {}});
+        }
+        QSignalSpy inserted(&bulk, &QAbstractItemModel::rowsInserted);
+        bulk.addDocuments(documents);
+        EXPECT_EQ(inserted.size(), c.notices);
+        EXPECT_EQ(rows(bulk), rows(single));
+        single.setLocked(false);
+        bulk.setLocked(false);
+        EXPECT_EQ(rows(bulk), rows(single));
+    }
 }
 
 TEST_F(DocumentListTest, AnEditedNameMovesTheRowButKeepsItsPath)
