@@ -21,6 +21,8 @@ packages=(
   at sane-utils libsane-dev fp-utils libchm-dev
   # fonts the forms name (Arial, Tahoma stand-ins) and the tests' tools
   fonts-liberation fonts-dejavu-core libgtest-dev libgmock-dev
+  # Chinese, Japanese and Korean text in plain-text documents
+  fonts-wqy-microhei
   xvfb xauth x11-apps imagemagick img2pdf librsvg2-bin xdotool
 )
 
