@@ -102,6 +102,7 @@ RunEnd ConversionRun::PNGCreatePDFClick()
 RunEnd ConversionRun::endEarly()
 {
     m_s.renderers.forgetPrepared();
+    m_s.images.forgetPrepared();
     // Even a run cut short gives the default printer back and leaves a complete log.
     forgetPassword();
     m_s.options.RestorePreviousDefaultPrinter();
@@ -169,6 +170,7 @@ RunEnd ConversionRun::run()
         m_s.observer->runDone(m_summary);
 
     m_s.renderers.forgetPrepared();
+    m_s.images.forgetPrepared();
     m_s.images.clearLoaded();
     m_s.clock.pause(500ms);
 
@@ -378,7 +380,9 @@ void ConversionRun::prepareAhead(int row, const DocumentNames& document)
     for (int next = row + 1, prepared = 0;
          next < rows && next <= row + kRowsLookedAt && prepared < kRowsPrepared; ++next) {
         if (willBeRendered(next)) {
-            m_s.renderers.prepare(DocumentNames::of(m_s.list.path(next)));
+            const DocumentNames upcoming = DocumentNames::of(m_s.list.path(next));
+            m_s.renderers.prepare(upcoming);
+            m_s.images.prepare(upcoming.source);
             ++prepared;
         }
     }

@@ -8,6 +8,7 @@
 #include "platform/clock/Clock.h"
 #include "platform/dialogs/Dialogs.h"
 
+#include <QFileInfo>
 #include <QImageReader>
 #include <QTemporaryDir>
 
@@ -64,7 +65,7 @@ QSize ImageRoute::load(QImageReader& reader, QString& error)
 {
     const QByteArray format = reader.format();
     if (format == "jpeg" || format == "png") {
-        const CheckedPicture checked = m_check.check(m_source, kPreviewPanel);
+        const CheckedPicture checked = checkSource();
         error = checked.error;
         if (!error.isNull())
             return {};
@@ -81,6 +82,40 @@ QSize ImageRoute::load(QImageReader& reader, QString& error)
     if (!m_image.isNull())
         m_preview.showPicture(m_image);
     return m_image.size();
+}
+
+void ImageRoute::prepare(const QString& path)
+{
+    const QString ending = path.right(4).toUpper();
+    const bool checked = ending == QLatin1String(".JPG") || ending == QLatin1String("JPEG") ||
+                         ending == QLatin1String(".PNG");
+    const QFileInfo file(path);
+    if (!checked || m_ahead.count(path) || !file.isFile())
+        return;
+    // The check holds no state: it may run beside the run's own work.
+    Ahead ahead{std::async(std::launch::async,
+                           [&check = m_check, path] { return check.check(path, kPreviewPanel); }),
+                file.size(), file.lastModified()};
+    m_ahead.emplace(path, std::move(ahead));
+}
+
+void ImageRoute::forgetPrepared()
+{
+    m_ahead.clear(); // waits for the checks still running
+}
+
+CheckedPicture ImageRoute::checkSource()
+{
+    const auto found = m_ahead.find(m_source);
+    if (found != m_ahead.end()) {
+        Ahead ahead = std::move(found->second);
+        m_ahead.erase(found);
+        CheckedPicture checked = ahead.check.get();
+        const QFileInfo now(m_source);
+        if (now.size() == ahead.size && now.lastModified() == ahead.modified)
+            return checked;
+    }
+    return m_check.check(m_source, kPreviewPanel);
 }
 
 QImage ImageRoute::decodeBounded(QImageReader& reader, QString& error)

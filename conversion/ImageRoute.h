@@ -1,13 +1,17 @@
 #pragma once
 
+#include "conversion/PictureCheck.h"
+
+#include <QDateTime>
 #include <QImage>
 #include <QString>
+#include <future>
+#include <map>
 
 class Clock;
 class Dialogs;
 class DocumentRenderer;
 class IPrinter;
-class PictureCheck;
 class PicturePreview;
 class QImageReader;
 
@@ -28,6 +32,11 @@ public:
     // Answers whether the printer saved the job; false without a job when the picture could
     // not be loaded.
     bool PrintLoadedImage(const QString& title);
+
+    // The picture will be loaded soon: its check starts now, on another core.
+    void prepare(const QString& path);
+    // Checks started ahead and not used are dropped (the files may change before the next run).
+    void forgetPrepared();
 
     // Clears the loaded picture and the preview, as after the last document of a run.
     void clearLoaded();
@@ -53,6 +62,17 @@ private:
     // `error` when it is refused.
     QSize load(QImageReader& reader, QString& error);
     void reportLoadError(const QString& error);
+    // The check of the picture at m_source: the one started ahead when the file is unchanged
+    // since, else a check now.
+    CheckedPicture checkSource();
+
+    // A check started ahead, with the file as it was then.
+    struct Ahead
+    {
+        std::future<CheckedPicture> check;
+        qint64 size = 0;
+        QDateTime modified;
+    };
 
     IPrinter& m_printer;
     PicturePreview& m_preview;
@@ -65,4 +85,5 @@ private:
     QSize m_size;   // the picture's size in pixels; empty when it could not be loaded
     QString m_source;
     QString m_lastError;
+    std::map<QString, Ahead> m_ahead;
 };

@@ -74,6 +74,22 @@ TEST(ImageRouteTest, LoadsShowsAndPrintsThePictureAsOneJob)
     EXPECT_EQ(h.clock.pauses, QList<int>{3000});
 }
 
+// A picture checked ahead of its turn is checked again when the file changed since.
+TEST(ImageRouteTest, APictureChangedAfterItsCheckStartedIsCheckedAgain)
+{
+    RunHarness<FakePdfPrinter> h;
+    const QString path = h.makePicture("p.png", {30, 20}, "PNG");
+    h.images.prepare(path);
+    ASSERT_TRUE(h.images.LoadImageDocument(path));
+    EXPECT_TRUE(h.dialogs.shown.isEmpty());
+
+    h.images.prepare(path);
+    h.makeFile("p.png", "not a picture any more");
+    ASSERT_TRUE(h.images.LoadImageDocument(path));
+    EXPECT_EQ(h.dialogs.shown.size(), 1);
+    EXPECT_FALSE(h.images.PrintLoadedImage("/t/p.PDF"));
+}
+
 TEST(ImageRouteTest, AnUnreadablePictureIsReportedAndNotPrinted)
 {
     // Not a picture at all, and a JPEG whose header breaks off.
