@@ -12,6 +12,8 @@
 # (bench/peers_timing.py). Prints figures only; counts the PDFs each run made and ends non-zero
 # when one is missing. Runs in a private HOME and XDG folders.
 set -euo pipefail
+# A step that fails (a helper that died, a missing file) says where, not only by the exit status.
+trap 'echo "peers.sh: line $LINENO failed (exit status $?)" >&2' ERR
 cd "$(dirname "$0")/.."
 
 fail() {
