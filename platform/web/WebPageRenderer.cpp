@@ -200,6 +200,13 @@ QString WebPageRenderer::rendererEndedText(const QString& document) const
         .arg(document, how);
 }
 
+void WebPageRenderer::prepare(Route, const QString& document)
+{
+    const QString page = QFileInfo(document).canonicalFilePath();
+    if (!m_page && !page.isEmpty())
+        pageIn(QFileInfo(page).path());
+}
+
 void WebPageRenderer::renderToPdf(Route, const QString& document, const QString& pdfFile)
 {
     // The page is loaded from where it really is, and may read the folder it really is in.

@@ -29,6 +29,9 @@ public:
     ~WebPageRenderer() override;
 
     void renderToPdf(Route route, const QString& document, const QString& pdfFile) override;
+    // The engine, and the page of the document's folder, are made now: they take a moment
+    // that the run spends on the documents before.
+    void prepare(Route route, const QString& document) override;
 
     // Must be called before the QApplication exists: WebEngine shares its OpenGL contexts, and
     // reads its switches (the ones that confine a page among them) when it starts.
