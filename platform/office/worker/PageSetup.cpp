@@ -6,6 +6,7 @@
 
 #include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/PropertyAttribute.hpp>
+#include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameContainer.hpp>
@@ -15,7 +16,9 @@
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 
+#include <map>
 #include <utility>
+#include <vector>
 
 using css::uno::Reference;
 using css::uno::UNO_QUERY;
@@ -43,18 +46,43 @@ OUString unusedName(const Reference<css::container::XNameContainer>& styles, con
     return name;
 }
 
-// Every settable property of `from`, as far as `to` takes it.
+// Every settable property of `from`, as far as `to` takes it, with the values of `changed` in
+// place of their own. Set one by one, each change lays the sheet's pages out anew; set
+// together, once.
 void copyPageStyle(const Reference<css::beans::XPropertySet>& from,
-                   const Reference<css::beans::XPropertySet>& to)
+                   const Reference<css::beans::XPropertySet>& to,
+                   const std::map<OUString, css::uno::Any>& changed)
 {
+    std::vector<OUString> names;
+    std::vector<css::uno::Any> values;
     for (const css::beans::Property& property : from->getPropertySetInfo()->getProperties()) {
         if (property.Attributes & css::beans::PropertyAttribute::READONLY)
             continue;
+        const auto change = changed.find(property.Name);
+        css::uno::Any value =
+            change != changed.end() ? change->second : from->getPropertyValue(property.Name);
+        // Header and footer contents are objects that cannot be shared; the printed layout
+        // does not depend on them.
+        if (value.getValueTypeClass() == css::uno::TypeClass_INTERFACE)
+            continue;
+        names.push_back(property.Name);
+        values.push_back(std::move(value));
+    }
+    const Reference<css::beans::XMultiPropertySet> together(to, UNO_QUERY);
+    if (together.is()) {
         try {
-            to->setPropertyValue(property.Name, from->getPropertyValue(property.Name));
+            together->setPropertyValues(
+                css::uno::Sequence<OUString>(names.data(), sal_Int32(names.size())),
+                css::uno::Sequence<css::uno::Any>(values.data(), sal_Int32(values.size())));
+            return;
         } catch (const css::uno::Exception&) {
-            // Some properties (header and footer contents) are objects that cannot be shared;
-            // the printed layout does not depend on them.
+            // one of them was refused: set them one by one, passing over the refused ones
+        }
+    }
+    for (size_t i = 0; i < names.size(); ++i) {
+        try {
+            to->setPropertyValue(names[i], values[i]);
+        } catch (const css::uno::Exception&) {
         }
     }
 }
@@ -92,14 +120,14 @@ void TurnActiveSheetToLandscape(const Reference<css::lang::XComponent>& workbook
         factory->createInstance(OUString("com.sun.star.style.PageStyle")), UNO_QUERY_THROW);
     const OUString ownName = unusedName(styles, styleName + " Landscape");
     styles->insertByName(ownName, css::uno::Any(own));
-    copyPageStyle(shared, own);
 
     css::awt::Size size;
-    own->getPropertyValue(OUString("Size")) >>= size;
+    shared->getPropertyValue(OUString("Size")) >>= size;
     if (size.Width < size.Height)
         std::swap(size.Width, size.Height);
-    own->setPropertyValue(OUString("IsLandscape"), css::uno::Any(true));
-    own->setPropertyValue(OUString("Size"), css::uno::Any(size));
+    copyPageStyle(
+        shared, own,
+        {{OUString("IsLandscape"), css::uno::Any(true)}, {OUString("Size"), css::uno::Any(size)}});
     sheet->setPropertyValue(OUString("PageStyle"), css::uno::Any(ownName));
 }
 
