@@ -4,6 +4,7 @@
 #include "tests/support/FakePdfPrinter.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -184,6 +185,50 @@ TEST(ConversionRunTest, BatchModeSavesIntoTheDestinationAndLogsEveryRow)
     EXPECT_EQ(h.statusOf("d.doc"), "Error");
     EXPECT_TRUE(h.dialogs.questions.isEmpty());
     EXPECT_TRUE(h.application.isTerminated);
+}
+
+// Records what the run asks of a renderer that lays out documents ahead.
+class AheadRenderer final : public DocumentRenderer
+{
+public:
+    void renderToPdf(Route, const QString& document, const QString& pdf) override
+    {
+        calls.append("render " + QFileInfo(document).fileName());
+        QFile file(pdf);
+        file.open(QIODevice::WriteOnly);
+        file.write("%PDF-1.7\n");
+    }
+    void prepare(Route, const QString& document) override
+    {
+        calls.append("prepare " + QFileInfo(document).fileName());
+    }
+    void forgetPrepared() override { calls.append("forget"); }
+    QStringList calls;
+};
+
+// The rows the run will surely render are named ahead; a row that will be skipped is not, and
+// what was named and not asked for is forgotten when the run ends.
+TEST(ConversionRunTest, TheNextDocumentsAreNamedAheadAndForgottenAtTheEnd)
+{
+    RunHarness<FakePdfPrinter> h;
+    h.batchMode();
+    for (const char* name : {"a.doc", "b.doc", "c.xls", "d.doc", "e.doc"})
+        h.add(h.makeFile(name));
+    QFile(h.outPath("d.PDF")).open(QIODevice::WriteOnly); // d is skipped as "exists"
+    AheadRenderer office;
+    RendererRoutes routes{h.printer, h.printer, office, h.renderer, h.dialogs};
+    ConversionRun run{RunServices{h.list, h.state, h.printer, h.printer, h.profile, h.security,
+                                  h.images, routes, h.form, h.dialogs, h.clock, h.application,
+                                  h.control}};
+    ASSERT_EQ(run.PNGCreatePDFClick(), RunEnd::Finished);
+
+    EXPECT_EQ(office.calls.mid(0, 5),
+              (QStringList{"prepare a.doc", "prepare b.doc", "prepare c.xls", "prepare e.doc",
+                           "render a.doc"}));
+    EXPECT_FALSE(office.calls.contains("prepare d.doc"));
+    EXPECT_EQ(office.calls.filter("render"),
+              (QStringList{"render a.doc", "render b.doc", "render c.xls", "render e.doc"}));
+    EXPECT_EQ(office.calls.last(), "forget");
 }
 
 TEST(ConversionRunTest, OnlyTheExactSwitchEndsTheProgram)
