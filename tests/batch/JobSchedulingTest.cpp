@@ -8,6 +8,7 @@
 #include "batch/SchtasksCommandLines.h"
 #include "platform/settings/FileSettingsStore.h"
 #include "tests/support/FakeClock.h"
+#include "tests/support/FakeSchedulePage.h"
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QFile>
@@ -71,24 +72,7 @@ public:
     QString userName() const override { return "mary"; }
 };
 
-class FakePage final : public FolderEdits, public SchedulePage
-{
-public:
-    QString startFolderText() const override { return start; }
-    QString destinationFolderText() const override { return destination; }
-    void setStartFolderText(const QString& t) override { start = t; }
-    void setDestinationFolderText(const QString& t) override { destination = t; }
-    void setScheduleEnabled(bool) override {}
-    bool runNowChosen() const override { return runNow; }
-    QTime scheduleTime() const override { return time; }
-    QDate scheduleDate() const override { return date; }
-
-    QString start;
-    QString destination;
-    bool runNow = false;
-    QTime time{14, 5, 0};
-    QDate date{2026, 7, 12};
-};
+using FakePage = FakeSchedulePage;
 
 struct Harness
 {

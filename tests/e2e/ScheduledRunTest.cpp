@@ -11,30 +11,13 @@
 #include "platform/scheduler/PosixAccount.h"
 #include "platform/settings/FileSettingsStore.h"
 #include "tests/support/BatchProgram.h"
+#include "tests/support/FakeSchedulePage.h"
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 
 namespace {
-
-class Page final : public FolderEdits, public SchedulePage
-{
-public:
-    QString startFolderText() const override { return start; }
-    QString destinationFolderText() const override { return destination; }
-    void setStartFolderText(const QString& t) override { start = t; }
-    void setDestinationFolderText(const QString& t) override { destination = t; }
-    void setScheduleEnabled(bool) override {}
-    bool runNowChosen() const override { return runNow; }
-    QTime scheduleTime() const override { return when.time(); }
-    QDate scheduleDate() const override { return when.date(); }
-
-    QString start;
-    QString destination;
-    bool runNow = false;
-    QDateTime when;
-};
 
 class ScheduledRunTest : public BatchProgramFixture
 {
@@ -50,7 +33,9 @@ protected:
         ASSERT_TRUE(QFile::link(QString::fromUtf8(CORVANTA_PROGRAM), program()));
         page.start = in();
         page.destination = out();
-        page.when = QDateTime::currentDateTime().addSecs(120);
+        const QDateTime when = QDateTime::currentDateTime().addSecs(120);
+        page.time = when.time();
+        page.date = when.date();
     }
     void TearDown() override { scheduler.removeAll(); }
 
@@ -73,7 +58,7 @@ protected:
     AtScheduler scheduler{launcher, 'w'}; // a queue of this test's own
     PosixAccount account;
     ProgramState state;
-    Page page;
+    FakeSchedulePage page;
     // The store the job's program reads: this process's, whose environment the job inherits.
     FileSettingsStore store;
     FolderSettings settings{store, state, page};
