@@ -46,45 +46,84 @@ OUString unusedName(const Reference<css::container::XNameContainer>& styles, con
     return name;
 }
 
-// Every settable property of `from`, as far as `to` takes it, with the values of `changed` in
-// place of their own. Set one by one, each change lays the sheet's pages out anew; set
-// together, once.
-void copyPageStyle(const Reference<css::beans::XPropertySet>& from,
-                   const Reference<css::beans::XPropertySet>& to,
-                   const std::map<OUString, css::uno::Any>& changed)
+// Sets the properties together: set one by one, each change lays the sheet's pages out anew.
+// When one of them is refused, the others are set one by one, passing over the refused ones.
+void setTogether(const Reference<css::beans::XPropertySet>& to,
+                 const css::uno::Sequence<OUString>& names,
+                 const css::uno::Sequence<css::uno::Any>& values)
 {
-    std::vector<OUString> names;
-    std::vector<css::uno::Any> values;
-    for (const css::beans::Property& property : from->getPropertySetInfo()->getProperties()) {
-        if (property.Attributes & css::beans::PropertyAttribute::READONLY)
-            continue;
-        const auto change = changed.find(property.Name);
-        css::uno::Any value =
-            change != changed.end() ? change->second : from->getPropertyValue(property.Name);
-        // Header and footer contents are objects that cannot be shared; the printed layout
-        // does not depend on them.
-        if (value.getValueTypeClass() == css::uno::TypeClass_INTERFACE)
-            continue;
-        names.push_back(property.Name);
-        values.push_back(std::move(value));
-    }
     const Reference<css::beans::XMultiPropertySet> together(to, UNO_QUERY);
     if (together.is()) {
         try {
-            together->setPropertyValues(
-                css::uno::Sequence<OUString>(names.data(), sal_Int32(names.size())),
-                css::uno::Sequence<css::uno::Any>(values.data(), sal_Int32(values.size())));
+            together->setPropertyValues(names, values);
             return;
         } catch (const css::uno::Exception&) {
-            // one of them was refused: set them one by one, passing over the refused ones
         }
     }
-    for (size_t i = 0; i < names.size(); ++i) {
+    for (sal_Int32 i = 0; i < names.getLength(); ++i) {
         try {
             to->setPropertyValue(names[i], values[i]);
         } catch (const css::uno::Exception&) {
         }
     }
+}
+
+// Every settable property of `from`, as far as `to` takes it, with the values of `changed` in
+// place of their own. The office runs in another process: the values are read in one call,
+// not one call each.
+void copyPageStyle(const Reference<css::beans::XPropertySet>& from,
+                   const Reference<css::beans::XPropertySet>& to,
+                   const std::map<OUString, css::uno::Any>& changed)
+{
+    std::vector<OUString> settable;
+    for (const css::beans::Property& property : from->getPropertySetInfo()->getProperties()) {
+        if (!(property.Attributes & css::beans::PropertyAttribute::READONLY))
+            settable.push_back(property.Name);
+    }
+    const css::uno::Sequence<OUString> asked(settable.data(), sal_Int32(settable.size()));
+    const Reference<css::beans::XMultiPropertySet> all(from, UNO_QUERY);
+    css::uno::Sequence<css::uno::Any> read;
+    if (all.is()) {
+        read = all->getPropertyValues(asked);
+    } else {
+        read.realloc(asked.getLength());
+        for (sal_Int32 i = 0; i < asked.getLength(); ++i)
+            read.getArray()[i] = from->getPropertyValue(asked[i]);
+    }
+
+    std::vector<OUString> names;
+    std::vector<css::uno::Any> values;
+    for (sal_Int32 i = 0; i < asked.getLength() && i < read.getLength(); ++i) {
+        const auto change = changed.find(asked[i]);
+        css::uno::Any value = change != changed.end() ? change->second : read[i];
+        // Header and footer contents are objects that cannot be shared; the printed layout
+        // does not depend on them.
+        if (value.getValueTypeClass() == css::uno::TypeClass_INTERFACE)
+            continue;
+        names.push_back(asked[i]);
+        values.push_back(std::move(value));
+    }
+    setTogether(to, css::uno::Sequence<OUString>(names.data(), sal_Int32(names.size())),
+                css::uno::Sequence<css::uno::Any>(values.data(), sal_Int32(values.size())));
+}
+
+// True when a sheet other than `sheet` prints with the page style `styleName`.
+bool styleIsShared(const Reference<css::lang::XComponent>& workbook,
+                   const Reference<css::beans::XPropertySet>& sheet, const OUString& styleName)
+{
+    const Reference<css::sheet::XSpreadsheetDocument> document(workbook, UNO_QUERY_THROW);
+    const Reference<css::container::XIndexAccess> sheets(document->getSheets(), UNO_QUERY_THROW);
+    const Reference<css::uno::XInterface> turned(sheet, UNO_QUERY);
+    for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
+        const Reference<css::beans::XPropertySet> other(sheets->getByIndex(i), UNO_QUERY);
+        if (!other.is() || Reference<css::uno::XInterface>(other, UNO_QUERY) == turned)
+            continue;
+        OUString otherStyle;
+        other->getPropertyValue(OUString("PageStyle")) >>= otherStyle;
+        if (otherStyle == styleName)
+            return true;
+    }
+    return false;
 }
 
 Reference<css::beans::XPropertySet> sheetToTurn(const Reference<css::lang::XComponent>& workbook,
@@ -114,19 +153,27 @@ void TurnActiveSheetToLandscape(const Reference<css::lang::XComponent>& workbook
     OUString styleName;
     sheet->getPropertyValue(OUString("PageStyle")) >>= styleName;
     const Reference<css::container::XNameContainer> styles = pageStyles(workbook);
-    const Reference<css::beans::XPropertySet> shared(styles->getByName(styleName), UNO_QUERY_THROW);
+    const Reference<css::beans::XPropertySet> style(styles->getByName(styleName), UNO_QUERY_THROW);
+    css::awt::Size size;
+    style->getPropertyValue(OUString("Size")) >>= size;
+    if (size.Width < size.Height)
+        std::swap(size.Width, size.Height);
+
+    // Most workbooks give each sheet a style of its own: turning it is all there is to do.
+    if (!styleIsShared(workbook, sheet, styleName)) {
+        const OUString names[] = {OUString("IsLandscape"), OUString("Size")};
+        const css::uno::Any values[] = {css::uno::Any(true), css::uno::Any(size)};
+        setTogether(style, css::uno::Sequence<OUString>(names, 2),
+                    css::uno::Sequence<css::uno::Any>(values, 2));
+        return;
+    }
     const Reference<css::lang::XMultiServiceFactory> factory(workbook, UNO_QUERY_THROW);
     const Reference<css::beans::XPropertySet> own(
         factory->createInstance(OUString("com.sun.star.style.PageStyle")), UNO_QUERY_THROW);
     const OUString ownName = unusedName(styles, styleName + " Landscape");
     styles->insertByName(ownName, css::uno::Any(own));
-
-    css::awt::Size size;
-    shared->getPropertyValue(OUString("Size")) >>= size;
-    if (size.Width < size.Height)
-        std::swap(size.Width, size.Height);
     copyPageStyle(
-        shared, own,
+        style, own,
         {{OUString("IsLandscape"), css::uno::Any(true)}, {OUString("Size"), css::uno::Any(size)}});
     sheet->setPropertyValue(OUString("PageStyle"), css::uno::Any(ownName));
 }

@@ -5,9 +5,10 @@
 
 // Page changes made to a loaded document before it is printed; the document is never saved.
 
-// Prints the workbook's active sheet in landscape, as the workbook route asks. The sheet gets a
-// page style of its own, so other sheets sharing its style keep their orientation. `activeSheet`
-// is the index the file names, when it was read from the file; otherwise the view's is used.
+// Prints the workbook's active sheet in landscape, as the workbook route asks. When other
+// sheets share its page style, the sheet gets a style of its own, so they keep their
+// orientation. `activeSheet` is the index the file names, when it was read from the file;
+// otherwise the view's is used.
 void TurnActiveSheetToLandscape(const css::uno::Reference<css::lang::XComponent>& workbook,
                                 std::optional<int> activeSheet);
 
