@@ -28,7 +28,7 @@ bool PageFolderGuard::allows(const QUrl& url) const
     if (!real.isFile() && !real.isDir())
         return false;
     const QString path = real.filePath();
-    if (path == m_page)
+    if (m_pages.contains(path))
         return true;
     const QString inside = QDir(m_folder).relativeFilePath(path);
     if (inside == QLatin1String("."))

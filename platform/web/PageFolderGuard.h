@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWebEngineUrlRequestInterceptor>
 
 // Lets a page being converted load only what lies in its own folder: every request of the
@@ -16,14 +17,14 @@ public:
     explicit PageFolderGuard(const QString& folder) : m_folder(folder) {}
 
     const QString& folder() const { return m_folder; }
-    // The page of the folder being converted now, by its real path.
-    void setPage(const QString& page) { m_page = page; }
+    // The pages of the folder being converted or loaded now, by their real paths.
+    void setPages(const QStringList& pages) { m_pages = pages; }
 
     void interceptRequest(QWebEngineUrlRequestInfo& info) override;
 
 private:
     bool allows(const QUrl& url) const;
 
-    QString m_page;
+    QStringList m_pages;
     QString m_folder;
 };

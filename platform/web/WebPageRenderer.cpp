@@ -18,6 +18,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <algorithm>
 #include <csignal>
 #include <unistd.h>
 
@@ -66,6 +67,14 @@ protected:
 
 } // namespace
 
+struct WebPageRenderer::PageAhead
+{
+    std::unique_ptr<QWebEnginePage> page;
+    QString document; // the real path of the page loading in it; empty while it is idle
+    std::optional<bool> loaded;
+    bool failed = false; // its renderer ended, or held more than a page may
+};
+
 enum class WebPageRenderer::Wait
 {
     Done,
@@ -90,7 +99,8 @@ WebPageRenderer::WebPageRenderer(std::chrono::milliseconds waitLimit) : m_waitLi
 
 WebPageRenderer::~WebPageRenderer()
 {
-    m_page.reset(); // a page must go before its profile, the profile before its guard
+    m_ahead.reset(); // a page must go before its profile, the profile before its guard
+    m_page.reset();
     m_profile.reset();
 }
 
@@ -99,6 +109,7 @@ QWebEnginePage& WebPageRenderer::pageIn(const QString& folder)
     if (m_guard && m_guard->folder() != folder) {
         // Pages of another folder get a profile of their own: nothing a page stored (local
         // storage, databases, caches) reaches a page that may not read its folder.
+        m_ahead.reset();
         dropPage();
         m_profile.reset();
         m_guard.reset();
@@ -124,14 +135,76 @@ QWebEnginePage& WebPageRenderer::pageIn(const QString& folder)
         // A frame the guard blocked prints blank, not as the engine's error page.
         settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
     }
-    if (!m_page) {
-        m_page = std::make_unique<QuietPage>(m_profile.get());
-        QObject::connect(m_page.get(), &QWebEnginePage::renderProcessTerminated, m_page.get(),
-                         [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
-                             m_rendererEnded = int(status);
-                         });
-    }
+    if (!m_page)
+        m_page = newPage();
     return *m_page;
+}
+
+// A page of the profile; its signals go to the role it has when they come, converted or ahead.
+std::unique_ptr<QWebEnginePage> WebPageRenderer::newPage()
+{
+    auto page = std::make_unique<QuietPage>(m_profile.get());
+    QWebEnginePage* const made = page.get();
+    QObject::connect(made, &QWebEnginePage::renderProcessTerminated, made,
+                     [this, made](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                         if (m_page.get() == made)
+                             m_rendererEnded = int(status);
+                         else if (m_ahead && m_ahead->page.get() == made)
+                             m_ahead->failed = true;
+                     });
+    QObject::connect(made, &QWebEnginePage::loadFinished, made, [this, made](bool ok) {
+        if (m_ahead && m_ahead->page.get() == made && !m_ahead->document.isEmpty())
+            m_ahead->loaded = ok;
+    });
+    return page;
+}
+
+// Starts the first wanted page of the profile's folder in the second page, when that is idle.
+void WebPageRenderer::loadAhead()
+{
+    if (!m_profile || (m_ahead && !m_ahead->document.isEmpty()))
+        return;
+    const auto next = std::find_if(m_wanted.cbegin(), m_wanted.cend(), [this](const QString& page) {
+        return page != m_current && QFileInfo(page).path() == m_guard->folder();
+    });
+    if (next == m_wanted.cend())
+        return;
+    if (!m_ahead) {
+        m_ahead = std::make_unique<PageAhead>();
+        m_ahead->page = newPage();
+    }
+    m_ahead->document = *next;
+    m_ahead->loaded.reset();
+    m_ahead->failed = false;
+    allowPages();
+    m_ahead->page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+    m_ahead->page->load(QUrl::fromLocalFile(m_ahead->document));
+}
+
+void WebPageRenderer::allowPages()
+{
+    QStringList pages{m_current};
+    if (m_ahead && !m_ahead->document.isEmpty())
+        pages.append(m_ahead->document);
+    m_guard->setPages(pages);
+}
+
+// Makes the second page the converted one when it loaded `page` ahead; its load's outcome, if
+// it came, goes to `loaded`. A page whose renderer ended or that did not load is loaded again,
+// from the start and within its own limit, so that its failure is told as any page's.
+bool WebPageRenderer::takePageAhead(const QString& page, std::optional<bool>& loaded)
+{
+    if (!m_ahead || m_ahead->document != page)
+        return false;
+    if (m_ahead->failed || !m_ahead->loaded.value_or(true)) {
+        m_ahead.reset();
+        return false;
+    }
+    std::swap(m_page, m_ahead->page);
+    loaded = m_ahead->loaded;
+    m_ahead->document.clear();
+    m_ahead->loaded.reset();
+    return true;
 }
 
 void WebPageRenderer::dropPage()
@@ -167,19 +240,30 @@ template <typename T> WebPageRenderer::Wait WebPageRenderer::waitFor(std::option
     return done ? Wait::Done : Wait::TimedOut;
 }
 
-// Ends the page's renderer once it holds more than a page may use; the engine then reports it
-// ended, which ends the wait.
+// Ends a page's renderer once it holds more than a page may use; the engine then reports it
+// ended, which ends the wait for the converted page, and the page ahead is loaded again in its
+// turn.
 void WebPageRenderer::watchMemory()
 {
-    const qint64 pid = m_page->renderProcessPid();
-    if (m_endedForMemory || pid <= 0 || pid == QCoreApplication::applicationPid())
-        return;
-    const qint64 heldMb = OwnResidentMemoryMb(pid);
-    if (heldMb > kPageMemoryMb) {
-        qCDebug(lcWeb) << "ending renderer" << pid << "holding" << heldMb << "MB";
+    if (!m_endedForMemory && endedForMemory(*m_page))
         m_endedForMemory = true;
-        ::kill(pid_t(pid), SIGKILL);
-    }
+    if (m_ahead && !m_ahead->document.isEmpty() && !m_ahead->failed &&
+        m_ahead->page->renderProcessPid() != m_page->renderProcessPid() &&
+        endedForMemory(*m_ahead->page))
+        m_ahead->failed = true;
+}
+
+bool WebPageRenderer::endedForMemory(QWebEnginePage& page)
+{
+    const qint64 pid = page.renderProcessPid();
+    if (pid <= 0 || pid == QCoreApplication::applicationPid())
+        return false;
+    const qint64 heldMb = OwnResidentMemoryMb(pid);
+    if (heldMb <= kPageMemoryMb)
+        return false;
+    qCDebug(lcWeb) << "ending renderer" << pid << "holding" << heldMb << "MB";
+    ::kill(pid_t(pid), SIGKILL);
+    return true;
 }
 
 QString WebPageRenderer::rendererEndedText(const QString& document) const
@@ -203,8 +287,20 @@ QString WebPageRenderer::rendererEndedText(const QString& document) const
 void WebPageRenderer::prepare(Route, const QString& document)
 {
     const QString page = QFileInfo(document).canonicalFilePath();
-    if (!m_page && !page.isEmpty())
+    if (page.isEmpty())
+        return;
+    if (!m_page)
         pageIn(QFileInfo(page).path());
+    if (!m_wanted.contains(page))
+        m_wanted.append(page);
+    loadAhead();
+}
+
+void WebPageRenderer::forgetPrepared()
+{
+    m_wanted.clear();
+    if (m_ahead && !m_ahead->document.isEmpty())
+        m_ahead.reset(); // a page loading for nothing would go on running its scripts
 }
 
 void WebPageRenderer::renderToPdf(Route, const QString& document, const QString& pdfFile)
@@ -214,11 +310,17 @@ void WebPageRenderer::renderToPdf(Route, const QString& document, const QString&
     if (page.isEmpty() || !QFileInfo(page).isReadable())
         throw failure(QStringLiteral("The web page %1 cannot be read.").arg(document));
 
-    QWebEnginePage& view = pageIn(QFileInfo(page).path());
-    m_guard->setPage(page);
+    pageIn(QFileInfo(page).path());
+    // The pages wanted before this one were not converted after all.
+    m_wanted.remove(0, m_wanted.indexOf(page) + 1);
+    std::optional<bool> loaded;
+    const bool loadedAhead = takePageAhead(page, loaded);
+    m_current = page;
+    allowPages();
+    loadAhead();
+    QWebEnginePage& view = *m_page;
     m_rendererEnded.reset();
     m_endedForMemory = false;
-    view.setLifecycleState(QWebEnginePage::LifecycleState::Active);
     // Between pages its scripts are held, so a page does nothing once it has been printed.
     const auto freeze = [&view] { view.setLifecycleState(QWebEnginePage::LifecycleState::Frozen); };
     const auto giveUp = [this, &document](Wait wait, const QString& doing) {
@@ -231,10 +333,12 @@ void WebPageRenderer::renderToPdf(Route, const QString& document, const QString&
         throw failure(doing.arg(document).arg(m_waitLimit.count() / 1000.0));
     };
 
-    std::optional<bool> loaded;
     const auto whenLoaded =
         QObject::connect(&view, &QWebEnginePage::loadFinished, [&loaded](bool ok) { loaded = ok; });
-    view.load(QUrl::fromLocalFile(page));
+    if (!loadedAhead) {
+        view.setLifecycleState(QWebEnginePage::LifecycleState::Active);
+        view.load(QUrl::fromLocalFile(page));
+    }
     const Wait loading = waitFor(loaded);
     QObject::disconnect(whenLoaded);
     if (loading != Wait::Done)

@@ -2,6 +2,7 @@
 
 #include "conversion/DocumentRenderer.h"
 
+#include <QStringList>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -12,10 +13,11 @@ class QWebEngineProfile;
 
 // Lays out web pages with Qt WebEngine, as a browser prints them. The engine is started at the
 // first page and kept; a page with its profile is kept while the pages come from one folder, so
-// that pages of different folders share nothing. Every page is taken as hostile: it reads only
-// its own folder (PageFolderGuard), reaches no network, may hold kPageMemoryMb, and its scripts
-// run only while it is converted. Its waits report progress; a stop drops the page and throws
-// RunStopped.
+// that pages of different folders share nothing. While a page prints, a second page of the same
+// profile loads the next document the run prepared, so the two overlap. Every page is taken as
+// hostile: it reads only its own folder (PageFolderGuard), reaches no network, may hold
+// kPageMemoryMb, and its scripts run only while it is converted. Its waits report progress; a stop
+// drops the page and throws RunStopped.
 class WebPageRenderer final : public DocumentRenderer
 {
 public:
@@ -30,8 +32,10 @@ public:
 
     void renderToPdf(Route route, const QString& document, const QString& pdfFile) override;
     // The engine, and the page of the document's folder, are made now: they take a moment
-    // that the run spends on the documents before.
+    // that the run spends on the documents before. The first document prepared that is not
+    // converted yet is loaded ahead of its turn.
     void prepare(Route route, const QString& document) override;
+    void forgetPrepared() override;
 
     // Must be called before the QApplication exists: WebEngine shares its OpenGL contexts, and
     // reads its switches (the ones that confine a page among them) when it starts.
@@ -39,9 +43,15 @@ public:
 
 private:
     enum class Wait;
+    struct PageAhead;
 
     QWebEnginePage& pageIn(const QString& folder);
+    std::unique_ptr<QWebEnginePage> newPage();
     void dropPage();
+    void loadAhead();
+    void allowPages();
+    bool takePageAhead(const QString& page, std::optional<bool>& loaded);
+    bool endedForMemory(QWebEnginePage& page);
     template <typename T> Wait waitFor(std::optional<T>& done);
     void watchMemory();
     QString rendererEndedText(const QString& document) const;
@@ -50,6 +60,9 @@ private:
     std::unique_ptr<PageFolderGuard> m_guard; // outlives the profile that calls it
     std::unique_ptr<QWebEngineProfile> m_profile;
     std::unique_ptr<QWebEnginePage> m_page;
+    QString m_current;                  // the real path of the page converted now
+    std::unique_ptr<PageAhead> m_ahead; // the second page, loading the next document
+    QStringList m_wanted;               // prepared and not yet converted, in the run's order
     // How the page's renderer ended while a page was being converted, if it did.
     std::optional<int> m_rendererEnded;
     bool m_endedForMemory = false;

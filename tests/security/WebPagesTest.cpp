@@ -125,28 +125,37 @@ TEST(WebPagesTest, APipeInThePagesFolderDoesNotHoldItsConversion)
     EXPECT_THAT(pdfText(dir.filePath("page.pdf")), HasSubstr("Beside a pipe"));
 }
 
+// Also when the run prepared both pages, so that each was loading while the one before it was
+// converted.
 TEST(WebPagesTest, APageWantingMoreMemoryThanAPageMayUseFailsAloneAndTheNextConverts)
 {
-    QTemporaryDir dir;
-    const QString greedy = write(dir.filePath("greedy.html"),
-                                 "<p>greedy</p><script>const kept = [];"
-                                 "for (;;) kept.push(new Array(1 << 20).fill(1.5));</script>");
-    WebPageRenderer renderer;
-    try {
-        renderer.renderToPdf(Route::Browser, greedy, dir.filePath("greedy.pdf"));
-        FAIL() << "a page without end to its memory was printed";
-    } catch (const RenderError& error) {
-        EXPECT_THAT(error.what(), HasSubstr("greedy.html"));
-        EXPECT_THAT(error.what(), HasSubstr(QStringLiteral("needed more memory than the %1 MB a "
-                                                           "page may use")
-                                                .arg(WebPageRenderer::kPageMemoryMb)
-                                                .toStdString()));
-    }
-    EXPECT_FALSE(QFile::exists(dir.filePath("greedy.pdf")));
+    for (const bool prepared : {false, true}) {
+        SCOPED_TRACE(prepared ? "prepared" : "not prepared");
+        QTemporaryDir dir;
+        const QString greedy = write(dir.filePath("greedy.html"),
+                                     "<p>greedy</p><script>const kept = [];"
+                                     "for (;;) kept.push(new Array(1 << 20).fill(1.5));</script>");
+        const QString next = write(dir.filePath("next.html"), "<p>After the greedy one</p>");
+        WebPageRenderer renderer;
+        if (prepared) {
+            renderer.prepare(Route::Browser, greedy);
+            renderer.prepare(Route::Browser, next);
+        }
+        try {
+            renderer.renderToPdf(Route::Browser, greedy, dir.filePath("greedy.pdf"));
+            ADD_FAILURE() << "a page without end to its memory was printed";
+        } catch (const RenderError& error) {
+            EXPECT_THAT(error.what(), HasSubstr("greedy.html"));
+            EXPECT_THAT(error.what(),
+                        HasSubstr(QStringLiteral("needed more memory than the %1 MB a page may use")
+                                      .arg(WebPageRenderer::kPageMemoryMb)
+                                      .toStdString()));
+        }
+        EXPECT_FALSE(QFile::exists(dir.filePath("greedy.pdf")));
 
-    const QString next = write(dir.filePath("next.html"), "<p>After the greedy one</p>");
-    renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
-    EXPECT_THAT(pdfText(dir.filePath("next.pdf")), HasSubstr("After the greedy one"));
+        renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
+        EXPECT_THAT(pdfText(dir.filePath("next.pdf")), HasSubstr("After the greedy one"));
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -47,6 +48,26 @@ TEST(WebPageRendererTest, PrintsAPagesTextAndTableAndStaysWarmForTheNext)
     const QString second = write(dir, "second.htm", "<p>Second page of the run</p>");
     renderer.renderToPdf(Route::Browser, second, dir.filePath("b.pdf"));
     EXPECT_TRUE(pdfText(dir.filePath("b.pdf")).contains("Second page of the run"));
+}
+
+// The run prepares the pages it will convert; each is loaded ahead while the one before prints.
+// A prepared page the run then leaves out (its PDF existed) must not shift the others.
+TEST(WebPageRendererTest, PagesLoadedAheadArePrintedEachIntoItsOwnPdf)
+{
+    QTemporaryDir dir;
+    WebPageRenderer renderer;
+    QStringList pages;
+    for (const char* name : {"first", "second", "third", "fourth"})
+        pages.append(write(dir, QString(name) + ".html", QByteArray("<p>Page ") + name + "</p>"));
+    for (const QString& page : pages)
+        renderer.prepare(Route::Browser, page);
+    for (int i : {0, 2, 3, 1}) {
+        SCOPED_TRACE(pages[i].toStdString());
+        const QString pdf = dir.filePath(QString::number(i) + ".pdf");
+        renderer.renderToPdf(Route::Browser, pages[i], pdf);
+        const QString text = pdfText(pdf).simplified();
+        EXPECT_EQ(text.toStdString(), "Page " + QFileInfo(pages[i]).baseName().toStdString());
+    }
 }
 
 TEST(WebPageRendererTest, AMissingPageFailsWithoutWritingAFile)
