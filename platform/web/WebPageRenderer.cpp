@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <csignal>
 #include <unistd.h>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcWeb, "corvanta.web", QtWarningMsg)
 
@@ -72,6 +73,8 @@ struct WebPageRenderer::PageAhead
     std::unique_ptr<QWebEnginePage> page;
     QString document; // the real path of the page loading in it; empty while it is idle
     std::optional<bool> loaded;
+    bool printing = false; // printing began once it had loaded
+    std::optional<QByteArray> pdf;
     bool failed = false; // its renderer ended, or held more than a page may
 };
 
@@ -153,10 +156,34 @@ std::unique_ptr<QWebEnginePage> WebPageRenderer::newPage()
                              m_ahead->failed = true;
                      });
     QObject::connect(made, &QWebEnginePage::loadFinished, made, [this, made](bool ok) {
-        if (m_ahead && m_ahead->page.get() == made && !m_ahead->document.isEmpty())
-            m_ahead->loaded = ok;
+        if (!m_ahead || m_ahead->page.get() != made || m_ahead->document.isEmpty())
+            return;
+        m_ahead->loaded = ok;
+        if (ok) {
+            m_ahead->printing = true;
+            startPrinting(*made);
+        }
     });
     return page;
+}
+
+// The page's PDF comes to the page's role when it is ready: the converted page's to m_printed.
+// A page printed ahead is held until its turn.
+void WebPageRenderer::startPrinting(QWebEnginePage& page)
+{
+    const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                             QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    QWebEnginePage* const printed = &page;
+    page.printToPdf(
+        [this, printed](const QByteArray& bytes) {
+            if (m_page.get() == printed) {
+                m_printed = bytes;
+            } else if (m_ahead && m_ahead->page.get() == printed) {
+                m_ahead->pdf = bytes;
+                printed->setLifecycleState(QWebEnginePage::LifecycleState::Frozen);
+            }
+        },
+        layout);
 }
 
 // Starts the first wanted page of the profile's folder in the second page, when that is idle.
@@ -175,6 +202,8 @@ void WebPageRenderer::loadAhead()
     }
     m_ahead->document = *next;
     m_ahead->loaded.reset();
+    m_ahead->printing = false;
+    m_ahead->pdf.reset();
     m_ahead->failed = false;
     allowPages();
     m_ahead->page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
@@ -190,21 +219,27 @@ void WebPageRenderer::allowPages()
 }
 
 // Makes the second page the converted one when it loaded `page` ahead; its load's outcome, if
-// it came, goes to `loaded`. A page whose renderer ended or that did not load is loaded again,
-// from the start and within its own limit, so that its failure is told as any page's.
-bool WebPageRenderer::takePageAhead(const QString& page, std::optional<bool>& loaded)
+// it came, goes to `loaded`, its PDF, if printed, to m_printed. A page whose renderer ended or
+// that did not load is loaded again, from the start and within its own limit, so that its
+// failure is told as any page's.
+WebPageRenderer::Ahead WebPageRenderer::takePageAhead(const QString& page,
+                                                      std::optional<bool>& loaded)
 {
     if (!m_ahead || m_ahead->document != page)
-        return false;
+        return Ahead::No;
     if (m_ahead->failed || !m_ahead->loaded.value_or(true)) {
         m_ahead.reset();
-        return false;
+        return Ahead::No;
     }
     std::swap(m_page, m_ahead->page);
     loaded = m_ahead->loaded;
+    m_printed = m_ahead->pdf;
+    const Ahead taken = m_ahead->printing ? Ahead::Printing : Ahead::Loading;
     m_ahead->document.clear();
     m_ahead->loaded.reset();
-    return true;
+    m_ahead->printing = false;
+    m_ahead->pdf.reset();
+    return taken;
 }
 
 void WebPageRenderer::dropPage()
@@ -314,7 +349,8 @@ void WebPageRenderer::renderToPdf(Route, const QString& document, const QString&
     // The pages wanted before this one were not converted after all.
     m_wanted.remove(0, m_wanted.indexOf(page) + 1);
     std::optional<bool> loaded;
-    const bool loadedAhead = takePageAhead(page, loaded);
+    m_printed.reset();
+    const Ahead ahead = takePageAhead(page, loaded);
     m_current = page;
     allowPages();
     loadAhead();
@@ -335,7 +371,7 @@ void WebPageRenderer::renderToPdf(Route, const QString& document, const QString&
 
     const auto whenLoaded =
         QObject::connect(&view, &QWebEnginePage::loadFinished, [&loaded](bool ok) { loaded = ok; });
-    if (!loadedAhead) {
+    if (ahead == Ahead::No) {
         view.setLifecycleState(QWebEnginePage::LifecycleState::Active);
         view.load(QUrl::fromLocalFile(page));
     }
@@ -349,20 +385,19 @@ void WebPageRenderer::renderToPdf(Route, const QString& document, const QString&
         throw failure(QStringLiteral("The web page %1 could not be loaded.").arg(document));
     }
 
-    std::optional<QByteArray> pdf;
-    const QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                             QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-    view.printToPdf([&pdf](const QByteArray& bytes) { pdf = bytes; }, layout);
-    const Wait printing = waitFor(pdf);
+    if (ahead != Ahead::Printing)
+        startPrinting(view);
+    const Wait printing = waitFor(m_printed);
     if (printing != Wait::Done)
         giveUp(printing,
                QStringLiteral("Printing the web page %1 did not finish within %2 seconds."));
     freeze();
-    if (!pdf->startsWith("%PDF"))
+    const QByteArray pdf = *std::exchange(m_printed, std::nullopt);
+    if (!pdf.startsWith("%PDF"))
         throw failure(QStringLiteral("The web page %1 could not be printed.").arg(document));
 
     QSaveFile out(pdfFile);
-    if (!out.open(QIODevice::WriteOnly) || out.write(*pdf) != pdf->size() || !out.commit())
+    if (!out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size() || !out.commit())
         throw failure(QStringLiteral("%1: %2").arg(pdfFile, out.errorString()));
-    qCDebug(lcWeb) << "printed" << document << pdf->size() << "bytes";
+    qCDebug(lcWeb) << "printed" << document << pdf.size() << "bytes";
 }

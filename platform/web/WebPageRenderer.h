@@ -2,6 +2,7 @@
 
 #include "conversion/DocumentRenderer.h"
 
+#include <QByteArray>
 #include <QStringList>
 #include <chrono>
 #include <memory>
@@ -14,8 +15,8 @@ class QWebEngineProfile;
 // Lays out web pages with Qt WebEngine, as a browser prints them. The engine is started at the
 // first page and kept; a page with its profile is kept while the pages come from one folder, so
 // that pages of different folders share nothing. While a page prints, a second page of the same
-// profile loads the next document the run prepared, so the two overlap. Every page is taken as
-// hostile: it reads only its own folder (PageFolderGuard), reaches no network, may hold
+// profile loads and prints the next document the run prepared, so the two overlap. Every page is
+// taken as hostile: it reads only its own folder (PageFolderGuard), reaches no network, may hold
 // kPageMemoryMb, and its scripts run only while it is converted. Its waits report progress; a stop
 // drops the page and throws RunStopped.
 class WebPageRenderer final : public DocumentRenderer
@@ -44,13 +45,21 @@ public:
 private:
     enum class Wait;
     struct PageAhead;
+    // How far the page ahead had come with the page asked for, when it had it.
+    enum class Ahead
+    {
+        No,
+        Loading,
+        Printing,
+    };
 
     QWebEnginePage& pageIn(const QString& folder);
     std::unique_ptr<QWebEnginePage> newPage();
     void dropPage();
     void loadAhead();
     void allowPages();
-    bool takePageAhead(const QString& page, std::optional<bool>& loaded);
+    Ahead takePageAhead(const QString& page, std::optional<bool>& loaded);
+    void startPrinting(QWebEnginePage& page);
     bool endedForMemory(QWebEnginePage& page);
     template <typename T> Wait waitFor(std::optional<T>& done);
     void watchMemory();
@@ -60,9 +69,10 @@ private:
     std::unique_ptr<PageFolderGuard> m_guard; // outlives the profile that calls it
     std::unique_ptr<QWebEngineProfile> m_profile;
     std::unique_ptr<QWebEnginePage> m_page;
-    QString m_current;                  // the real path of the page converted now
-    std::unique_ptr<PageAhead> m_ahead; // the second page, loading the next document
-    QStringList m_wanted;               // prepared and not yet converted, in the run's order
+    std::optional<QByteArray> m_printed; // the converted page's PDF, once printed
+    QString m_current;                   // the real path of the page converted now
+    std::unique_ptr<PageAhead> m_ahead;  // the second page, loading the next document
+    QStringList m_wanted;                // prepared and not yet converted, in the run's order
     // How the page's renderer ended while a page was being converted, if it did.
     std::optional<int> m_rendererEnded;
     bool m_endedForMemory = false;
