@@ -7,8 +7,10 @@
         matched wall_ms first_ms median_ms exit_status
       where a line's time is the gap to the previous matching line (the first one's: to the
       launch), median_ms is the median of those gaps after the first, first_ms the time from
-      the launch to the first line. Last come the medians of the first and of the last tenth
-      of the gaps after the first: a long run that slows down as it goes shows there. With
+      the launch to the first line. Then come the medians of the first and of the last tenth
+      of the gaps after the first: a long run that slows down as it goes shows there; last
+      the mean of the gaps after the first (a program that converts two documents at once
+      reports them in pairs, a short gap after a long one: their median says little). With
       --memory COMMAND is expected to be /usr/bin/time, and
       the process it starts is watched every 0.2 s: two more figures follow, that process's own
       peak resident set (VmHWM, last reading) and the largest sum of the resident sets of it
@@ -16,8 +18,8 @@
 
   img2pdf OUTDIR PICTURE...
       One PDF per picture through img2pdf's Python API, in this one process. Prints
-        count median_ms first_ms
-      (the median of the calls after the first).
+        count median_ms first_ms mean_ms
+      (the median and the mean of the calls after the first).
 
   pdfs FOLDER
       Prints how many files of FOLDER begin as a PDF does.
@@ -46,6 +48,11 @@ def ms(seconds):
 def median_after_first(gaps):
     rest = gaps[1:]
     return ms(statistics.median(rest)) if rest else -1
+
+
+def mean_after_first(gaps):
+    rest = gaps[1:]
+    return ms(statistics.mean(rest)) if rest else -1
 
 
 def children(pid):
@@ -131,6 +138,7 @@ def lines(args):
     rest = gaps[1:]
     tenth = max(1, len(rest) // 10)
     figures += [median_after_first(gaps[:tenth + 1]), median_after_first([0] + rest[-tenth:])]
+    figures.append(mean_after_first(gaps))
     print(*figures)
 
 
@@ -145,7 +153,8 @@ def pictures(args):
         with open(os.path.join(outdir, name), "wb") as out:
             out.write(img2pdf.convert(path))
         times.append(time.monotonic() - begin)
-    print(len(times), median_after_first(times), ms(times[0]) if times else -1)
+    print(len(times), median_after_first(times), ms(times[0]) if times else -1,
+          mean_after_first(times))
 
 
 def pdfs(args):
