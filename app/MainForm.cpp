@@ -19,6 +19,7 @@
 #include "platform/com/ComApartment.h"
 #include "platform/desktop/Desktop.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/files/InstalledFiles.h"
 #include "platform/help/HelpEngine.h"
 #include "platform/messages/WindowMessages.h"
 #include "ui/CaptionFit.h"
@@ -172,7 +173,7 @@ void TfrmMain::FormCreate()
     qApp->installEventFilter(this);
 
     try {
-        m_helpFileName = ProgramFolder() + kHelpFileName;
+        m_helpFileName = InstalledDataFile(kHelpFileName);
         m_s.help.hook(m_helpFileName);
         m_state.BatchMode = false;
         m_fileSavedMessage = RegisterWindowMessage(kFileSavedMessageName);

@@ -24,6 +24,9 @@ packages=(
   # Chinese, Japanese and Korean text in plain-text documents
   fonts-wqy-microhei
   xvfb xauth x11-apps imagemagick img2pdf librsvg2-bin xdotool
+  # the Debian package: dpkg-shlibdeps for its Depends; the validators of the desktop file and
+  # the software centre description (librsvg2-bin above renders the icons)
+  dpkg-dev desktop-file-utils appstream
 )
 
 missing=()

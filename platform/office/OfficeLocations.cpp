@@ -1,15 +1,13 @@
 #include "platform/office/OfficeLocations.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
+#include "platform/files/InstalledFiles.h"
+
 #include <QStandardPaths>
 
 QString FindProgram(const QString& name)
 {
-    const QFileInfo beside(QCoreApplication::applicationDirPath() + '/' + name);
-    if (beside.isFile() && beside.isExecutable())
-        return beside.absoluteFilePath();
-    return QStandardPaths::findExecutable(name);
+    const QString installed = InstalledProgram(name);
+    return installed.isEmpty() ? QStandardPaths::findExecutable(name) : installed;
 }
 
 QString DefaultOfficeProfile()

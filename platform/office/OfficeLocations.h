@@ -4,7 +4,7 @@
 
 // Where the office renderer's programs and profile are, unless a test says otherwise.
 
-// A program beside ours, else on PATH; empty when neither has it.
+// A helper installed with ours (see InstalledProgram), else on PATH; empty when neither has it.
 QString FindProgram(const QString& name);
 
 // The office's private profile: "office-profile" in the per-user cache folder.
