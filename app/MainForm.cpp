@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "app/CommandLine.h"
 #include "app/HelpTopics.h"
 #include "app/PathHelpers.h"
 #include "batch/LogViewer.h"
@@ -126,6 +127,9 @@ void TfrmMain::bindHandlers()
     connect(m_ui->PNGRemove, &QAbstractButton::clicked, this, &TfrmMain::PNGRemoveClick);
     connect(m_ui->Label3, &LinkLabel::clicked, this, &TfrmMain::PNGClearClick);
     connect(m_ui->lstFileList, &ReportListView::deleteRequested, this, &TfrmMain::PNGRemoveClick);
+    // Queued: a message about a refused file must not hold the file manager's drag open.
+    connect(m_ui->lstFileList, &ReportListView::filesDropped, this, &TfrmMain::addDocuments,
+            Qt::QueuedConnection);
     connect(m_ui->PNGCreatePDF, &QAbstractButton::clicked, this, &TfrmMain::PNGCreatePDFClick);
     connect(m_ui->chkPass, &QAbstractButton::clicked, this, &TfrmMain::chkPassClick);
     connect(m_ui->Exit1, &QAction::triggered, this, &TfrmMain::Exit1Click);
@@ -197,6 +201,13 @@ void TfrmMain::FormCreate()
     const QDateTime now = m_s.clock.now();
     m_ui->DTDate->setDate(now.date());
     m_ui->DTTime->setDateTime(now);
+
+    // The documents named on the command line join once the window is up, so a refusal's
+    // message has the window to show over; an unattended start never gets that far.
+    const CommandLine command = ParseCommandLine(m_s.application.arguments(), QDir::currentPath());
+    if (!command.files.isEmpty())
+        QMetaObject::invokeMethod(
+            this, [this, files = command.files] { addDocuments(files); }, Qt::QueuedConnection);
 
     if (!createPdfPrinter())
         return;
@@ -483,6 +494,11 @@ void TfrmMain::PNGAddFileClick()
 {
     if (!m_converting)
         m_documentCommands.addFile();
+}
+void TfrmMain::addDocuments(const QStringList& paths)
+{
+    if (!m_converting)
+        m_documentCommands.addFiles(paths);
 }
 void TfrmMain::PNGRemoveClick()
 {

@@ -55,6 +55,8 @@ public:
 
 public slots:
     void PNGAddFileClick();
+    // Adds files and folders as Add File adds them (the command line's, a drop's).
+    void addDocuments(const QStringList& paths);
     void PNGRemoveClick();
     void PNGClearClick();
     void PNGCreatePDFClick();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/CommandLine.h"
 #include "app/MainFormServices.h"
 #include "app/StderrProgress.h"
 #include "conversion/DocumentRenderer.h"
@@ -24,11 +25,6 @@
 class Dialogs;
 class QtDialogs;
 class TfrmMain;
-
-// The exit statuses of a bulk conversion, for the scripts that start one.
-inline constexpr int kExitConverted = 0;  // every document was converted or deliberately skipped
-inline constexpr int kExitUnfinished = 1; // the run could not start or did not get to its end
-inline constexpr int kExitSomeFailed = 2; // the run finished; some documents were not converted
 
 // Selects Qt's offscreen platform when there is no display, or when the display named cannot
 // be reached. Call before the QApplication exists.

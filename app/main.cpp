@@ -1,12 +1,16 @@
-// Program entry: picks the display (none: the offscreen platform and unattended dialogs),
-// creates the main window, whose construction may run a whole unattended conversion, and runs
-// the message loop unless that conversion already ended the program.
+// Program entry: answers --help and --version, and refuses an unknown option, before anything
+// else starts (no display needed, no file written); then picks the display (none: the offscreen
+// platform and unattended dialogs), creates the main window, whose construction may run a whole
+// unattended conversion, and runs the message loop unless that conversion already ended the
+// program.
+#include "app/CommandLine.h"
 #include "app/MainForm.h"
 #include "app/ProgramEnvironment.h"
 #include "platform/files/ScratchArea.h"
 #include "platform/web/WebPageRenderer.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char** argv)
 {
@@ -15,12 +19,20 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
 
+    const CommandLine command = ParseCommandLine(arguments, QDir::currentPath());
+    if (const std::optional<int> status = AnswerWithoutStarting(command))
+        return *status;
+
     // First: every temporary file of the run, and of the programs it starts, goes into a
     // private folder that the run removes at its end, or the next run if this one is killed.
     const auto scratch = ScratchArea::forThisRun();
     ChooseDisplayPlatform();
     WebPageRenderer::prepareApplication();
-    QApplication app(argc, argv);
+    // Qt takes its own options from what it is given: outside a batch start, where everything
+    // after the switch is ignored as it always was, every argument is a file, even one named
+    // like a Qt option ("corvanta -- -reverse").
+    int qtArgc = command.action == CommandLine::Action::Batch ? argc : 1;
+    QApplication app(qtArgc, argv);
     const bool unattended = RunsUnattended();
     QApplication::setOrganizationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationName(QStringLiteral("Corvanta"));

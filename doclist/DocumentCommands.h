@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 class Dialogs;
 class DocumentList;
@@ -9,6 +11,11 @@ class GeneratePage;
 inline const QString kAlreadyPdfMessage =
     QStringLiteral("The file you wish to add is already a PDF!  Cannot add this file.");
 inline const QString kSelectItemMessage = QStringLiteral("Please select an item!");
+// A path given that cannot be added at all: the path and why.
+inline const QString kCannotAddMessage = QStringLiteral("Cannot add %1: %2.");
+// The files of a folder that were refused, counted in one message instead of one box each.
+inline const QString kFolderRefusedMessage =
+    QStringLiteral("Some files of the folder %1 were not added: %2.");
 
 // Add File (one or several files at a time), Remove File and Clear List, with the page states
 // that follow the document count.
@@ -17,14 +24,30 @@ class DocumentCommands
 public:
     DocumentCommands(DocumentList& list, Dialogs& dialogs, GeneratePage& page);
 
+    // Asks for files and adds them as addFiles does.
     void addFile();
+    // Adds each path in turn, with Add File's checks and messages for each file. A folder adds
+    // the plain files at its top level, hidden ones, links and subfolders aside; its refused
+    // files are counted in one message. A path that does not exist or cannot be read is named
+    // with the reason, and the others still join.
+    void addFiles(const QStringList& paths);
     void remove();
     void clear();
 
-    // True when a row has exactly this path; the user is told so.
-    bool CheckForDuplicate(const QString& fullPath);
-
 private:
+    enum class Refusal
+    {
+        None,
+        Listed,
+        Pdf,
+    };
+
+    // Why Add File refuses this document, if it does: a row has exactly this path, or it is a
+    // PDF.
+    Refusal refusalOf(const QString& fullPath) const;
+    // The number of documents the path added.
+    int addPath(const QString& path);
+    int addFolder(const QString& folder, const QByteArray& native);
     // Adds one chosen file unless it is refused (the user is told why); true when added.
     bool addOne(const QString& fullPath);
 

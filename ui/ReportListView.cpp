@@ -1,8 +1,49 @@
 #include "ui/ReportListView.h"
 
+#include <QDir>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
+#include <QUrl>
+
+namespace {
+
+// The local files of a drop. A file URL naming another host is not a file of this machine.
+QStringList localPaths(const QMimeData* data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        if (url.host().isEmpty())
+            paths.append(QDir::cleanPath(url.toLocalFile()));
+        else if (url.host() == QLatin1String("localhost"))
+            paths.append(QDir::cleanPath(url.path()));
+    }
+    return paths;
+}
+
+// A drop copies, or links when the source offers nothing else: never a move, which would let the
+// file manager delete the user's file once the list "took" it.
+bool acceptAsCopy(QDropEvent* event)
+{
+    if (localPaths(event->mimeData()).isEmpty())
+        return false;
+    if (event->possibleActions() & Qt::CopyAction)
+        event->setDropAction(Qt::CopyAction);
+    else if (event->possibleActions() & Qt::LinkAction)
+        event->setDropAction(Qt::LinkAction);
+    else
+        return false;
+    event->accept();
+    return true;
+}
+
+} // namespace
 
 ReportListView::ReportListView(QWidget* parent) : QTreeView(parent)
 {
@@ -20,6 +61,8 @@ ReportListView::ReportListView(QWidget* parent) : QTreeView(parent)
     header()->setResizeContentsPrecision(0);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
+    // Files are dropped onto the list; its own rows are never dragged.
+    setDragDropMode(QAbstractItemView::DropOnly);
 }
 
 QColor ReportListView::gridColor()
@@ -55,4 +98,25 @@ void ReportListView::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+void ReportListView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!acceptAsCopy(event))
+        event->ignore();
+}
+
+void ReportListView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!acceptAsCopy(event))
+        event->ignore();
+}
+
+void ReportListView::dropEvent(QDropEvent* event)
+{
+    if (!acceptAsCopy(event)) {
+        event->ignore();
+        return;
+    }
+    emit filesDropped(localPaths(event->mimeData()));
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <QStringList>
 #include <QTreeView>
 
 // A list in report style: rows of cells under a header, grid lines between the cells, one row
 // selected at a time, every column sized to its contents. Delete on a selected row asks for its
-// removal.
+// removal; files dropped from a file manager are handed on as their local paths.
 class ReportListView : public QTreeView
 {
     Q_OBJECT
@@ -16,9 +17,14 @@ public:
 
 signals:
     void deleteRequested();
+    // The local files and folders of a drop, in the order given; remote addresses are left out.
+    void filesDropped(const QStringList& paths);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                  const QModelIndex& index) const override;
 };

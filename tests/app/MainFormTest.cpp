@@ -22,8 +22,10 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace {
@@ -183,6 +185,34 @@ TEST(StartUpTest, TheBatchSwitchCountsInAnyLetterCaseAsFirstArgumentOnly)
         Start s(args);
         EXPECT_FALSE(s.window->lastBatchEnd().has_value()) << args.join(' ').toStdString();
     }
+}
+
+void writeXml(const QString& path)
+{
+    QFile doc(path);
+    ASSERT_TRUE(doc.open(QIODevice::WriteOnly)) << path.toStdString();
+    doc.write("<a/>\n");
+}
+
+QStringList listedNames(const DocumentList& list)
+{
+    QStringList all;
+    for (int row = 0; row < list.DocumentCount(); ++row)
+        all.append(list.name(row));
+    return all;
+}
+
+TEST(StartUpTest, FilesOnTheCommandLineJoinOnceTheWindowIsUpRefusedAsAddFileRefusesThem)
+{
+    QTemporaryDir in;
+    writeXml(in.filePath("a.xml"));
+    writeXml(in.filePath("r.pdf"));
+    Start s({in.filePath("a.xml"), in.filePath("a.xml"), in.filePath("r.pdf")});
+    EXPECT_EQ(s.window->documents().DocumentCount(), 0);
+    QApplication::processEvents();
+    EXPECT_EQ(listedNames(s.window->documents()), QStringList{"a.xml"});
+    EXPECT_EQ(s.dialogs.texts(), (QStringList{"File " + in.filePath("a.xml") + " already exists",
+                                              kAlreadyPdfMessage}));
 }
 
 // Sets the settings file of the starts made while it lives.
@@ -443,6 +473,55 @@ TEST(KeyTest, TabReachesTheListCommandsTheKeysUseThemAndDeleteRemovesTheSelected
     QTest::keyClick(ui.Label3, Qt::Key_Enter); // Clear List
     EXPECT_EQ(list.DocumentCount(), 0);
     EXPECT_TRUE(s.dialogs.shown.isEmpty());
+}
+
+// Drags over the list and drops there, as a file manager does; true when the list took the drop.
+bool dropOnList(TfrmMain& window, const QList<QUrl>& urls)
+{
+    QWidget* viewport = window.form().lstFileList->viewport();
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = viewport->rect().center();
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    // A move would let the file manager delete the file the list "took".
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+    QApplication::processEvents();
+    return drop.isAccepted();
+}
+
+TEST(DropTest, ADroppedFolderAddsItsFilesARemoteAddressNothingAndARunRefusesDrops)
+{
+    QTemporaryDir in;
+    QTemporaryDir later;
+    for (const char* name : {"b.xml", "a.xml"})
+        writeXml(in.filePath(name));
+    writeXml(later.filePath("c.xml"));
+    Start s;
+    s.window->show();
+    const QUrl remote("https://files.example/c.doc");
+    EXPECT_FALSE(dropOnList(*s.window, {remote}));
+    EXPECT_TRUE(dropOnList(
+        *s.window, {remote, QUrl::fromLocalFile(in.path()), QUrl("file://elsewhere/c.doc")}));
+    EXPECT_EQ(listedNames(s.window->documents()), (QStringList{"a.xml", "b.xml"}));
+    EXPECT_TRUE(s.dialogs.shown.isEmpty()) << s.dialogs.texts().join('|').toStdString();
+
+    bool dropped = false;
+    s.clock.onPause = [&] {
+        if (dropped || s.window->documents().status(0) != "Converting")
+            return;
+        dropped = true;
+        dropOnList(*s.window, {QUrl::fromLocalFile(later.filePath("c.xml"))});
+    };
+    s.window->form().PNGCreatePDF->click();
+    ASSERT_TRUE(dropped);
+    QApplication::processEvents();
+    EXPECT_EQ(listedNames(s.window->documents()), (QStringList{"a.xml", "b.xml"}));
 }
 
 } // namespace

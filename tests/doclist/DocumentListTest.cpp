@@ -9,7 +9,10 @@
 #include <QLocale>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -197,8 +200,7 @@ TEST_F(DocumentListTest, DuplicatesAreRefusedByExactPathOnly)
     EXPECT_EQ(list.DocumentCount(), 1);
     EXPECT_EQ(dialogs.texts(), QStringList{"File " + path + " already exists"});
 
-    const QString otherCase = dir.filePath("A.doc");
-    add(otherCase); // another letter case is another path
+    add(makeFile("A.doc")); // another letter case is another path
     EXPECT_EQ(list.DocumentCount(), 2);
 }
 
@@ -239,6 +241,43 @@ TEST_F(DocumentListTest, SeveralFilesAtOnceAreCheckedOneByOneAndTheNextDialogOpe
     EXPECT_TRUE(dialogs.fileRequests[0].folder.isEmpty());
     EXPECT_EQ(dialogs.fileRequests[1].folder, dir.path());
     EXPECT_EQ(dialogs.fileRequests[2].folder, dir.filePath("two")); // the last one added
+}
+
+// The command line's and a drop's way in: Add File's checks and messages, file by file.
+TEST_F(DocumentListTest, PathsGivenAreCheckedAsAddFileChecksThemAndAMissingOneIsNamed)
+{
+    const QString a = makeFile("a.doc");
+    const QString missing = dir.filePath("missing.doc");
+    commands.addFiles({a, a, makeFile("x.pdf"), missing, makeFile("b.doc")});
+    EXPECT_EQ(names(list), (QStringList{"a.doc", "b.doc"}));
+    EXPECT_EQ(dialogs.texts(), (QStringList{"File " + a + " already exists", kAlreadyPdfMessage,
+                                            "Cannot add " + missing + ": it does not exist."}));
+    EXPECT_TRUE(page.combineEnabled);
+    EXPECT_TRUE(page.generateEnabled);
+}
+
+TEST_F(DocumentListTest, AFolderAddsItsPlainTopLevelFilesAndCountsWhatItRefusedInOneMessage)
+{
+    ASSERT_TRUE(QDir(dir.path()).mkpath("in/sub"));
+    for (const char* name : {"in/b.doc", "in/a.xml", "in/listed.doc", "in/c.pdf", "in/D.PDF",
+                             "in/.hidden.doc", "in/sub/inner.doc"})
+        makeFile(name);
+    ASSERT_TRUE(QFile::link(dir.filePath("in/b.doc"), dir.filePath("in/link.doc")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("in/pipe.doc")), 0600), 0);
+    // A name that is not valid text is listed escaped and still found by its bytes.
+    const QByteArray odd = QFile::encodeName(dir.filePath("in/")) + "caf\xE9.doc";
+    ASSERT_EQ(::close(::open(odd.constData(), O_CREAT | O_WRONLY, 0600)), 0);
+    commands.addFiles({dir.filePath("in/listed.doc")});
+
+    commands.addFiles({dir.filePath("in")});
+    EXPECT_EQ(names(list), (QStringList{"a.xml", "b.doc", "caf\\xE9.doc", "listed.doc"}));
+    EXPECT_EQ(list.nativePath(2), odd);
+    ::unlink(odd.constData()); // QTemporaryDir cannot name it to remove it
+    EXPECT_EQ(dialogs.texts(), QStringList{"Some files of the folder " + dir.filePath("in") +
+                                           " were not added: 1 already in the list and 2 "
+                                           "already PDFs."});
+    commands.addFile(); // cancelled: it would have opened in the folder
+    EXPECT_EQ(dialogs.fileRequests.last().folder, dir.filePath("in"));
 }
 
 TEST_F(DocumentListTest, ACancelledDialogChangesNothing)

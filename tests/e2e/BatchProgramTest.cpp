@@ -123,8 +123,10 @@ TEST_F(BatchProgramTest, RunsThatCannotStartEndWithAReason)
          [this] { QFile::remove(home.filePath(".config/Corvanta/settings.ini")); }},
         {"holds no file", [this] { storeFolders(in("sub/empty"), out()); }},
         {"holds no file", [this] { storeFolders(in("missing"), out()); }},
-        // Only the first argument is the switch, even after an option Qt knows.
-        {"no -BATCH switch", [this] { storeFolders(in(), out()); }, {"-reverse", "-BATCH"}},
+        // Only the first argument is the switch; before it, even an option Qt knows is one the
+        // program does not.
+        {"unknown option -reverse", [this] { storeFolders(in(), out()); }, {"-reverse", "-BATCH"}},
+        {"no -BATCH switch", [this] { storeFolders(in(), out()); }, {"BATCH"}},
     };
     QDir(in()).mkpath("sub/empty");
     for (const Case& c : cases) {
