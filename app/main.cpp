@@ -37,6 +37,8 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationDisplayName(QStringLiteral("Corvanta Bulk PDF Conversion Tool"));
+    // Ties the window to its menu entry and icon on Wayland and in docks.
+    QGuiApplication::setDesktopFileName(QStringLiteral(CORVANTA_APP_ID));
 
     ProgramEnvironment environment(unattended, arguments);
     TfrmMain window(environment.services());

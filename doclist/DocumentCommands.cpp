@@ -13,11 +13,6 @@
 
 namespace {
 
-QString duplicateMessage(const QString& fullPath)
-{
-    return QStringLiteral("File ") + fullPath + QStringLiteral(" already exists");
-}
-
 QString reasonText(const std::error_code& error)
 {
     if (error == std::errc::no_such_file_or_directory)
@@ -39,6 +34,14 @@ DocumentCommands::DocumentCommands(DocumentList& list, Dialogs& dialogs, Generat
 {
 }
 
+bool DocumentCommands::CheckForDuplicate(const QString& fullPath)
+{
+    if (m_list.findPath(fullPath) < 0)
+        return false;
+    m_dialogs.message(QStringLiteral("File ") + fullPath + QStringLiteral(" already exists"));
+    return true;
+}
+
 DocumentCommands::Refusal DocumentCommands::refusalOf(const QString& fullPath) const
 {
     if (m_list.findPath(fullPath) >= 0)
@@ -55,15 +58,11 @@ bool DocumentCommands::addOne(const QString& chosenPath)
     // forge a line in a message or a log; its own bytes still find the file.
     const QString fullPath = EscapeControlCharacters(chosenPath);
     const QString name = fullPath.mid(fullPath.lastIndexOf(PathSeparator()) + 1);
-    switch (refusalOf(fullPath)) {
-    case Refusal::Listed:
-        m_dialogs.message(duplicateMessage(fullPath));
+    if (CheckForDuplicate(fullPath))
         return false;
-    case Refusal::Pdf:
+    if (refusalOf(fullPath) == Refusal::Pdf) {
         m_dialogs.message(kAlreadyPdfMessage);
         return false;
-    case Refusal::None:
-        break;
     }
     m_list.FillGrid(name, fullPath,
                     fullPath == chosenPath ? QByteArray() : QFile::encodeName(chosenPath));

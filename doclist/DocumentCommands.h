@@ -34,6 +34,9 @@ public:
     void remove();
     void clear();
 
+    // True when a row has exactly this path; the user is told so.
+    bool CheckForDuplicate(const QString& fullPath);
+
 private:
     enum class Refusal
     {
