@@ -259,10 +259,7 @@ TEST(StartUpTest, AnExactBatchSwitchConvertsTheStoredFoldersAndEndsTheProgram)
 {
     QTemporaryDir in;
     QTemporaryDir out;
-    QFile doc(in.filePath("a.xml"));
-    doc.open(QIODevice::WriteOnly);
-    doc.write("<a/>\n");
-    doc.close();
+    writeXml(in.filePath("a.xml"));
     StoredSettings stored(
         "[Software\\Corvanta\\Program]\nConvertStartFolder=string:" + in.path().toUtf8() +
         "\nConvertDestinationFolder=string:" + out.path().toUtf8() + "\n");
@@ -338,10 +335,7 @@ TEST(ScheduleTest, RunNowConvertsTheFoldersOfThePageAndTheWindowStaysOpen)
 {
     QTemporaryDir in;
     QTemporaryDir out;
-    QFile doc(in.filePath("a.xml"));
-    doc.open(QIODevice::WriteOnly);
-    doc.write("<a/>\n");
-    doc.close();
+    writeXml(in.filePath("a.xml"));
     Start s;
     s.window->form().txtStartFolder->setText(in.path());
     s.window->form().txtDestinationFolder->setText(out.path());
