@@ -1,14 +1,29 @@
 #include "app/CommandLine.h"
 
+#include "app/NativeNames.h"
 #include "conversion/ConversionRun.h"
 #include "platform/settings/FileSettingsStore.h"
 
 #include <QDir>
+#include <QFile>
 #include <cstdio>
 
 namespace {
 
-const QString kEndOfOptions = QStringLiteral("--");
+const QByteArray kEndOfOptions = QByteArrayLiteral("--");
+
+// The file an argument names, absolute. A name that is not text keeps its bytes as they are.
+QByteArray absolutePath(const QByteArray& argument, const QDir& current)
+{
+    bool exact = true;
+    TextOfFileName(argument, &exact);
+    if (exact)
+        return QFile::encodeName(
+            QDir::cleanPath(current.absoluteFilePath(QFile::decodeName(argument))));
+    if (argument.startsWith('/'))
+        return argument;
+    return QFile::encodeName(current.absolutePath()) + '/' + argument;
+}
 
 // The exit statuses read as the README's table does.
 const char kUsage[] = R"(Usage: corvanta [FILE or FOLDER]...
@@ -43,35 +58,37 @@ An option the program does not know ends it with status 1 before anything starts
 
 } // namespace
 
-CommandLine ParseCommandLine(const QStringList& arguments, const QString& currentFolder)
+CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QString& currentFolder)
 {
     CommandLine command;
-    if (!arguments.isEmpty() && arguments.first().toUpper() == kBatchSwitch) {
+    if (!arguments.isEmpty() &&
+        QString::fromLocal8Bit(arguments.first()).toUpper() == kBatchSwitch) {
         command.action = CommandLine::Action::Batch;
         return command;
     }
     const QDir current(currentFolder);
     bool options = true;
-    for (const QString& argument : arguments) {
+    for (const QByteArray& argument : arguments) {
         if (argument.isEmpty())
             continue; // an empty path would name the current folder
         if (options && argument == kEndOfOptions) {
             options = false;
             continue;
         }
-        if (options && argument.startsWith(QLatin1Char('-'))) {
-            if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+        if (options && argument.startsWith('-')) {
+            if (argument == "--help" || argument == "-h") {
                 command.action = CommandLine::Action::Help;
-            } else if (argument == QLatin1String("--version")) {
+            } else if (argument == "--version") {
                 command.action = CommandLine::Action::Version;
             } else {
                 command.action = CommandLine::Action::Unknown;
-                command.unknown = argument;
+                // Printed on standard error: a line break in it must not forge a line there.
+                command.unknown = TextOfFileName(argument);
             }
             command.files.clear();
             return command;
         }
-        command.files.append(QDir::cleanPath(current.absoluteFilePath(argument)));
+        command.files.append(absolutePath(argument, current));
     }
     return command;
 }

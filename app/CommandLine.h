@@ -1,7 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 #include <optional>
 
 // The exit statuses of a bulk conversion, for the scripts that start one.
@@ -22,15 +23,15 @@ struct CommandLine
     };
 
     Action action = Action::Start;
-    QStringList files; // absolute and clean, in the order given
-    QString unknown;
+    QList<QByteArray> files; // absolute, in the order given, as the system's bytes
+    QString unknown;         // shown with its control characters escaped
 };
 
 // The switch counts only as the first argument, in any letter case; the arguments after it are
 // left alone. Otherwise every argument is a file or a folder (relative ones start at
-// `currentFolder`), except the options before "--": the first of --help, -h, --version or an
-// unknown option decides.
-CommandLine ParseCommandLine(const QStringList& arguments, const QString& currentFolder);
+// `currentFolder`; a name that is text is cleaned of "." and ".."), except the options before
+// "--": the first of --help, -h, --version or an unknown option decides.
+CommandLine ParseCommandLine(const QList<QByteArray>& arguments, const QString& currentFolder);
 
 // Prints the answer to --help or --version on standard output, or the text for an unknown option
 // on standard error, and gives the exit status; nullopt when the program is to start. Nothing

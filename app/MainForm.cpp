@@ -204,7 +204,8 @@ void TfrmMain::FormCreate()
 
     // The documents named on the command line join once the window is up, so a refusal's
     // message has the window to show over; an unattended start never gets that far.
-    const CommandLine command = ParseCommandLine(m_s.application.arguments(), QDir::currentPath());
+    const CommandLine command =
+        ParseCommandLine(m_s.application.nativeArguments(), QDir::currentPath());
     if (!command.files.isEmpty())
         QMetaObject::invokeMethod(
             this, [this, files = command.files] { addDocuments(files); }, Qt::QueuedConnection);
@@ -495,10 +496,10 @@ void TfrmMain::PNGAddFileClick()
     if (!m_converting)
         m_documentCommands.addFile();
 }
-void TfrmMain::addDocuments(const QStringList& paths)
+void TfrmMain::addDocuments(const QList<QByteArray>& paths)
 {
     if (!m_converting)
-        m_documentCommands.addFiles(paths);
+        m_documentCommands.addPaths(paths);
 }
 void TfrmMain::PNGRemoveClick()
 {

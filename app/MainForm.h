@@ -56,7 +56,7 @@ public:
 public slots:
     void PNGAddFileClick();
     // Adds files and folders as Add File adds them (the command line's, a drop's).
-    void addDocuments(const QStringList& paths);
+    void addDocuments(const QList<QByteArray>& paths);
     void PNGRemoveClick();
     void PNGClearClick();
     void PNGCreatePDFClick();

@@ -30,7 +30,7 @@ bool RunsUnattended()
     return QGuiApplication::platformName() == QLatin1String("offscreen");
 }
 
-ProgramEnvironment::ProgramEnvironment(bool unattended, QStringList arguments)
+ProgramEnvironment::ProgramEnvironment(bool unattended, QList<QByteArray> arguments)
     : m_unattended(unattended), m_application(std::move(arguments)),
       m_office(m_launcher, OfficeSetup{.workers = OfficeWorkerCount(m_settings)})
 {

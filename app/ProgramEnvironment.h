@@ -37,7 +37,7 @@ bool RunsUnattended();
 class ProgramEnvironment
 {
 public:
-    ProgramEnvironment(bool unattended, QStringList arguments);
+    ProgramEnvironment(bool unattended, QList<QByteArray> arguments);
     ~ProgramEnvironment();
 
     MainFormServices services();

@@ -15,9 +15,10 @@
 int main(int argc, char** argv)
 {
     // Taken before Qt removes the options it knows: the switch counts only as the first argument.
-    QStringList arguments;
+    // As bytes: a file's name need not be text.
+    QList<QByteArray> arguments;
     for (int i = 1; i < argc; ++i)
-        arguments.append(QString::fromLocal8Bit(argv[i]));
+        arguments.append(QByteArray(argv[i]));
 
     const CommandLine command = ParseCommandLine(arguments, QDir::currentPath());
     if (const std::optional<int> status = AnswerWithoutStarting(command))

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace {
@@ -52,11 +53,8 @@ DocumentCommands::Refusal DocumentCommands::refusalOf(const QString& fullPath) c
     return Refusal::None;
 }
 
-bool DocumentCommands::addOne(const QString& chosenPath)
+bool DocumentCommands::addOne(const QString& fullPath, const QByteArray& native)
 {
-    // A name with a line break or another control character is listed escaped, so it cannot
-    // forge a line in a message or a log; its own bytes still find the file.
-    const QString fullPath = EscapeControlCharacters(chosenPath);
     const QString name = fullPath.mid(fullPath.lastIndexOf(PathSeparator()) + 1);
     if (CheckForDuplicate(fullPath))
         return false;
@@ -64,17 +62,19 @@ bool DocumentCommands::addOne(const QString& chosenPath)
         m_dialogs.message(kAlreadyPdfMessage);
         return false;
     }
-    m_list.FillGrid(name, fullPath,
-                    fullPath == chosenPath ? QByteArray() : QFile::encodeName(chosenPath));
-    m_lastFolder = QFileInfo(chosenPath).path();
+    m_list.FillGrid(name, fullPath, QFile::encodeName(fullPath) == native ? QByteArray() : native);
+    m_lastFolder = QFileInfo(fullPath).path();
     return true;
 }
 
 // A link given by name is taken as what it names, as a file dialog takes it; a link inside a
 // folder is not followed.
-int DocumentCommands::addPath(const QString& path)
+int DocumentCommands::addPath(const QByteArray& native)
 {
-    const QByteArray native = QFile::encodeName(path);
+    // A name with a line break, another control character or bytes that are not text is shown
+    // and listed escaped, so it cannot forge a line in a message or a log; its own bytes still
+    // find the file.
+    const QString path = TextOfFileName(native);
     std::error_code error;
     const auto status = std::filesystem::status(native.toStdString(), error);
     QString reason;
@@ -84,14 +84,13 @@ int DocumentCommands::addPath(const QString& path)
         return addFolder(path, native);
     else if (!std::filesystem::is_regular_file(status))
         reason = QStringLiteral("it is neither a file nor a folder");
-    else if (!QFileInfo(path).isReadable())
+    else if (!std::ifstream(native.toStdString()).is_open())
         reason = reasonText(std::make_error_code(std::errc::permission_denied));
     if (!reason.isEmpty()) {
-        m_dialogs.message(kCannotAddMessage.arg(EscapeControlCharacters(path), reason),
-                          Dialogs::Icon::Warning);
+        m_dialogs.message(kCannotAddMessage.arg(path, reason), Dialogs::Icon::Warning);
         return 0;
     }
-    return addOne(path) ? 1 : 0;
+    return addOne(path, native) ? 1 : 0;
 }
 
 // Names are taken as the file system's bytes, as the bulk conversion takes them. The folder's
@@ -130,18 +129,16 @@ int DocumentCommands::addFolder(const QString& folder, const QByteArray& native)
     m_list.addDocuments(std::move(found));
     if (added > 0)
         m_lastFolder = folder;
-    const QString shownFolder = EscapeControlCharacters(folder);
     // A folder that cannot be listed, or not to its end: what was listed still joins.
     if (error)
-        m_dialogs.message(kCannotAddMessage.arg(shownFolder, reasonText(error)),
-                          Dialogs::Icon::Warning);
+        m_dialogs.message(kCannotAddMessage.arg(folder, reasonText(error)), Dialogs::Icon::Warning);
     QStringList refused;
     if (listed > 0)
         refused.append(counted(listed, "1 already in the list", "%1 already in the list"));
     if (pdfs > 0)
         refused.append(counted(pdfs, "1 already a PDF", "%1 already PDFs"));
     if (!refused.isEmpty())
-        m_dialogs.message(kFolderRefusedMessage.arg(shownFolder, refused.join(" and ")));
+        m_dialogs.message(kFolderRefusedMessage.arg(folder, refused.join(" and ")));
     return added;
 }
 
@@ -155,9 +152,17 @@ void DocumentCommands::addFile()
 
 void DocumentCommands::addFiles(const QStringList& paths)
 {
+    QList<QByteArray> native;
+    for (const QString& path : paths)
+        native.append(QFile::encodeName(path));
+    addPaths(native);
+}
+
+void DocumentCommands::addPaths(const QList<QByteArray>& paths)
+{
     // Each path on its own: a refused one is named and skipped, the others are still added.
     int added = 0;
-    for (const QString& path : paths) {
+    for (const QByteArray& path : paths) {
         if (!path.isEmpty())
             added += addPath(path);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -24,12 +25,14 @@ class DocumentCommands
 public:
     DocumentCommands(DocumentList& list, Dialogs& dialogs, GeneratePage& page);
 
-    // Asks for files and adds them as addFiles does.
+    // Asks for files and adds them as addPaths does.
     void addFile();
-    // Adds each path in turn, with Add File's checks and messages for each file. A folder adds
-    // the plain files at its top level, hidden ones, links and subfolders aside; its refused
-    // files are counted in one message. A path that does not exist or cannot be read is named
-    // with the reason, and the others still join.
+    // Adds each path (the system's bytes: a name need not be text) in turn, with Add File's
+    // checks and messages for each file. A folder adds the plain files at its top level, hidden
+    // ones, links and subfolders aside; its refused files are counted in one message. A path
+    // that does not exist or cannot be read is named with the reason, and the others still join.
+    void addPaths(const QList<QByteArray>& paths);
+    // The same for paths as text, as a file dialog gives them.
     void addFiles(const QStringList& paths);
     void remove();
     void clear();
@@ -49,10 +52,11 @@ private:
     // PDF.
     Refusal refusalOf(const QString& fullPath) const;
     // The number of documents the path added.
-    int addPath(const QString& path);
+    int addPath(const QByteArray& native);
     int addFolder(const QString& folder, const QByteArray& native);
-    // Adds one chosen file unless it is refused (the user is told why); true when added.
-    bool addOne(const QString& fullPath);
+    // Adds one chosen file, `fullPath` as TextOfFileName shows it, unless it is refused (the
+    // user is told why); true when added.
+    bool addOne(const QString& fullPath, const QByteArray& native);
 
     DocumentList& m_list;
     Dialogs& m_dialogs;

@@ -1,6 +1,5 @@
 #include "ui/ReportListView.h"
 
-#include <QDir>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -11,18 +10,18 @@
 namespace {
 
 // The local files of a drop. A file URL naming another host is not a file of this machine.
-QStringList localPaths(const QMimeData* data)
+QList<QByteArray> localPaths(const QMimeData* data)
 {
-    QStringList paths;
+    QList<QByteArray> paths;
     if (!data || !data->hasUrls())
         return paths;
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile())
             continue;
-        if (url.host().isEmpty())
-            paths.append(QDir::cleanPath(url.toLocalFile()));
-        else if (url.host() == QLatin1String("localhost"))
-            paths.append(QDir::cleanPath(url.path()));
+        // The path's bytes as the URL carries them, percent-encoded: decoded as text, a name
+        // that is not would lose its odd bytes.
+        if (url.host().isEmpty() || url.host() == QLatin1String("localhost"))
+            paths.append(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()));
     }
     return paths;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QStringList>
+#include <QByteArray>
+#include <QList>
 #include <QTreeView>
 
 // A list in report style: rows of cells under a header, grid lines between the cells, one row
@@ -17,8 +18,9 @@ public:
 
 signals:
     void deleteRequested();
-    // The local files and folders of a drop, in the order given; remote addresses are left out.
-    void filesDropped(const QStringList& paths);
+    // The local files and folders of a drop, in the order given, as the system's bytes (a
+    // file's name need not be text); remote addresses are left out.
+    void filesDropped(const QList<QByteArray>& paths);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -10,9 +10,9 @@ TEST(CommandLineTest, TheSwitchFilesAndOptions)
 {
     struct Case
     {
-        QStringList arguments;
+        QList<QByteArray> arguments;
         Action action;
-        QStringList files;
+        QList<QByteArray> files;
         QString unknown;
     };
     const Case cases[] = {
@@ -35,6 +35,12 @@ TEST(CommandLineTest, TheSwitchFilesAndOptions)
          Action::Start,
          {"/work/here/a.doc", "/work/here/-odd-name.doc", "/work/here/--help", "/work/here/--"},
          {}},
+        // A name that is not text keeps its bytes; an option's control characters are escaped.
+        {{"caf\xE9.doc", "/x/../caf\xE9.doc"},
+         Action::Start,
+         {"/work/here/caf\xE9.doc", "/x/../caf\xE9.doc"},
+         {}},
+        {{"--x\nforged"}, Action::Unknown, {}, "--x\\x0Aforged"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());

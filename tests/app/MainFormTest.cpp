@@ -26,7 +26,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -496,13 +498,18 @@ TEST(DropTest, ADroppedFolderAddsItsFilesARemoteAddressNothingAndARunRefusesDrop
     for (const char* name : {"b.xml", "a.xml"})
         writeXml(in.filePath(name));
     writeXml(later.filePath("c.xml"));
+    // A name that is not text reaches the list by its bytes, as the file manager sends them.
+    const QByteArray odd = QFile::encodeName(later.path()) + "/caf\xE9.xml";
+    ASSERT_EQ(::close(::open(odd.constData(), O_CREAT | O_WRONLY, 0600)), 0);
+    const QUrl oddUrl = QUrl::fromEncoded("file://" + odd.toPercentEncoding("/"));
     Start s;
     s.window->show();
     const QUrl remote("https://files.example/c.doc");
     EXPECT_FALSE(dropOnList(*s.window, {remote}));
-    EXPECT_TRUE(dropOnList(
-        *s.window, {remote, QUrl::fromLocalFile(in.path()), QUrl("file://elsewhere/c.doc")}));
-    EXPECT_EQ(listedNames(s.window->documents()), (QStringList{"a.xml", "b.xml"}));
+    EXPECT_TRUE(dropOnList(*s.window, {remote, QUrl::fromLocalFile(in.path()),
+                                       QUrl("file://elsewhere/c.doc"), oddUrl}));
+    EXPECT_EQ(listedNames(s.window->documents()), (QStringList{"a.xml", "b.xml", "caf\\xE9.xml"}));
+    EXPECT_EQ(s.window->documents().nativePath(2), odd);
     EXPECT_TRUE(s.dialogs.shown.isEmpty()) << s.dialogs.texts().join('|').toStdString();
 
     bool dropped = false;
@@ -515,7 +522,8 @@ TEST(DropTest, ADroppedFolderAddsItsFilesARemoteAddressNothingAndARunRefusesDrop
     s.window->form().PNGCreatePDF->click();
     ASSERT_TRUE(dropped);
     QApplication::processEvents();
-    EXPECT_EQ(listedNames(s.window->documents()), (QStringList{"a.xml", "b.xml"}));
+    EXPECT_EQ(listedNames(s.window->documents()), (QStringList{"a.xml", "b.xml", "caf\\xE9.xml"}));
+    ::unlink(odd.constData()); // QTemporaryDir cannot name it to remove it
 }
 
 } // namespace
