@@ -76,6 +76,7 @@ struct WebPageRenderer::PageAhead
     bool printing = false; // printing began once it had loaded
     std::optional<QByteArray> pdf;
     bool failed = false; // its renderer ended, or held more than a page may
+    QElapsedTimer started;
 };
 
 enum class WebPageRenderer::Wait
@@ -98,7 +99,13 @@ void WebPageRenderer::prepareApplication()
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 }
 
-WebPageRenderer::WebPageRenderer(std::chrono::milliseconds waitLimit) : m_waitLimit(waitLimit) {}
+WebPageRenderer::WebPageRenderer(std::chrono::milliseconds waitLimit) : m_waitLimit(waitLimit)
+{
+    // The page ahead works while the run converts other documents, office ones too, whose waits
+    // let timers through: it is watched on a timer of its own.
+    m_aheadWatch.setInterval(kReportEvery);
+    QObject::connect(&m_aheadWatch, &QTimer::timeout, [this] { watchAhead(); });
+}
 
 WebPageRenderer::~WebPageRenderer()
 {
@@ -205,9 +212,11 @@ void WebPageRenderer::loadAhead()
     m_ahead->printing = false;
     m_ahead->pdf.reset();
     m_ahead->failed = false;
+    m_ahead->started.start();
     allowPages();
     m_ahead->page->setLifecycleState(QWebEnginePage::LifecycleState::Active);
     m_ahead->page->load(QUrl::fromLocalFile(m_ahead->document));
+    m_aheadWatch.start();
 }
 
 void WebPageRenderer::allowPages()
@@ -275,17 +284,37 @@ template <typename T> WebPageRenderer::Wait WebPageRenderer::waitFor(std::option
     return done ? Wait::Done : Wait::TimedOut;
 }
 
-// Ends a page's renderer once it holds more than a page may use; the engine then reports it
-// ended, which ends the wait for the converted page, and the page ahead is loaded again in its
-// turn.
+// Ends the converted page's renderer once it holds more than a page may use; the engine then
+// reports it ended, which ends the wait.
 void WebPageRenderer::watchMemory()
 {
     if (!m_endedForMemory && endedForMemory(*m_page))
         m_endedForMemory = true;
-    if (m_ahead && !m_ahead->document.isEmpty() && !m_ahead->failed &&
-        m_ahead->page->renderProcessPid() != m_page->renderProcessPid() &&
-        endedForMemory(*m_ahead->page))
+}
+
+// A page ahead may hold no more than a converted one, nor take longer: one that does, or whose
+// renderer ended, is dropped; in its turn it is loaded again like any page, and its failure is
+// told then. Once printed it is frozen and left alone.
+void WebPageRenderer::watchAhead()
+{
+    if (!m_ahead || m_ahead->document.isEmpty() || m_ahead->pdf) {
+        m_aheadWatch.stop();
+        return;
+    }
+    const bool ownRenderer =
+        !m_page || m_ahead->page->renderProcessPid() != m_page->renderProcessPid();
+    if (!m_ahead->failed && ownRenderer && endedForMemory(*m_ahead->page))
         m_ahead->failed = true;
+    if (!m_ahead->failed && m_ahead->started.elapsed() > m_waitLimit.count())
+        m_ahead->failed = true;
+    if (!m_ahead->failed)
+        return;
+    qCDebug(lcWeb) << "dropped the page loaded ahead" << m_ahead->document;
+    m_wanted.removeAll(m_ahead->document);
+    m_ahead.reset();
+    m_aheadWatch.stop();
+    allowPages();
+    loadAhead();
 }
 
 bool WebPageRenderer::endedForMemory(QWebEnginePage& page)
@@ -334,8 +363,10 @@ void WebPageRenderer::prepare(Route, const QString& document)
 void WebPageRenderer::forgetPrepared()
 {
     m_wanted.clear();
-    if (m_ahead && !m_ahead->document.isEmpty())
+    if (m_ahead && !m_ahead->document.isEmpty()) {
         m_ahead.reset(); // a page loading for nothing would go on running its scripts
+        m_aheadWatch.stop();
+    }
 }
 
 void WebPageRenderer::renderToPdf(Route, const QString& document, const QString& pdfFile)

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QStringList>
+#include <QTimer>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -63,6 +64,7 @@ private:
     bool endedForMemory(QWebEnginePage& page);
     template <typename T> Wait waitFor(std::optional<T>& done);
     void watchMemory();
+    void watchAhead();
     QString rendererEndedText(const QString& document) const;
 
     std::chrono::milliseconds m_waitLimit;
@@ -73,6 +75,7 @@ private:
     QString m_current;                   // the real path of the page converted now
     std::unique_ptr<PageAhead> m_ahead;  // the second page, loading the next document
     QStringList m_wanted;                // prepared and not yet converted, in the run's order
+    QTimer m_aheadWatch;
     // How the page's renderer ended while a page was being converted, if it did.
     std::optional<int> m_rendererEnded;
     bool m_endedForMemory = false;

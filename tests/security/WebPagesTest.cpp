@@ -2,16 +2,20 @@
 // page that wants more memory than a page may use fails alone.
 #include "platform/web/WebPageRenderer.h"
 
+#include "platform/web/RendererMemory.h"
 #include "tests/support/PdfProbe.h"
 #include "tests/support/RequestCounter.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
 #include <QUrl>
+#include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -123,6 +127,53 @@ TEST(WebPagesTest, APipeInThePagesFolderDoesNotHoldItsConversion)
     WebPageRenderer renderer(10s);
     renderer.renderToPdf(Route::Browser, page, dir.filePath("page.pdf"));
     EXPECT_THAT(pdfText(dir.filePath("page.pdf")), HasSubstr("Beside a pipe"));
+}
+
+// The memory held by every process this one started, and theirs: the engine's renderers.
+qint64 descendantsMemoryMb(qint64 pid)
+{
+    qint64 total = 0;
+    const QStringList tasks =
+        QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& task : tasks) {
+        QFile children(QStringLiteral("/proc/%1/task/%2/children").arg(pid).arg(task));
+        if (!children.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& child : children.readAll().split(' ')) {
+            if (child.trimmed().isEmpty())
+                continue;
+            const qint64 childPid = child.trimmed().toLongLong();
+            total +=
+                std::max<qint64>(0, OwnResidentMemoryMb(childPid)) + descendantsMemoryMb(childPid);
+        }
+    }
+    return total;
+}
+
+// A page loaded ahead works while the run converts other documents (their waits let events
+// through, as here): it is held to a page's memory then too, and fails in its turn as any page.
+TEST(WebPagesTest, APageLoadedAheadIsHeldToAPagesMemoryWhileOtherDocumentsAreConverted)
+{
+    QTemporaryDir dir;
+    const QString greedy = write(dir.filePath("greedy.html"),
+                                 "<p>greedy</p><script>const kept = [];"
+                                 "for (;;) kept.push(new Array(1 << 20).fill(1.5));</script>");
+    WebPageRenderer renderer;
+    renderer.prepare(Route::Browser, greedy);
+    QElapsedTimer converting;
+    converting.start();
+    qint64 peakMb = 0;
+    while (converting.elapsed() < 4000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        peakMb = std::max(peakMb, descendantsMemoryMb(QCoreApplication::applicationPid()));
+    }
+    EXPECT_LT(peakMb, WebPageRenderer::kPageMemoryMb * 3 / 2);
+    try {
+        renderer.renderToPdf(Route::Browser, greedy, dir.filePath("greedy.pdf"));
+        ADD_FAILURE() << "a page without end to its memory was printed";
+    } catch (const RenderError& error) {
+        EXPECT_THAT(error.what(), HasSubstr("needed more memory than"));
+    }
 }
 
 // Also when the run prepared both pages, so that each was loading while the one before it was
