@@ -14,6 +14,7 @@
 #include "tests/support/FakeApplication.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakePdfPrinter.h"
+#include "tests/support/ListedNames.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "ui/LinkLabel.h"
 #include "ui_MainForm.h"
@@ -196,14 +197,6 @@ void writeXml(const QString& path)
     doc.write("<a/>\n");
 }
 
-QStringList listedNames(const DocumentList& list)
-{
-    QStringList all;
-    for (int row = 0; row < list.DocumentCount(); ++row)
-        all.append(list.name(row));
-    return all;
-}
-
 TEST(StartUpTest, FilesOnTheCommandLineJoinOnceTheWindowIsUpRefusedAsAddFileRefusesThem)
 {
     QTemporaryDir in;
@@ -212,7 +205,7 @@ TEST(StartUpTest, FilesOnTheCommandLineJoinOnceTheWindowIsUpRefusedAsAddFileRefu
     Start s({in.filePath("a.xml"), in.filePath("a.xml"), in.filePath("r.pdf")});
     EXPECT_EQ(s.window->documents().DocumentCount(), 0);
     QApplication::processEvents();
-    EXPECT_EQ(listedNames(s.window->documents()), QStringList{"a.xml"});
+    EXPECT_EQ(ListedNames(s.window->documents()), QStringList{"a.xml"});
     EXPECT_EQ(s.dialogs.texts(), (QStringList{"File " + in.filePath("a.xml") + " already exists",
                                               kAlreadyPdfMessage}));
 }
@@ -508,7 +501,7 @@ TEST(DropTest, ADroppedFolderAddsItsFilesARemoteAddressNothingAndARunRefusesDrop
     EXPECT_FALSE(dropOnList(*s.window, {remote}));
     EXPECT_TRUE(dropOnList(*s.window, {remote, QUrl::fromLocalFile(in.path()),
                                        QUrl("file://elsewhere/c.doc"), oddUrl}));
-    EXPECT_EQ(listedNames(s.window->documents()), (QStringList{"a.xml", "b.xml", "caf\\xE9.xml"}));
+    EXPECT_EQ(ListedNames(s.window->documents()), (QStringList{"a.xml", "b.xml", "caf\\xE9.xml"}));
     EXPECT_EQ(s.window->documents().nativePath(2), odd);
     EXPECT_TRUE(s.dialogs.shown.isEmpty()) << s.dialogs.texts().join('|').toStdString();
 
@@ -522,7 +515,7 @@ TEST(DropTest, ADroppedFolderAddsItsFilesARemoteAddressNothingAndARunRefusesDrop
     s.window->form().PNGCreatePDF->click();
     ASSERT_TRUE(dropped);
     QApplication::processEvents();
-    EXPECT_EQ(listedNames(s.window->documents()), (QStringList{"a.xml", "b.xml", "caf\\xE9.xml"}));
+    EXPECT_EQ(ListedNames(s.window->documents()), (QStringList{"a.xml", "b.xml", "caf\\xE9.xml"}));
     ::unlink(odd.constData()); // QTemporaryDir cannot name it to remove it
 }
 

@@ -3,23 +3,12 @@
 #include "batch/ProgramState.h"
 #include "batch/cRegistry.h"
 #include "platform/settings/FileSettingsStore.h"
+#include "tests/support/FakeSchedulePage.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-class Edits final : public FolderEdits
-{
-public:
-    QString startFolderText() const override { return start; }
-    QString destinationFolderText() const override { return destination; }
-    void setStartFolderText(const QString& t) override { start = t; }
-    void setDestinationFolderText(const QString& t) override { destination = t; }
-    void setScheduleEnabled(bool) override {}
-    QString start;
-    QString destination;
-};
 
 struct Folders
 {
@@ -29,7 +18,7 @@ struct Folders
     QTemporaryDir dir;
     FileSettingsStore store{dir.filePath("settings.ini")};
     ProgramState state;
-    Edits edits;
+    FakeSchedulePage edits; // the page's folder edits
 };
 
 TEST(FolderSettingsTest, AFirstStartHasEmptyFolders)

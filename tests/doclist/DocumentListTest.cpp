@@ -1,6 +1,7 @@
 #include "doclist/DocumentList.h"
 #include "doclist/DocumentCommands.h"
 #include "doclist/GeneratePage.h"
+#include "tests/support/ListedNames.h"
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QAbstractItemModelTester>
@@ -59,14 +60,6 @@ protected:
     DocumentCommands commands{list, dialogs, page};
 };
 
-QStringList names(const DocumentList& list)
-{
-    QStringList all;
-    for (int row = 0; row < list.DocumentCount(); ++row)
-        all.append(list.name(row));
-    return all;
-}
-
 TEST_F(DocumentListTest, RowsShowNameSizeInThousandsStatusAndPath)
 {
     list.FillGrid("a.doc", makeFile("a.doc", 1999));
@@ -122,8 +115,8 @@ TEST(DocumentOrderTest, NamesSortWithoutLetterCaseAndNumbersByValue)
             for (const QString& name : c.given)
                 renamed.setData(renamed.index(renamed.findPath("/x/" + name), 0), name,
                                 Qt::EditRole);
-            EXPECT_EQ(names(added), c.sorted);
-            EXPECT_EQ(names(renamed), c.sorted);
+            EXPECT_EQ(ListedNames(added), c.sorted);
+            EXPECT_EQ(ListedNames(renamed), c.sorted);
         }
     }
     QLocale::setDefault(before);
@@ -229,7 +222,7 @@ TEST_F(DocumentListTest, SeveralFilesAtOnceAreCheckedOneByOneAndTheNextDialogOpe
                                             makeFile("one/report.pdf")}
                                     .join('\n'));
     commands.addFile();
-    EXPECT_EQ(names(list), (QStringList{"a.doc", "b.doc", "listed.doc"}));
+    EXPECT_EQ(ListedNames(list), (QStringList{"a.doc", "b.doc", "listed.doc"}));
     EXPECT_EQ(dialogs.texts(),
               (QStringList{"File " + listed + " already exists", kAlreadyPdfMessage}));
     EXPECT_TRUE(page.combineEnabled);
@@ -249,7 +242,7 @@ TEST_F(DocumentListTest, PathsGivenAreCheckedAsAddFileChecksThemAndAMissingOneIs
     const QString a = makeFile("a.doc");
     const QString missing = dir.filePath("missing.doc");
     commands.addFiles({a, a, makeFile("x.pdf"), missing, makeFile("b.doc")});
-    EXPECT_EQ(names(list), (QStringList{"a.doc", "b.doc"}));
+    EXPECT_EQ(ListedNames(list), (QStringList{"a.doc", "b.doc"}));
     EXPECT_EQ(dialogs.texts(), (QStringList{"File " + a + " already exists", kAlreadyPdfMessage,
                                             "Cannot add " + missing + ": it does not exist."}));
     EXPECT_TRUE(page.combineEnabled);
@@ -270,7 +263,7 @@ TEST_F(DocumentListTest, AFolderAddsItsPlainTopLevelFilesAndCountsWhatItRefusedI
     commands.addFiles({dir.filePath("in/listed.doc")});
 
     commands.addFiles({dir.filePath("in")});
-    EXPECT_EQ(names(list), (QStringList{"a.xml", "b.doc", "caf\\xE9.doc", "listed.doc"}));
+    EXPECT_EQ(ListedNames(list), (QStringList{"a.xml", "b.doc", "caf\\xE9.doc", "listed.doc"}));
     EXPECT_EQ(list.nativePath(2), odd);
     ::unlink(odd.constData()); // QTemporaryDir cannot name it to remove it
     EXPECT_EQ(dialogs.texts(), QStringList{"Some files of the folder " + dir.filePath("in") +
