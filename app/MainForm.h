@@ -12,6 +12,7 @@
 #include "doclist/DocumentList.h"
 #include "scanning/ScanControl.h"
 #include "scanning/ScanPage.h"
+#include "platform/files/DescriptorOpener.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -123,6 +124,7 @@ private:
     std::unique_ptr<Combiner> m_combiner;
     std::unique_ptr<ConversionRun> m_run;
     RunControl m_runControl;
+    DescriptorOpener m_opener;
     std::optional<BatchEnd> m_lastBatchEnd;
     struct SeenKey
     {

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 Q_LOGGING_CATEGORY(lcBatch, "corvanta.batch", QtWarningMsg)
@@ -58,8 +59,11 @@ BatchEnd BatchRun::RunBatchConversion()
     if (m_edits.startFolderText().size() <= 2 || m_edits.destinationFolderText().size() <= 2)
         return BatchEnd::FoldersTooShort;
 
-    FolderRunLock lock(m_edits.startFolderText());
-    if (m_state.BatchMode && !lock.acquired()) {
+    // Taken only for a run: the lock's file is the folder's log.
+    std::optional<FolderRunLock> lock;
+    if (m_state.BatchMode)
+        lock.emplace(m_edits.startFolderText());
+    if (lock && !lock->acquired()) {
         // A scheduled run beside a "Run Now!", or two scheduled runs: the second would rewrite
         // the first one's log and convert every document twice.
         m_dialogs.message(kAlreadyRunningMessage.arg(m_edits.startFolderText()),

@@ -1,6 +1,7 @@
 #include "batch/FolderRunLock.h"
 
 #include "app/PathHelpers.h"
+#include "platform/files/FolderLock.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -30,7 +31,14 @@ FolderRunLock::FolderRunLock(const QString& startFolder)
     m_lock = std::make_unique<QLockFile>(ProgramDataFolder() + QStringLiteral("bulk-") +
                                          QString::fromLatin1(key) + QStringLiteral(".lock"));
     m_lock->setStaleLockTime(0); // only a dead owner makes a lock stale, never its age
-    m_acquired = m_lock->tryLock(0);
+    if (!m_lock->tryLock(0))
+        return;
+    bool held = false;
+    m_folderLock = LockFolder(startFolder, &held);
+    m_acquired = !held;
 }
 
-FolderRunLock::~FolderRunLock() = default;
+FolderRunLock::~FolderRunLock()
+{
+    UnlockFolder(m_folderLock);
+}

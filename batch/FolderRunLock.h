@@ -6,7 +6,9 @@
 class QLockFile;
 
 // Held while a bulk conversion of one starting folder runs, by whichever instance of the program
-// runs it. A lock left by a program that was killed is taken over.
+// runs it, for whichever user: the lock is the folder's own (and one in the user's data folder
+// as well, for a folder that cannot be locked). A lock left by a program that was killed is
+// taken over.
 class FolderRunLock
 {
 public:
@@ -17,5 +19,6 @@ public:
 
 private:
     std::unique_ptr<QLockFile> m_lock;
+    int m_folderLock = -1;
     bool m_acquired = false;
 };

@@ -19,6 +19,7 @@
 #include "platform/application/Application.h"
 #include "platform/clock/Clock.h"
 #include "platform/dialogs/UnattendedDialogs.h"
+#include "platform/files/DescriptorOpener.h"
 #include "platform/office/OfficeRenderer.h"
 #include "platform/pdfprinter/PdfPrinter.h"
 #include "platform/pictures/FilePictureCheck.h"
@@ -157,9 +158,10 @@ int main(int argc, char** argv)
     RendererRoutes renderers(printer, printer, routeRenderers, printHandlers, dialogs);
     TimingObserver timing;
     RunControl control;
+    DescriptorOpener opener;
     ConversionRun run(RunServices{list, state, printer, printer, profile, window, images, renderers,
-                                  window, dialogs, clock, application, control, nullptr, nullptr,
-                                  &timing});
+                                  window, dialogs, clock, application, control, opener, nullptr,
+                                  nullptr, &timing});
 
     const QDir folder(input);
     for (const QString& name : folder.entryList(QDir::Files))

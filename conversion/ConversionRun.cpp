@@ -67,6 +67,11 @@ bool ConversionRun::batch() const
     return m_s.state.BatchMode;
 }
 
+bool ConversionRun::isRunLog(const QString& path) const
+{
+    return RunPlan::isBatchLog(path, m_startFolder);
+}
+
 void ConversionRun::log(const QString& line)
 {
     if (batch())
@@ -87,13 +92,11 @@ RunEnd ConversionRun::PNGCreatePDFClick()
     m_s.control.reset();
     RunningScope running(m_s.form, m_s.list);
     m_progress = std::make_unique<RowProgress>(m_s.list, m_s.form, m_s.application, m_s.control);
-    m_aliases = std::make_unique<DocumentAliases>();
     try {
         const RunEnd end = run();
-        m_aliases.reset();
+        m_opened.clear();
         return end;
     } catch (...) {
-        m_aliases.reset();
         endEarly();
         throw;
     }
@@ -103,6 +106,7 @@ RunEnd ConversionRun::endEarly()
 {
     m_s.renderers.forgetPrepared();
     m_s.images.forgetPrepared();
+    m_opened.clear();
     // Even a run cut short gives the default printer back and leaves a complete log.
     forgetPassword();
     m_s.options.RestorePreviousDefaultPrinter();
@@ -149,7 +153,7 @@ RunEnd ConversionRun::run()
         return endEarly();
     }
 
-    m_plan = RunPlan::make(m_s.list, batch(), m_destination);
+    m_plan = RunPlan::make(m_s.list, batch(), m_destination, m_startFolder);
     // The rows there are now: a page scanned meanwhile waits for the next run.
     const int rows = int(m_outputNames.size());
     for (int row = 0; row < rows; ++row) {
@@ -172,6 +176,7 @@ RunEnd ConversionRun::run()
     m_s.renderers.forgetPrepared();
     m_s.images.forgetPrepared();
     m_s.images.clearLoaded();
+    m_opened.clear();
     m_s.clock.pause(500ms);
 
     // A stopped run merges nothing: merging deletes the files it merged.
@@ -207,7 +212,7 @@ bool ConversionRun::destinationWritable()
     log(QStringLiteral("Cannot write PDF files into %1: %2.  No files converted.")
             .arg(m_destination, reason));
     for (int row = 0; row < m_s.list.DocumentCount(); ++row) {
-        if (!RunPlan::isBatchLog(m_s.list.path(row)))
+        if (!isRunLog(m_s.list.path(row)))
             ++m_summary.failed;
     }
     if (m_s.observer)
@@ -310,14 +315,15 @@ ConversionRun::RowEnd ConversionRun::convertRow(int row)
     m_outputNames[row] = document.expectedPdf;
 
     // A batch list holds every file of the starting folder, the log among them.
-    if (RunPlan::isBatchLog(document.path))
+    if (isRunLog(document.path))
         return rowDone(row, Result::Ignored);
-    // Looked at again now, not only when the run began: a file of a folder others write to may
-    // have been swapped for a link or a pipe meanwhile.
+    // What is converted is what is opened now (or was when the row was prepared), not what the
+    // name showed when the run began: a file of a folder others write to may have been swapped
+    // for a link or a pipe meanwhile.
     const bool notAFile = m_plan.kinds.value(row) == DocumentFileKind::NotAFile ||
-                          KindOfDocument(document.path, m_s.list.nativePath(row), !batch()) ==
-                              DocumentFileKind::NotAFile;
+                          opened(row).kind == DocumentFileKind::NotAFile;
     if (notAFile) {
+        m_opened.erase(row);
         log(document.fileName + QStringLiteral(" is not a regular file.  Skipping file"));
         m_s.list.setStatus(row, DocumentList::kStatusSkipped);
         return rowDone(row, Result::Skipped);
@@ -350,10 +356,7 @@ ConversionRun::RowEnd ConversionRun::convertRow(int row)
         return rowDone(row, Result::Skipped);
     }
 
-    const QByteArray native = m_s.list.nativePath(row);
-    if (!native.isEmpty())
-        document.source = m_aliases->aliasFor(document.fileName, native);
-
+    document.source = opened(row).readable;
     prepareAhead(row, document);
     m_progress->start(row);
     Printed printed = Printed::Failed;
@@ -366,7 +369,21 @@ ConversionRun::RowEnd ConversionRun::convertRow(int row)
         return rowDone(row, Result::Stopped);
     }
     finishRow(row, document, printed);
+    m_opened.erase(row);
     return rowDone(row, printed == Printed::Yes ? Result::Converted : Result::Failed);
+}
+
+const OpenedDocument& ConversionRun::opened(int row)
+{
+    auto found = m_opened.find(row);
+    if (found == m_opened.end()) {
+        // A bulk conversion does not follow links planted in a folder others can write to.
+        found = m_opened
+                    .emplace(row, m_s.opener.open(m_s.list.path(row), m_s.list.nativePath(row),
+                                                  batch() ? m_startFolder : QString(), !batch()))
+                    .first;
+    }
+    return found->second;
 }
 
 // Renderers that lay out several documents at once start on this row's document and on the
@@ -379,10 +396,11 @@ void ConversionRun::prepareAhead(int row, const DocumentNames& document)
     const int rows = int(m_outputNames.size());
     for (int next = row + 1, prepared = 0;
          next < rows && next <= row + kRowsLookedAt && prepared < kRowsPrepared; ++next) {
-        if (willBeRendered(next)) {
-            const DocumentNames upcoming = DocumentNames::of(m_s.list.path(next));
+        if (willBeRendered(next) && opened(next).kind == DocumentFileKind::Regular) {
+            DocumentNames upcoming = DocumentNames::of(m_s.list.path(next));
+            upcoming.source = opened(next).readable;
             m_s.renderers.prepare(upcoming);
-            m_s.images.prepare(upcoming.source);
+            m_s.images.prepare({upcoming.path, upcoming.source});
             ++prepared;
         }
     }
@@ -392,7 +410,7 @@ void ConversionRun::prepareAhead(int row, const DocumentNames& document)
 bool ConversionRun::willBeRendered(int row) const
 {
     const QString path = m_s.list.path(row);
-    if (!m_s.list.nativePath(row).isEmpty() || RunPlan::isBatchLog(path) ||
+    if (isRunLog(path) ||
         m_plan.kinds.value(row) == DocumentFileKind::NotAFile ||
         m_plan.sameOutputAs.value(row, -1) >= 0)
         return false;
@@ -402,7 +420,7 @@ bool ConversionRun::willBeRendered(int row) const
 ConversionRun::Printed ConversionRun::print(int row, const DocumentNames& document)
 {
     m_failure.clear();
-    if (m_s.images.LoadImageDocument(document.source)) {
+    if (m_s.images.LoadImageDocument({document.path, document.source})) {
         const bool saved = m_s.images.PrintLoadedImage(document.expectedPdf);
         if (saved) {
             log(document.fileName + QStringLiteral(" file successfully converted"));

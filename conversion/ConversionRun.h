@@ -2,17 +2,18 @@
 
 #include "conversion/BatchLog.h"
 #include "conversion/CombineStep.h"
+#include "conversion/DocumentOpener.h"
 #include "conversion/RunObserver.h"
 #include "conversion/RunPlan.h"
 
 #include <QStringList>
+#include <map>
 #include <memory>
 #include <optional>
 
 class Application;
 class Clock;
 class Dialogs;
-class DocumentAliases;
 class DocumentList;
 class IPdfPrinterOptions;
 class IPrinter;
@@ -47,6 +48,7 @@ struct RunServices
     Clock& clock;
     Application& application;
     RunControl& control;
+    DocumentOpener& opener;          // opens each document once, for every route
     QObject* window = nullptr;       // receives the printer's messages
     CombineStep* combiner = nullptr; // merges into one file when chosen
     RunObserver* observer = nullptr; // told of every row's end
@@ -99,6 +101,7 @@ private:
     bool existingOutputSkips(int row, const DocumentNames& document);
     bool overwrite(const QString& question);
     void prepareAhead(int row, const DocumentNames& document);
+    const OpenedDocument& opened(int row);
     bool willBeRendered(int row) const;
     Printed print(int row, const DocumentNames& document);
     Printed printByRoute(const DocumentNames& document);
@@ -108,6 +111,7 @@ private:
     void forgetPassword();
     void log(const QString& line = {});
     bool batch() const;
+    bool isRunLog(const QString& path) const;
 
     RunServices m_s;
     BatchLog m_log;
@@ -120,5 +124,7 @@ private:
     std::optional<bool> m_overwriteAll;
     QString m_failure; // why the row being converted failed, when that is known
     std::unique_ptr<RowProgress> m_progress;
-    std::unique_ptr<DocumentAliases> m_aliases;
+    // The rows opened so far and not yet done: the one being converted, and those prepared
+    // ahead, which print what was opened when they were prepared.
+    std::map<int, OpenedDocument> m_opened;
 };

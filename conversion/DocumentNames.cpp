@@ -14,8 +14,11 @@ DocumentNames DocumentNames::of(const QString& path)
     names.source = path;
     names.typeSuffix = path.right(3).toUpper();
     names.folder = path.left(path.lastIndexOf(PathSeparator()) + 1);
-    // Always four characters: "page.html" gives "page..PDF".
-    names.expectedPdf = path.left(std::max<qsizetype>(0, path.size() - 4)) + QStringLiteral(".PDF");
     names.fileName = fileNameOf(path);
+    // Four characters give way to the ending: "page.html" gives "page..PDF". A name of four
+    // characters or fewer (".rtf", "TODO") keeps them all, so that its PDF is still named after
+    // it, in its own folder, exactly as the printer names it.
+    names.expectedPdf = (names.fileName.size() > 4 ? path.left(path.size() - 4) : path) +
+                        QStringLiteral(".PDF");
     return names;
 }

@@ -1,14 +1,14 @@
 #include "conversion/DocumentRenderer.h"
 
-void MissingRenderer::renderToPdf(Route route, const QString& document, const QString&)
+void MissingRenderer::renderToPdf(Route route, const DocumentSource& document, const QString&)
 {
     const char* kind = route == Route::Browser ? "web pages" : "office documents";
     throw RenderError(QStringLiteral("No renderer for %1 is available to print %2")
-                          .arg(QString::fromLatin1(kind), document)
+                          .arg(QString::fromLatin1(kind), document.path)
                           .toStdString());
 }
 
-int MissingRenderer::print(const QString&, const QString&)
+int MissingRenderer::print(const DocumentSource&, const QString&)
 {
     return 31; // no application is associated with the file type
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/DocumentSource.h"
 #include "conversion/RouteSelection.h"
 
 #include <QString>
@@ -19,10 +20,11 @@ class DocumentRenderer
 public:
     virtual ~DocumentRenderer() = default;
 
-    virtual void renderToPdf(Route route, const QString& document, const QString& pdfFile) = 0;
+    virtual void renderToPdf(Route route, const DocumentSource& document,
+                             const QString& pdfFile) = 0;
     // A hint: `document` is about to be asked for; a renderer that can lay out documents side
     // by side may start on it now. Never throws; renderToPdf reports what went wrong.
-    virtual void prepare(Route /*route*/, const QString& /*document*/) {}
+    virtual void prepare(Route /*route*/, const DocumentSource& /*document*/) {}
     // A hint: documents of this renderer's are coming; it may start what it needs.
     virtual void warmUp() {}
     // What was prepared and not asked for is not wanted any more (the run ended; the documents
@@ -37,7 +39,7 @@ class PrintHandlers
 public:
     virtual ~PrintHandlers() = default;
 
-    virtual int print(const QString& document, const QString& title) = 0;
+    virtual int print(const DocumentSource& document, const QString& title) = 0;
 };
 
 // Stands in while a machine has no renderer for a kind of document: every document fails with
@@ -45,6 +47,6 @@ public:
 class MissingRenderer final : public DocumentRenderer, public PrintHandlers
 {
 public:
-    void renderToPdf(Route route, const QString& document, const QString& pdfFile) override;
-    int print(const QString& document, const QString& title) override;
+    void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile) override;
+    int print(const DocumentSource& document, const QString& title) override;
 };

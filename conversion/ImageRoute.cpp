@@ -30,16 +30,18 @@ bool ImageRoute::isMetafile(const QString& path)
 void ImageRoute::reportLoadError(const QString& error)
 {
     m_lastError = error;
-    m_dialogs.message(QStringLiteral("Error loading Image ") + m_source + QLatin1Char(' ') + error);
+    m_dialogs.message(QStringLiteral("Error loading Image ") + m_shown + QLatin1Char(' ') + error);
 }
 
-bool ImageRoute::LoadImageDocument(const QString& path)
+bool ImageRoute::LoadImageDocument(const DocumentSource& document)
 {
+    const QString& path = document.path;
     if (!IsImageDocument(path))
         return false;
     m_image = QImage();
     m_size = QSize();
-    m_source = path;
+    m_source = document.readable;
+    m_shown = path;
     m_lastError.clear();
     m_metafile = false;
     m_preview.clearPicture();
@@ -49,10 +51,13 @@ bool ImageRoute::LoadImageDocument(const QString& path)
         return true;
     }
 
-    QImageReader reader(path);
+    QImageReader reader(m_source);
     reader.setAutoTransform(false);
     QString error;
-    m_size = load(reader, error);
+    if (IsDrawingFormat(reader.format()))
+        error = kDrawingNotPicture;
+    else
+        m_size = load(reader, error);
     if (!error.isNull()) {
         reportLoadError(error);
         m_image = QImage();
@@ -84,8 +89,9 @@ QSize ImageRoute::load(QImageReader& reader, QString& error)
     return m_image.size();
 }
 
-void ImageRoute::prepare(const QString& path)
+void ImageRoute::prepare(const DocumentSource& document)
 {
+    const QString& path = document.readable;
     const QString ending = path.right(4).toUpper();
     const bool checked = ending == QLatin1String(".JPG") || ending == QLatin1String("JPEG") ||
                          ending == QLatin1String(".PNG");
@@ -178,5 +184,6 @@ void ImageRoute::clearLoaded()
     m_size = QSize();
     m_metafile = false;
     m_source.clear();
+    m_shown.clear();
     m_preview.clearPicture();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/DocumentSource.h"
 #include "conversion/PictureCheck.h"
 
 #include <QDateTime>
@@ -26,7 +27,7 @@ public:
 
     // True when the path names a picture type; it is then loaded. A picture that cannot be
     // read, is damaged or has too many pixels is reported, and nothing of it is printed.
-    bool LoadImageDocument(const QString& path);
+    bool LoadImageDocument(const DocumentSource& document);
     // Prints the loaded picture as one job. A picture larger than the page is scaled down to
     // fit, keeping its proportions; one that fits takes one device unit per pixel, top left.
     // Answers whether the printer saved the job; false without a job when the picture could
@@ -34,7 +35,7 @@ public:
     bool PrintLoadedImage(const QString& title);
 
     // The picture will be loaded soon: its check starts now, on another core.
-    void prepare(const QString& path);
+    void prepare(const DocumentSource& document);
     // Checks started ahead and not used are dropped (the files may change before the next run).
     void forgetPrepared();
 
@@ -83,7 +84,8 @@ private:
     bool m_metafile = false;
     QImage m_image; // what Image2 holds; JPEG and PNG files the printer embeds are not decoded
     QSize m_size;   // the picture's size in pixels; empty when it could not be loaded
-    QString m_source;
+    QString m_source; // what is read
+    QString m_shown;  // what messages name
     QString m_lastError;
     std::map<QString, Ahead> m_ahead;
 };

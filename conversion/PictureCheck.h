@@ -20,6 +20,16 @@ inline QString PixelBoundError(qint64 width, qint64 height)
         .arg(kMaxPicturePixels / 1'000'000);
 }
 
+// A drawing format Qt would read (SVG) can name other files to draw; a document's drawing is
+// never drawn inside the program, only by the confined web renderer.
+inline bool IsDrawingFormat(const QByteArray& format)
+{
+    return format.startsWith("svg");
+}
+
+inline const QString kDrawingNotPicture =
+    QStringLiteral("The file holds a drawing (SVG), not a picture");
+
 // What the check of a picture file found.
 struct CheckedPicture
 {

@@ -14,14 +14,14 @@ PrintHandlerTable::PrintHandlerTable(IPrinter& printer, DocumentRenderer& office
 {
 }
 
-int PrintHandlerTable::print(const QString& document, const QString& title)
+int PrintHandlerTable::print(const DocumentSource& document, const QString& title)
 {
-    QImageReader reader(document);
-    if (!reader.format().isEmpty() && document.right(4).toUpper() != QLatin1String(".SVG")) {
+    QImageReader reader(document.readable);
+    if (!reader.format().isEmpty() && document.path.right(4).toUpper() != QLatin1String(".SVG")) {
         printPicture(reader, document, title);
         return kStarted;
     }
-    if (m_officeImports && m_officeImports(document)) {
+    if (m_officeImports && m_officeImports(document.path)) {
         QTemporaryDir work;
         const QString pdf = work.filePath(QStringLiteral("rendered.pdf"));
         m_office.renderToPdf(Route::Shell, document, pdf);
@@ -32,7 +32,7 @@ int PrintHandlerTable::print(const QString& document, const QString& title)
     return kNoAssociation;
 }
 
-void PrintHandlerTable::printPicture(QImageReader& reader, const QString& document,
+void PrintHandlerTable::printPicture(QImageReader& reader, const DocumentSource& document,
                                      const QString& title)
 {
     QString error;
@@ -40,16 +40,17 @@ void PrintHandlerTable::printPicture(QImageReader& reader, const QString& docume
     // bytes, so its data is checked as on the picture route; Qt's decoder would paper over damage.
     const QByteArray format = reader.format();
     if (format == "jpeg" || format == "png")
-        error = m_pictures.check(document, {}).error;
+        error = m_pictures.check(document.readable, {}).error;
     const QImage picture = error.isNull() ? ImageRoute::decodeBounded(reader, error) : QImage();
     IPrintCanvas* canvas = picture.isNull() ? nullptr : m_printer.beginDocument(title);
     if (!canvas) {
         const QString reason = picture.isNull() ? error : QStringLiteral("No print job started");
         throw RenderError(QStringLiteral("The picture %1 could not be printed. %2.")
-                              .arg(document, reason)
+                              .arg(document.path, reason)
                               .toStdString());
     }
-    canvas->drawPicture(ImageRoute::placement(picture.size(), canvas->pageSize()), document,
+    canvas->drawPicture(ImageRoute::placement(picture.size(), canvas->pageSize()),
+                        document.readable,
                         picture);
     if (!m_printer.endDocument())
         throw JobNotSaved(title.toStdString());

@@ -22,7 +22,7 @@ public:
 
     // Throws RenderError when a handler took the document but could not lay it out, and
     // JobNotSaved when the PDF printer could not save what it laid out.
-    int print(const QString& document, const QString& title) override;
+    int print(const DocumentSource& document, const QString& title) override;
 
     static constexpr int kNoAssociation = 31;
     static constexpr int kStarted = 42;
@@ -30,7 +30,7 @@ public:
 private:
     // Pictures over the pixel bound are refused before they are decoded. Throws RenderError
     // when the picture cannot be read or no job can start, JobNotSaved as print().
-    void printPicture(QImageReader& reader, const QString& document, const QString& title);
+    void printPicture(QImageReader& reader, const DocumentSource& document, const QString& title);
 
     IPrinter& m_printer;
     DocumentRenderer& m_office;

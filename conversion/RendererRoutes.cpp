@@ -23,7 +23,7 @@ RouteOutcome RendererRoutes::print(Route route, const DocumentNames& document)
     if (route != Route::Shell)
         return render(route, document);
     try {
-        return m_handlers.print(document.source, document.expectedPdf) <= 32
+        return m_handlers.print({document.path, document.source}, document.expectedPdf) <= 32
                    ? RouteOutcome::Unassociated
                    : RouteOutcome::Printed;
     } catch (const RunStopped&) {
@@ -40,7 +40,7 @@ RouteOutcome RendererRoutes::print(Route route, const DocumentNames& document)
 
 void RendererRoutes::prepare(const DocumentNames& document)
 {
-    m_renderer.prepare(SelectRoute(document.path), document.source);
+    m_renderer.prepare(SelectRoute(document.path), {document.path, document.source});
 }
 
 void RendererRoutes::forgetPrepared()
@@ -68,7 +68,7 @@ RouteOutcome RendererRoutes::render(Route route, const DocumentNames& document)
         if (!work.isValid())
             throw RenderError(work.errorString().toStdString());
         const QString pdf = work.filePath(QStringLiteral("rendered.pdf"));
-        m_renderer.renderToPdf(route, document.source, pdf);
+        m_renderer.renderToPdf(route, {document.path, document.source}, pdf);
         // A job that could not be saved is the printer's to report.
         return m_printer.printRenderedPdf(document.expectedPdf, pdf) ? RouteOutcome::Printed
                                                                      : RouteOutcome::Failed;

@@ -10,11 +10,11 @@ public:
     {
     }
 
-    void renderToPdf(Route route, const QString& document, const QString& pdfFile) override
+    void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile) override
     {
         rendererOf(route).renderToPdf(route, document, pdfFile);
     }
-    void prepare(Route route, const QString& document) override
+    void prepare(Route route, const DocumentSource& document) override
     {
         rendererOf(route).prepare(route, document);
     }

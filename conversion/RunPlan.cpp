@@ -15,12 +15,13 @@ QString RunPlan::outputFileOf(const QString& documentPath, bool batch, const QSt
                  : expected;
 }
 
-bool RunPlan::isBatchLog(const QString& documentPath)
+bool RunPlan::isBatchLog(const QString& documentPath, const QString& startFolder)
 {
-    return documentPath.contains(PathSeparator() + kBatchLogName);
+    return documentPath == WithTrailingBackslash(startFolder) + kBatchLogName;
 }
 
-RunPlan RunPlan::make(const DocumentList& list, bool batch, const QString& destination)
+RunPlan RunPlan::make(const DocumentList& list, bool batch, const QString& destination,
+                      const QString& startFolder)
 {
     RunPlan plan;
     const int count = list.DocumentCount();
@@ -31,7 +32,7 @@ RunPlan RunPlan::make(const DocumentList& list, bool batch, const QString& desti
         const QString path = list.path(row);
         // A batch run does not follow links planted in a folder others can write to.
         plan.kinds[row] = KindOfDocument(path, list.nativePath(row), !batch);
-        if (isBatchLog(path) || plan.kinds[row] == DocumentFileKind::NotAFile ||
+        if (isBatchLog(path, startFolder) || plan.kinds[row] == DocumentFileKind::NotAFile ||
             DocumentNames::of(path).typeSuffix == QLatin1String("PDF"))
             continue;
         const QString output = outputFileOf(path, batch, destination);

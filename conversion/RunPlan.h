@@ -20,11 +20,14 @@ struct RunPlan
 
     // `destination` is the batch run's ending folder; empty for an interactive run, whose PDFs go
     // next to their documents.
-    static RunPlan make(const DocumentList& list, bool batch, const QString& destination);
+    // `startFolder` is the folder whose log the run writes (in batch mode).
+    static RunPlan make(const DocumentList& list, bool batch, const QString& destination,
+                        const QString& startFolder);
 
     // Where the row's PDF lands.
     static QString outputFileOf(const QString& documentPath, bool batch,
                                 const QString& destination);
-    // The run's own log, listed with the other files of the starting folder.
-    static bool isBatchLog(const QString& documentPath);
+    // The run's own log, listed with the other files of the starting folder; only that one file,
+    // not a document whose name merely starts like it.
+    static bool isBatchLog(const QString& documentPath, const QString& startFolder);
 };

@@ -36,6 +36,9 @@ void PreviewLabel::decodePending()
         return;
     QImageReader reader(m_pendingFile);
     m_pendingFile.clear();
+    // A drawing could name other files to draw: only pictures are shown.
+    if (reader.format().startsWith("svg"))
+        return;
     // Decoding at the shown size lets the JPEG decoder skip most of its work.
     const QSize full = reader.size();
     if (full.isValid())

@@ -90,13 +90,12 @@ bool takes(Route route, const QString& document)
            (route == Route::Image && IsVectorPicture(document));
 }
 
-// A name beside the final one, so the finished file is renamed within one folder.
+// A name beside the final one, so the finished file is renamed within one folder; of its own
+// length, so a document's long name still fits.
 QString partialName(const QString& pdfFile)
 {
-    const QFileInfo target(pdfFile);
-    return target.absolutePath() +
-           QStringLiteral("/.%1.%2.partial.pdf")
-               .arg(target.fileName())
+    return QFileInfo(pdfFile).absolutePath() +
+           QStringLiteral("/.corvanta-%1.partial.pdf")
                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
 }
 
@@ -174,14 +173,15 @@ bool OfficeRenderer::imports(const QString& path)
     return OfficeImports(path);
 }
 
-void OfficeRenderer::renderToPdf(Route route, const QString& document, const QString& pdfFile)
+void OfficeRenderer::renderToPdf(Route route, const DocumentSource& source, const QString& pdfFile)
 {
+    const QString& document = source.path;
     if (!takes(route, document))
         throw error(kNotForOffice, document);
-    const QFileInfo source(document);
-    if (!source.isFile() || !source.isReadable())
+    const QFileInfo readable(source.readable);
+    if (!readable.isFile() || !readable.isReadable())
         throw error(kNotFound, document);
-    const QString path = source.absoluteFilePath();
+    const QString path = readable.absoluteFilePath();
 
     QElapsedTimer clock;
     clock.start();
@@ -204,7 +204,7 @@ void OfficeRenderer::renderToPdf(Route route, const QString& document, const QSt
         } else {
             lane = freeLane(true);
             partial.emplace(partialName(pdfFile));
-            send(*lane, route, path, partial->path());
+            send(*lane, route, {document, path}, partial->path());
         }
         lane->ahead.reset();
         answer = collect(*lane, document);
@@ -244,12 +244,12 @@ void OfficeRenderer::renderToPdf(Route route, const QString& document, const QSt
     qCDebug(lcOffice) << document << "printed in" << clock.elapsed() << "ms";
 }
 
-void OfficeRenderer::prepare(Route route, const QString& document)
+void OfficeRenderer::prepare(Route route, const DocumentSource& document)
 {
-    const QFileInfo source(document);
-    if (!takes(route, document) || !source.isFile() || !source.isReadable())
+    const QFileInfo readable(document.readable);
+    if (!takes(route, document.path) || !readable.isFile() || !readable.isReadable())
         return;
-    const QString path = source.absoluteFilePath();
+    const QString path = readable.absoluteFilePath();
     const bool known = laneLayingOut(route, path) ||
                        std::any_of(m_laid.begin(), m_laid.end(), [&](const Laid& done) {
                            return done.route == route && done.document == path;
@@ -258,8 +258,8 @@ void OfficeRenderer::prepare(Route route, const QString& document)
     if (!lane)
         return;
     try {
-        send(*lane, route, path, aheadFile());
-        qCDebug(lcOffice) << document << "laid out ahead by worker" << lane->number;
+        send(*lane, route, {document.path, path}, aheadFile());
+        qCDebug(lcOffice) << document.path << "laid out ahead by worker" << lane->number;
     } catch (const RenderError&) {
         // renderToPdf tries again and reports it
     }
@@ -351,14 +351,30 @@ OfficeRenderer::Lane* OfficeRenderer::freeLane(bool waitForOne)
     return &busy;
 }
 
-void OfficeRenderer::send(Lane& lane, Route route, const QString& document, const QString& partial)
+void OfficeRenderer::send(Lane& lane, Route route, const DocumentSource& document,
+                          const QString& partial)
 {
-    ChildProcess& child = worker(lane, document);
-    if (!child.writeLine(OfficeRequest{route, document, partial}.toLine())) {
+    ChildProcess& child = worker(lane, document.path);
+    const QString copy = copyIn(lane, document);
+    if (!child.writeLine(OfficeRequest{route, copy, partial}.toLine())) {
         stopWorker(lane);
-        throw error(kCrashed, document);
+        throw error(kCrashed, document.path);
     }
-    lane.ahead = Lane::Ahead{route, document, partial};
+    lane.ahead = Lane::Ahead{route, document.readable, partial};
+}
+
+// The office reads a copy of what the run opened, never the document's own name: made here,
+// under the document's file name, inside the lane's profile (a folder the confined office may
+// read), from where the worker moves it into the office's inbox.
+QString OfficeRenderer::copyIn(Lane& lane, const DocumentSource& document)
+{
+    const QString folder = lane.profile + QStringLiteral("/incoming/") + QString::number(++m_copies);
+    const QString copy = folder + QLatin1Char('/') + QFileInfo(document.path).fileName();
+    if (!QDir().mkpath(folder) || !QFile::copy(document.readable, copy)) {
+        QDir(folder).removeRecursively();
+        throw error(kNotFound, document.path);
+    }
+    return copy;
 }
 
 OfficeAnswer OfficeRenderer::collect(Lane& lane, const QString& document)
@@ -414,6 +430,8 @@ ChildProcess& OfficeRenderer::worker(Lane& lane, const QString& document)
         throw error(kWorkerDidNotStart, document, reason);
     }
     ++m_workerStarts;
+    // Copies a worker killed before it took them in; the lane's other documents went with it.
+    QDir(lane.profile + QStringLiteral("/incoming")).removeRecursively();
     qCInfo(lcOffice) << "office worker" << lane.worker->processId() << "started with profile"
                      << lane.profile;
     return *lane.worker;

@@ -41,10 +41,10 @@ public:
     ~OfficeRenderer() override;
 
     // Takes Route::Word and Route::Excel, and Route::Shell for the types imports() names.
-    void renderToPdf(Route route, const QString& document, const QString& pdfFile) override;
+    void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile) override;
     // Starts laying out `document` on a worker that has nothing to do; nothing when none is
     // free or the document is not the office's. Failures wait for renderToPdf to report them.
-    void prepare(Route route, const QString& document) override;
+    void prepare(Route route, const DocumentSource& document) override;
     // Starts the first worker and its office, so the first document does not wait for them.
     void warmUp() override;
     void forgetPrepared() override;
@@ -61,7 +61,8 @@ private:
     Lane* laneLayingOut(Route route, const QString& document);
     Lane* freeLane(bool waitForOne);
     void dropUnwanted(Lane& lane, std::chrono::milliseconds wait);
-    void send(Lane& lane, Route route, const QString& document, const QString& partial);
+    void send(Lane& lane, Route route, const DocumentSource& document, const QString& partial);
+    QString copyIn(Lane& lane, const DocumentSource& document);
     OfficeAnswer collect(Lane& lane, const QString& document);
     ChildProcess& worker(Lane& lane, const QString& document);
     QString profileFolder(Lane& lane, const QString& document);
@@ -75,4 +76,5 @@ private:
     std::vector<Laid> m_laid; // laid out ahead and collected, not yet asked for
     std::unique_ptr<QTemporaryDir> m_ahead;
     int m_workerStarts = 0;
+    int m_copies = 0;
 };

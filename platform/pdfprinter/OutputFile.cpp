@@ -23,9 +23,12 @@ QString systemError(int code)
     return QString::fromLocal8Bit(std::strerror(code));
 }
 
-QByteArray randomSuffix()
+// A name of its own length, whatever the PDF's: a document's name of 250 bytes still makes a
+// PDF, where a temporary name built from it would pass the file system's 255.
+QByteArray hiddenName()
 {
-    return QByteArray::number(QRandomGenerator::system()->generate64(), 36);
+    return ".corvanta-" + QByteArray::number(QRandomGenerator::system()->generate64(), 36) +
+           ".partial";
 }
 
 } // namespace
@@ -89,9 +92,8 @@ bool OutputFile::createNameless()
 // For file systems without nameless files: a hidden name, created exclusively, never followed.
 bool OutputFile::createHidden()
 {
-    const QByteArray stem = '.' + QFile::encodeName(m_fileName) + '.';
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const QByteArray name = stem + randomSuffix();
+        const QByteArray name = hiddenName();
         m_handle = ::openat(m_folderHandle, name.constData(),
                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (m_handle >= 0) {
@@ -196,7 +198,7 @@ bool OutputFile::placeUnder(const QByteArray& name, bool replace)
     if (m_hiddenName.isEmpty()) {
         // A nameless file gets a hidden name first; a rename then replaces in one step.
         for (int attempt = 0; attempt < kNameAttempts && m_hiddenName.isEmpty(); ++attempt) {
-            const QByteArray hidden = '.' + name + '.' + randomSuffix();
+            const QByteArray hidden = hiddenName();
             if (link(hidden))
                 m_hiddenName = hidden;
             else if (errno != EEXIST)

@@ -348,9 +348,9 @@ QString WebPageRenderer::rendererEndedText(const QString& document) const
         .arg(document, how);
 }
 
-void WebPageRenderer::prepare(Route, const QString& document)
+void WebPageRenderer::prepare(Route, const DocumentSource& source)
 {
-    const QString page = QFileInfo(document).canonicalFilePath();
+    const QString page = QFileInfo(source.path).canonicalFilePath();
     if (page.isEmpty())
         return;
     if (!m_page)
@@ -369,8 +369,9 @@ void WebPageRenderer::forgetPrepared()
     }
 }
 
-void WebPageRenderer::renderToPdf(Route, const QString& document, const QString& pdfFile)
+void WebPageRenderer::renderToPdf(Route, const DocumentSource& source, const QString& pdfFile)
 {
+    const QString& document = source.path;
     // The page is loaded from where it really is, and may read the folder it really is in.
     const QString page = QFileInfo(document).canonicalFilePath();
     if (page.isEmpty() || !QFileInfo(page).isReadable())

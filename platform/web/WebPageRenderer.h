@@ -32,11 +32,11 @@ public:
     explicit WebPageRenderer(std::chrono::milliseconds waitLimit = std::chrono::seconds(60));
     ~WebPageRenderer() override;
 
-    void renderToPdf(Route route, const QString& document, const QString& pdfFile) override;
+    void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile) override;
     // The engine, and the page of the document's folder, are made now: they take a moment
     // that the run spends on the documents before. The first document prepared that is not
     // converted yet is loaded ahead of its turn.
-    void prepare(Route route, const QString& document) override;
+    void prepare(Route route, const DocumentSource& document) override;
     void forgetPrepared() override;
 
     // Must be called before the QApplication exists: WebEngine shares its OpenGL contexts, and

@@ -191,16 +191,16 @@ TEST(ConversionRunTest, BatchModeSavesIntoTheDestinationAndLogsEveryRow)
 class AheadRenderer final : public DocumentRenderer
 {
 public:
-    void renderToPdf(Route, const QString& document, const QString& pdf) override
+    void renderToPdf(Route, const DocumentSource& document, const QString& pdf) override
     {
-        calls.append("render " + QFileInfo(document).fileName());
+        calls.append("render " + QFileInfo(document.path).fileName());
         QFile file(pdf);
         file.open(QIODevice::WriteOnly);
         file.write("%PDF-1.7\n");
     }
-    void prepare(Route, const QString& document) override
+    void prepare(Route, const DocumentSource& document) override
     {
-        calls.append("prepare " + QFileInfo(document).fileName());
+        calls.append("prepare " + QFileInfo(document.path).fileName());
     }
     void forgetPrepared() override { calls.append("forget"); }
     QStringList calls;
@@ -219,7 +219,7 @@ TEST(ConversionRunTest, TheNextDocumentsAreNamedAheadAndForgottenAtTheEnd)
     RendererRoutes routes{h.printer, h.printer, office, h.renderer, h.dialogs};
     ConversionRun run{RunServices{h.list, h.state, h.printer, h.printer, h.profile, h.security,
                                   h.images, routes, h.form, h.dialogs, h.clock, h.application,
-                                  h.control}};
+                                  h.control, h.opener}};
     ASSERT_EQ(run.PNGCreatePDFClick(), RunEnd::Finished);
 
     EXPECT_EQ(office.calls.mid(0, 5),

@@ -109,11 +109,11 @@ TEST(ImageRouteTest, AnUnreadablePictureIsReportedAndNotPrinted)
 class FakeOffice final : public DocumentRenderer
 {
 public:
-    void renderToPdf(Route route, const QString& document, const QString& pdf) override
+    void renderToPdf(Route route, const DocumentSource& document, const QString& pdf) override
     {
-        rendered.append(document);
+        rendered.append(document.path);
         EXPECT_EQ(route, Route::Shell);
-        if (document.endsWith("broken.odt"))
+        if (document.path.endsWith("broken.odt"))
             throw RenderError("the office could not open broken.odt");
         QFile file(pdf);
         file.open(QIODevice::WriteOnly);

@@ -12,6 +12,7 @@
 #include "conversion/RunForm.h"
 #include "conversion/SecurityForm.h"
 #include "doclist/DocumentList.h"
+#include "platform/files/DescriptorOpener.h"
 #include "tests/conversion/FakePictureCheck.h"
 #include "tests/support/FakeApplication.h"
 #include "tests/support/FakeClock.h"
@@ -120,6 +121,8 @@ template <typename Printer> struct RunHarness
     ImageRoute images{printer, form, dialogs, clock, kFakePictureCheck};
     RendererRoutes renderers{printer, printer, renderer, renderer, dialogs};
     RunControl control;
+    DescriptorOpener opener;
     ConversionRun conversion{RunServices{list, state, printer, printer, profile, security, images,
-                                         renderers, form, dialogs, clock, application, control}};
+                                         renderers, form, dialogs, clock, application, control,
+                                         opener}};
 };

@@ -37,20 +37,20 @@ QString OfficeInbox::bringIn(const QString& document, QString* why)
     clear();
     const QString copy = m_folder + "/in/" + QFileInfo(document).fileName();
     std::error_code failed;
-    // What a link names: the office could not follow a link out of its folder.
-    const fs::path source = fs::canonical(native(document), failed);
+    // The program made the copy for us; a link, wherever it came from, is not followed.
+    if (fs::symlink_status(native(document), failed).type() != fs::file_type::regular && !failed)
+        failed = std::make_error_code(std::errc::invalid_argument);
     if (!failed)
         fs::create_directories(native(m_folder + "/in"), failed);
-    if (failed) {
-        *why = "could not be copied for the office: " + reason(failed);
-        return {};
-    }
-    // A hard link costs nothing where the document lies on the same file system as the profile.
-    fs::create_hard_link(source, native(copy), failed);
     if (!failed)
-        return copy;
-    failed.clear();
-    if (!fs::copy_file(source, native(copy), failed)) {
+        fs::rename(native(document), native(copy), failed);
+    if (failed == std::errc::cross_device_link) {
+        failed.clear();
+        fs::copy_file(native(document), native(copy), failed);
+        std::error_code ignored; // the program's copy; its folder goes with the worker's next start
+        fs::remove(native(document), ignored);
+    }
+    if (failed) {
         *why = "could not be copied for the office: " + reason(failed);
         return {};
     }

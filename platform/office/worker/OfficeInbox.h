@@ -14,8 +14,8 @@ public:
     OfficeInbox(const OfficeInbox&) = delete;
     OfficeInbox& operator=(const OfficeInbox&) = delete;
 
-    // Copies the document in under its own name, from which the office learns its type too.
-    // The copy's path, or empty with the reason in `why`.
+    // Moves the copy the program made of a document in, under its name, from which the office
+    // learns its type too. Its path there, or empty with the reason in `why`.
     QString bringIn(const QString& document, QString* why);
     // Where the office writes the PDF of the document brought in.
     QString pdf() const;
