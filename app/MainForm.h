@@ -10,9 +10,9 @@
 #include "conversion/RunControl.h"
 #include "doclist/DocumentCommands.h"
 #include "doclist/DocumentList.h"
+#include "platform/files/DescriptorOpener.h"
 #include "scanning/ScanControl.h"
 #include "scanning/ScanPage.h"
-#include "platform/files/DescriptorOpener.h"
 
 #include <QMainWindow>
 #include <memory>

@@ -410,8 +410,7 @@ void ConversionRun::prepareAhead(int row, const DocumentNames& document)
 bool ConversionRun::willBeRendered(int row) const
 {
     const QString path = m_s.list.path(row);
-    if (isRunLog(path) ||
-        m_plan.kinds.value(row) == DocumentFileKind::NotAFile ||
+    if (isRunLog(path) || m_plan.kinds.value(row) == DocumentFileKind::NotAFile ||
         m_plan.sameOutputAs.value(row, -1) >= 0)
         return false;
     return !fileExists(RunPlan::outputFileOf(path, batch(), m_destination));

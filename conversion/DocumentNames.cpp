@@ -18,7 +18,7 @@ DocumentNames DocumentNames::of(const QString& path)
     // Four characters give way to the ending: "page.html" gives "page..PDF". A name of four
     // characters or fewer (".rtf", "TODO") keeps them all, so that its PDF is still named after
     // it, in its own folder, exactly as the printer names it.
-    names.expectedPdf = (names.fileName.size() > 4 ? path.left(path.size() - 4) : path) +
-                        QStringLiteral(".PDF");
+    names.expectedPdf =
+        (names.fileName.size() > 4 ? path.left(path.size() - 4) : path) + QStringLiteral(".PDF");
     return names;
 }

@@ -82,8 +82,8 @@ private:
     const PictureCheck& m_check;
     DocumentRenderer* m_metafiles;
     bool m_metafile = false;
-    QImage m_image; // what Image2 holds; JPEG and PNG files the printer embeds are not decoded
-    QSize m_size;   // the picture's size in pixels; empty when it could not be loaded
+    QImage m_image;   // what Image2 holds; JPEG and PNG files the printer embeds are not decoded
+    QSize m_size;     // the picture's size in pixels; empty when it could not be loaded
     QString m_source; // what is read
     QString m_shown;  // what messages name
     QString m_lastError;

@@ -50,8 +50,7 @@ void PrintHandlerTable::printPicture(QImageReader& reader, const DocumentSource&
                               .toStdString());
     }
     canvas->drawPicture(ImageRoute::placement(picture.size(), canvas->pageSize()),
-                        document.readable,
-                        picture);
+                        document.readable, picture);
     if (!m_printer.endDocument())
         throw JobNotSaved(title.toStdString());
 }

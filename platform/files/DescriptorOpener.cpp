@@ -132,8 +132,7 @@ OpenedDocument DescriptorOpener::open(const QString& path, const QByteArray& nat
     if (links.isEmpty() || !QDir().mkpath(linkFolder) ||
         ::symlink(target.constData(), QFile::encodeName(link).constData()) != 0) {
         opened.kind = DocumentFileKind::Missing;
-        opened.error = QStringLiteral("no private folder for the document: ") +
-                       systemError(errno);
+        opened.error = QStringLiteral("no private folder for the document: ") + systemError(errno);
         opened.readable = links + QStringLiteral("/missing-%1/").arg(number) + name;
         return opened;
     }

@@ -368,7 +368,8 @@ void OfficeRenderer::send(Lane& lane, Route route, const DocumentSource& documen
 // read), from where the worker moves it into the office's inbox.
 QString OfficeRenderer::copyIn(Lane& lane, const DocumentSource& document)
 {
-    const QString folder = lane.profile + QStringLiteral("/incoming/") + QString::number(++m_copies);
+    const QString folder =
+        lane.profile + QStringLiteral("/incoming/") + QString::number(++m_copies);
     const QString copy = folder + QLatin1Char('/') + QFileInfo(document.path).fileName();
     if (!QDir().mkpath(folder) || !QFile::copy(document.readable, copy)) {
         QDir(folder).removeRecursively();

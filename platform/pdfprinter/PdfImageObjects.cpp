@@ -162,9 +162,9 @@ QPDFObjectHandle MakeImageXObject(QPDF& pdf, const QString& sourceFile, const QI
         return pngImage(pdf, *png);
     // The caller may leave the decoding to us when it had no need of the samples itself.
     // Decoded from the bytes already read, as a JPEG or PNG: never as a drawing that names files.
-    const QImage samples =
-        decoded.isNull() ? QImage::fromData(data, data.startsWith("\x89PNG") ? "png" : "jpeg")
-                         : decoded;
+    const QImage samples = decoded.isNull()
+                               ? QImage::fromData(data, data.startsWith("\x89PNG") ? "png" : "jpeg")
+                               : decoded;
     if (samples.isNull()) {
         qCWarning(lcPdfPrinter) << "nothing to draw for the picture" << sourceFile;
         return Handle::newNull();

@@ -151,9 +151,9 @@ TEST(CombinerTest, ARunMergesWhatItWroteAndWhatTheUserKeptButDeletesOnlyWhatItWr
     FakeToolkit toolkit;
     FakePublisher publisher;
     Combiner combiner(toolkit, publisher, toolkit, h.security, h.dialogs);
-    RunServices services{h.list,     h.state,       h.printer,   h.printer, h.profile,
-                         h.security, h.images,      h.renderers, h.form,    h.dialogs,
-                         h.clock,    h.application, h.control,   h.opener,  nullptr,   &combiner};
+    RunServices services{h.list,    h.state,     h.printer, h.printer, h.profile, h.security,
+                         h.images,  h.renderers, h.form,    h.dialogs, h.clock,   h.application,
+                         h.control, h.opener,    nullptr,   &combiner};
     ConversionRun run(services);
     ASSERT_EQ(run.PNGCreatePDFClick(), RunEnd::Finished);
 
