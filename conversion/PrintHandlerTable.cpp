@@ -5,31 +5,55 @@
 #include "conversion/PictureCheck.h"
 
 #include <QImageReader>
+#include <QMimeDatabase>
 #include <QTemporaryDir>
 
 PrintHandlerTable::PrintHandlerTable(IPrinter& printer, DocumentRenderer& office,
-                                     Imports officeImports, const PictureCheck& pictures)
+                                     Imports officeImports, const PictureCheck& pictures,
+                                     DocumentRenderer* drawings)
     : m_printer(printer), m_office(office), m_officeImports(std::move(officeImports)),
-      m_pictures(pictures)
+      m_pictures(pictures), m_drawings(drawings)
 {
 }
 
+// A file is printed as what its bytes are, not as what its name says: others may have named it.
 int PrintHandlerTable::print(const DocumentSource& document, const QString& title)
 {
+    const bool officeType = m_officeImports && m_officeImports(document.path);
     QImageReader reader(document.readable);
-    if (!reader.format().isEmpty() && document.path.right(4).toUpper() != QLatin1String(".SVG")) {
+    const QByteArray format = reader.format();
+    // Qt would draw an SVG drawing itself, following what it names anywhere on the disk; so would
+    // it a flat office file, which it takes for one. The shared MIME database tells them apart.
+    const bool svgBytes = QMimeDatabase()
+                              .mimeTypeForFile(document.readable, QMimeDatabase::MatchContent)
+                              .inherits(QStringLiteral("image/svg+xml"));
+    if (svgBytes || (IsDrawingFormat(format) && !officeType)) {
+        if (!m_drawings)
+            return kNoAssociation;
+        renderAndPrint(*m_drawings, document, title);
+        return kStarted;
+    }
+    if (!format.isEmpty()) {
         printPicture(reader, document, title);
         return kStarted;
     }
-    if (m_officeImports && m_officeImports(document.path)) {
-        QTemporaryDir work;
-        const QString pdf = work.filePath(QStringLiteral("rendered.pdf"));
-        m_office.renderToPdf(Route::Shell, document, pdf);
-        if (!m_printer.printRenderedPdf(title, pdf))
-            throw JobNotSaved(title.toStdString());
+    if (officeType) {
+        renderAndPrint(m_office, document, title);
         return kStarted;
     }
     return kNoAssociation;
+}
+
+void PrintHandlerTable::renderAndPrint(DocumentRenderer& renderer, const DocumentSource& document,
+                                       const QString& title)
+{
+    QTemporaryDir work;
+    if (!work.isValid())
+        throw RenderError(work.errorString().toStdString());
+    const QString pdf = work.filePath(QStringLiteral("rendered.pdf"));
+    renderer.renderToPdf(Route::Shell, document, pdf);
+    if (!m_printer.printRenderedPdf(title, pdf))
+        throw JobNotSaved(title.toStdString());
 }
 
 void PrintHandlerTable::printPicture(QImageReader& reader, const DocumentSource& document,

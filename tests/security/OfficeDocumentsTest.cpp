@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -58,15 +59,6 @@ protected:
     QTemporaryDir m_dir;
 };
 
-bool carriesPrivatePicture(const PdfProbe& pdf)
-{
-    for (const PdfProbe::Image& image : pdf.images()) {
-        if (QSize(image.width, image.height) == kPrivatePicture)
-            return true;
-    }
-    return false;
-}
-
 TEST_F(OfficeDocumentPromise, AnOfficeDocumentBeingConvertedNeverFetchesAnything)
 {
     RequestCounter server;
@@ -81,24 +73,60 @@ TEST_F(OfficeDocumentPromise, AnOfficeDocumentBeingConvertedNeverFetchesAnything
     EXPECT_EQ(server.connections(), whileMaking);
 }
 
-TEST_F(OfficeDocumentPromise, APictureLinkedFromOutsideTheDocumentsFolderStaysOutOfThePdf)
+// Wherever the picture lies: beside the document, in a private folder, or among the system's
+// own files, which the office may read to run (an RTF or Word INCLUDEPICTURE field names one).
+TEST_F(OfficeDocumentPromise, ALinkedPictureStaysOutOfThePdfWhereverItLies)
 {
     QImage picture(kPrivatePicture, QImage::Format_RGB32);
     picture.fill(QColor(200, 40, 120));
     const QString privateFile = folder("private") + "/secret.png";
     ASSERT_TRUE(picture.save(privateFile));
+    const QString systemFile = "/usr/share/icons/hicolor/48x48/apps/libreoffice-main.png";
+    const QSize systemSize = QImage(systemFile).size();
+    ASSERT_FALSE(systemSize.isEmpty()) << "the office's icon is installed with LibreOffice";
 
     auto office = renderer();
-    const QString targets[] = {QUrl::fromLocalFile(privateFile).toString(),
-                               "../private/secret.png"};
-    for (const QString& target : targets) {
-        SCOPED_TRACE(target.toStdString());
+    const struct
+    {
+        QString target;
+        QString folder;
+        QSize size;
+    } cases[] = {
+        {QUrl::fromLocalFile(privateFile).toString(), "absolute", kPrivatePicture},
+        {"../private/secret.png", "relative", kPrivatePicture},
+        {"secret.png", "private", kPrivatePicture},
+        {QUrl::fromLocalFile(systemFile).toString(), "system", systemSize},
+        {systemFile, "system-path", systemSize},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.target.toStdString());
         QString error;
-        const QList<LinkingDocument> documents = MakeLinkingDocuments(
-            folder(target.startsWith("file:") ? "absolute" : "relative"), target, &error);
+        const QList<LinkingDocument> documents =
+            MakeLinkingDocuments(folder(c.folder), c.target, &error);
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-        for (const QString& pdf : convert(*office, documents))
-            EXPECT_FALSE(carriesPrivatePicture(PdfProbe(pdf))) << pdf.toStdString();
+        for (const QString& pdf : convert(*office, documents)) {
+            for (const PdfProbe::Image& image : PdfProbe(pdf).images())
+                EXPECT_NE(QSize(image.width, image.height), c.size) << pdf.toStdString();
+        }
+    }
+}
+
+// The office lays out a private copy; a field showing where the document is names the document,
+// never that copy's folder in the user's home.
+TEST_F(OfficeDocumentPromise, FileNameFieldsShowTheDocumentsNameNotTheOfficesCopy)
+{
+    QString error;
+    const QList<LinkingDocument> documents =
+        MakeLinkingDocuments(folder("fields"), "nothing.png", &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    auto office = renderer();
+    const QStringList pdfs = convert(*office, documents);
+    for (qsizetype i = 0; i < pdfs.size(); ++i) {
+        const QString text = PdfProbe(pdfs[i]).pageTexts().join(' ');
+        EXPECT_FALSE(text.contains("profile")) << text.toStdString();
+        const QString name = QFileInfo(documents[i].path).fileName();
+        if (name.startsWith("linking"))
+            EXPECT_TRUE(text.contains(name)) << text.toStdString();
     }
 }
 
@@ -115,6 +143,12 @@ TEST_F(OfficeDocumentPromise, ADocumentNeedingMoreMemoryThanAllowedFailsAloneAnd
         << message;
     EXPECT_FALSE(QFileInfo::exists(bombPdf));
     EXPECT_EQ(RenderMessage(*office, Route::Word, docs.doc, folder("out") + "/next.pdf"), "");
+    // The office ended for its memory left no pipe behind: only the running office's is there.
+    const QList<qint64> workers = WorkerProcesses(m_dir.filePath("profile"));
+    ASSERT_EQ(workers.size(), 1);
+    const QString pipes = QStringLiteral("OSL_PIPE_%1_corvanta-office-%2-*").arg(::getuid());
+    EXPECT_EQ(QDir("/tmp").entryList({pipes.arg(workers[0])}, QDir::System | QDir::Hidden).size(),
+              1);
 }
 
 } // namespace

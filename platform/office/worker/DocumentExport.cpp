@@ -1,6 +1,8 @@
 #include "platform/office/worker/DocumentExport.h"
 
 #include "platform/office/worker/ImportFilter.h"
+#include "platform/office/worker/LinkedPictures.h"
+#include "platform/office/worker/OwnFileName.h"
 #include "platform/office/worker/PageSetup.h"
 #include "platform/office/worker/RefusingInteraction.h"
 #include "platform/office/worker/TextContent.h"
@@ -143,6 +145,8 @@ void ExportDocumentToPdf(const Reference<css::frame::XDesktop2>& desktop, Route 
     if (IsPlainTextImport(ImportFilterOf(loaded)) && !LooksLikeText(document))
         throw ExportFailure(OfficeFailure::Unreadable, "damaged: not text, and no known format");
 
+    RemoveLinkedPictures(loaded);
+    ShowOwnFileName(loaded, document);
     if (route == Route::Excel && isWorkbook(loaded))
         TurnActiveSheetToLandscape(loaded, ReadXlsActiveSheet(document));
     UseA4WhereUnset(loaded);

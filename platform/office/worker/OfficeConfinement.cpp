@@ -49,10 +49,38 @@ constexpr std::uint64_t kRead = kExecute | kReadFile | kReadDir;
 constexpr std::uint64_t kFileRights = kExecute | kWriteFile | kReadFile | kTruncate;
 constexpr std::uint64_t kEverything = ~0ULL;
 
-// What the office reads to run: programs, libraries, settings, fonts, the process tables, and
-// the parts of its installation Debian keeps under /var (linked from /usr/lib/libreoffice).
+// What the office reads to run: programs, libraries, settings, fonts, dictionaries, the
+// process tables, and the parts of its installation Debian keeps under /var (linked from
+// /usr/lib/libreoffice). Of /usr/share only what the office reads itself (traced over
+// conversions of every kind): a document's linked picture (an RTF or Word INCLUDEPICTURE field,
+// an HTML image) that names a system file, the office's imports would embed as they load.
 const char* const kSystemFolders[] = {
-    "/usr",
+    "/usr/bin",
+    "/usr/sbin",
+    "/usr/lib",
+    "/usr/lib32",
+    "/usr/lib64",
+    "/usr/libx32",
+    "/usr/libexec",
+    "/usr/share/dconf",
+    "/usr/share/fontconfig",
+    "/usr/share/fonts",
+    "/usr/share/hunspell",
+    "/usr/share/hyphen",
+    "/usr/share/icu",
+    "/usr/share/libexttextcat",
+    "/usr/share/liblangtag",
+    "/usr/share/libnumbertext",
+    "/usr/share/libreoffice",
+    "/usr/share/libthai",
+    "/usr/share/locale",
+    "/usr/share/mime",
+    "/usr/share/mythes",
+    "/usr/share/poppler",
+    "/usr/share/X11",
+    "/usr/share/zoneinfo",
+    "/usr/share/zoneinfo-icu",
+    "/usr/local/share/fonts",
     "/etc",
     "/lib",
     "/lib32",
@@ -60,7 +88,6 @@ const char* const kSystemFolders[] = {
     "/libx32",
     "/bin",
     "/sbin",
-    "/opt",
     "/proc",
     "/sys",
     "/var/cache/fontconfig",

@@ -11,6 +11,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QThread>
@@ -21,7 +22,10 @@
 #include <com/sun/star/uno/RuntimeException.hpp>
 #include <cppuhelper/bootstrap.hxx>
 
+#include <cerrno>
 #include <csignal>
+#include <unistd.h>
+#include <utility>
 
 using namespace std::chrono_literals;
 using css::uno::Reference;
@@ -56,11 +60,37 @@ Reference<css::uno::XComponentContext> localContext(const QString& officeProgram
     return context;
 }
 
+constexpr char kPipePrefix[] = "corvanta-office-";
+
+// Where the office's UNO runtime makes the socket of a named pipe; it stays behind when the
+// office is killed.
+QString pipeSocket(const QString& name)
+{
+    return QStringLiteral("/tmp/OSL_PIPE_%1_").arg(::getuid()) + name;
+}
+
+// Sockets of offices whose workers are gone (killed runs, offices ended for time or memory
+// before they could remove their own): named after a worker that no longer runs.
+void removeAbandonedPipes()
+{
+    const QString prefix = QFileInfo(pipeSocket(kPipePrefix)).fileName();
+    const QDir folder(QStringLiteral("/tmp"));
+    for (const QString& name :
+         folder.entryList({prefix + QLatin1Char('*')}, QDir::System | QDir::Hidden)) {
+        const qint64 worker = name.mid(prefix.size()).section(QLatin1Char('-'), 0, 0).toLongLong();
+        const QFileInfo socket(folder.filePath(name));
+        if (worker > 0 && ::kill(pid_t(worker), 0) != 0 && errno == ESRCH &&
+            socket.ownerId() == ::getuid() && !socket.isSymLink())
+            QFile::remove(socket.filePath());
+    }
+}
+
 QString uniquePipeName()
 {
-    return QStringLiteral("corvanta-office-%1-%2")
-        .arg(QCoreApplication::applicationPid())
-        .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    return QString::fromLatin1(kPipePrefix) +
+           QStringLiteral("%1-%2")
+               .arg(QCoreApplication::applicationPid())
+               .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
 }
 
 } // namespace
@@ -109,7 +139,9 @@ void OfficeConnection::start()
         qCWarning(lcWorker) << "could not prime the office profile" << m_profile
                             << "; each start will be slow";
 
+    removeAbandonedPipes();
     const QString pipe = uniquePipeName();
+    m_pipe = pipe;
     const QStringList arguments = {
         "--headless",
         "--invisible",
@@ -179,6 +211,9 @@ void OfficeConnection::drop()
         m_office->kill();
         m_office.reset();
     }
+    // A killed office leaves its pipe's socket behind.
+    if (!m_pipe.isEmpty())
+        QFile::remove(pipeSocket(std::exchange(m_pipe, QString())));
 }
 
 void OfficeConnection::shutdown()
@@ -195,4 +230,6 @@ void OfficeConnection::shutdown()
         m_office->finish(kShutdownGrace);
         m_office.reset();
     }
+    if (!m_pipe.isEmpty())
+        QFile::remove(pipeSocket(std::exchange(m_pipe, QString())));
 }

@@ -47,6 +47,7 @@ private:
     QString m_program;
     QString m_profile;
     QString m_launcher;
+    QString m_pipe; // the name the office listens on, while it runs
     std::unique_ptr<ChildProcess> m_office;
     css::uno::Reference<css::frame::XDesktop2> m_desktop;
     int m_starts = 0;

@@ -37,7 +37,8 @@ const char kLinkingText[] = R"xml(<?xml version="1.0" encoding="UTF-8"?>
  xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
  xmlns:xlink="http://www.w3.org/1999/xlink" office:version="1.2"
  office:mimetype="application/vnd.oasis.opendocument.text">
-<office:body><office:text><text:p>A picture linked by Quincelink</text:p><text:p>
+<office:body><office:text><text:p>A picture linked by Quincelink</text:p>
+<text:p>Filed as <text:file-name text:display="full">x</text:file-name></text:p><text:p>
 <draw:frame draw:name="linked" text:anchor-type="as-char" svg:width="6cm" svg:height="4cm">
 <draw:image xlink:href="%1" xlink:type="simple" xlink:show="embed" xlink:actuate="onLoad"/>
 </draw:frame></text:p></office:text></office:body></office:document>
@@ -50,11 +51,13 @@ const char kLinkingSheet[] = R"xml(<?xml version="1.0" encoding="UTF-8"?>
  xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
  xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
  xmlns:xlink="http://www.w3.org/1999/xlink" office:version="1.2"
+ xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2"
  office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
 <office:body><office:spreadsheet><table:table table:name="Links"><table:table-row>
 <table:table-cell office:value-type="string"><text:p>Quincelink</text:p></table:table-cell>
 <table:table-cell table:formula="of:=COM.MICROSOFT.WEBSERVICE(&quot;%1&quot;)"/>
 <table:table-cell table:formula="of:=[&apos;%1&apos;#$Links.A1]"/>
+<table:table-cell table:formula="of:=CELL(&quot;FILENAME&quot;;[.A1])"/>
 <table:table-cell><draw:frame table:end-cell-address="Links.F6" svg:x="0cm" svg:y="0cm"
  svg:width="6cm" svg:height="4cm"><draw:image xlink:href="%1" xlink:type="simple"
  xlink:show="embed" xlink:actuate="onLoad"/></draw:frame></table:table-cell>
