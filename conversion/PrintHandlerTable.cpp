@@ -27,13 +27,14 @@ int PrintHandlerTable::print(const DocumentSource& document, const QString& titl
     const bool svgBytes = QMimeDatabase()
                               .mimeTypeForFile(document.readable, QMimeDatabase::MatchContent)
                               .inherits(QStringLiteral("image/svg+xml"));
-    if (svgBytes || (IsDrawingFormat(format) && !officeType)) {
+    const bool drawingFormat = IsDrawingFormat(format);
+    if (svgBytes || (drawingFormat && !officeType)) {
         if (!m_drawings)
             return kNoAssociation;
         renderAndPrint(*m_drawings, document, title);
         return kStarted;
     }
-    if (!format.isEmpty()) {
+    if (!format.isEmpty() && !drawingFormat) {
         printPicture(reader, document, title);
         return kStarted;
     }

@@ -217,20 +217,25 @@ TEST_F(BatchProgramTest, EveryEntryOfTheFolderIsSeenAndOnlyFilesAreOpened)
     ::unlink(latin1.constData()); // Qt's clean-up of the home cannot name it
 }
 
+// Another run of the same folder holds its lock (here: this test, in the program's place): one
+// of the same user, or of another user or a job of another account, whose home is elsewhere.
 TEST_F(BatchProgramTest, ASecondRunOfAFolderInUseEndsAtOnce)
 {
     write(in("a.xml"), "<a/>\n");
     storeFolders(in(), out());
-    // Another run of the same folder holds its lock (here: this test, in the program's place).
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(".local/share")));
-    FolderRunLock other(in());
-    ASSERT_TRUE(other.acquired());
-    const Outcome run = runProgram({"-BATCH"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.errorLines.filter("already running").size(), 1)
-        << run.errorLines.join('\n').toStdString();
-    EXPECT_FALSE(QFile::exists(in("Corvanta_Batch.txt")));
-    EXPECT_FALSE(QFile::exists(out("a.PDF")));
+    QTemporaryDir otherHome;
+    for (const QString& dataHome : {home.filePath(".local/share"), otherHome.path()}) {
+        SCOPED_TRACE(dataHome.toStdString());
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome));
+        FolderRunLock other(in());
+        ASSERT_TRUE(other.acquired());
+        const Outcome run = runProgram({"-BATCH"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_EQ(run.errorLines.filter("already running").size(), 1)
+            << run.errorLines.join('\n').toStdString();
+        EXPECT_FALSE(QFile::exists(in("Corvanta_Batch.txt")));
+        EXPECT_FALSE(QFile::exists(out("a.PDF")));
+    }
 }
 
 TEST_F(BatchProgramTest, ADisplayThatCannotBeReachedFallsBackToTheUnattendedPath)
@@ -271,6 +276,45 @@ TEST_F(BatchProgramTest, ASignalToEndStopsTheRunAfterItsDocumentWithACompleteLog
         << lines.join('\n').toStdString();
     EXPECT_TRUE(lines.last().startsWith(" Finished Converstion at "));
     EXPECT_LT(QDir(out()).entryList(QDir::Files).size(), 400);
+}
+
+// Whatever a document's name, its PDF is named after it, in the ending folder, exactly as the
+// "exists" test and the log say; a name that starts like the log is a document like any other.
+TEST_F(BatchProgramTest, EveryNameMakesItsOwnPdfAndOnlyTheLogIsLeftOut)
+{
+    const QString longText(246, QLatin1Char('t')); // with its ending, 250 bytes
+    const QString longOffice(246, QLatin1Char('o'));
+    const struct
+    {
+        QString document;
+        QString pdf;
+    } cases[] = {
+        {".txt", ".txt.PDF"},
+        {"Corvanta_Batch.txt - quarterly report.txt", "Corvanta_Batch.txt - quarterly report.PDF"},
+        {longText + ".txt", longText + ".PDF"},
+        {longOffice + ".rtf", longOffice + ".PDF"},
+    };
+    for (const auto& c : cases) {
+        const QByteArray text = "Text of " + c.document.left(40).toUtf8();
+        write(in(c.document),
+              c.document.endsWith(".rtf") ? "{\\rtf1\\ansi " + text + "\\par}" : text + "\n");
+    }
+    write(in("Untitled.txt"), "Untitled's own text\n");
+    write(out("Untitled.PDF"), "an earlier PDF");
+    storeFolders(in(), out());
+
+    const Outcome run = runProgram({"-BATCH"});
+    EXPECT_EQ(run.exitCode, 0) << run.errorLines.join('\n').toStdString();
+    const QStringList lines = log();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.document.left(60).toStdString());
+        EXPECT_TRUE(lines.contains(c.document + " file successfully converted"))
+            << lines.join('\n').toStdString();
+        EXPECT_TRUE(
+            PdfProbe(out(c.pdf)).pageTexts().join(' ').contains("Text of " + c.document.left(40)));
+    }
+    EXPECT_TRUE(lines.contains("File Untitled.PDF exists.  SKIPPING this file"));
+    EXPECT_EQ(QFile(out("Untitled.PDF")).size(), qint64(strlen("an earlier PDF")));
 }
 
 } // namespace

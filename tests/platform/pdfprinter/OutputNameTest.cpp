@@ -1,4 +1,5 @@
 #include "platform/pdfprinter/OutputName.h"
+#include "conversion/DocumentNames.h"
 #include "platform/pdfprinter/JpegHeader.h"
 #include "platform/pdfprinter/PngChunks.h"
 
@@ -20,6 +21,25 @@ TEST(OutputName, TitleNamesTheFileAndKeepsItsCase)
     EXPECT_EQ(OutputFileName("", "/in/a.PDF"), "a.PDF");
     EXPECT_EQ(OutputFileName("Scan of [N]", "/in/a.PDF"), "Scan of a.PDF");
     EXPECT_EQ(OutputFileName("[N]", "/in/"), "Untitled.PDF");
+}
+
+// The name the run expects (asked about, tested for "exists", guarded against two documents) is
+// the very name the printer writes, in the document's own folder, whatever the document's name.
+TEST(OutputName, TheExpectedPdfIsTheFileThePrinterWrites)
+{
+    const struct
+    {
+        const char* document;
+        const char* pdf;
+    } cases[] = {
+        {"report.doc", "report.PDF"}, {"page.html", "page..PDF"}, {".rtf", ".rtf.PDF"},
+        {"TODO", "TODO.PDF"},         {"a.c", "a.c.PDF"},         {"x", "x.PDF"},
+    };
+    for (const auto& c : cases) {
+        const DocumentNames names = DocumentNames::of(QStringLiteral("/x/docs/") + c.document);
+        EXPECT_EQ(names.expectedPdf, QStringLiteral("/x/docs/") + c.pdf) << c.document;
+        EXPECT_EQ(OutputFileName("[N]", names.expectedPdf), c.pdf) << c.document;
+    }
 }
 
 TEST(OutputName, TemplateCannotLeaveTheFolder)
