@@ -102,8 +102,8 @@ int removeFromPages(const Reference<css::lang::XComponent>& document)
         const Reference<css::container::XIndexAccess> pages(pagesSupplier->getDrawPages(),
                                                             UNO_QUERY);
         for (sal_Int32 i = 0; pages.is() && i < pages->getCount(); ++i)
-            removed += removeFromShapes(
-                Reference<css::drawing::XShapes>(pages->getByIndex(i), UNO_QUERY));
+            removed +=
+                removeFromShapes(Reference<css::drawing::XShapes>(pages->getByIndex(i), UNO_QUERY));
     }
     const Reference<css::drawing::XDrawPageSupplier> pageSupplier(document, UNO_QUERY);
     if (pageSupplier.is())
