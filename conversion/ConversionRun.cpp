@@ -311,6 +311,13 @@ ConversionRun::RowEnd ConversionRun::rowDone(int row, Result result)
 
 ConversionRun::RowEnd ConversionRun::convertRow(int row)
 {
+    const RowEnd end = convertOpened(row);
+    m_opened.erase(row); // whichever way the row ended, its file is closed
+    return end;
+}
+
+ConversionRun::RowEnd ConversionRun::convertOpened(int row)
+{
     DocumentNames document = DocumentNames::of(m_s.list.path(row));
     m_outputNames[row] = document.expectedPdf;
 
@@ -323,7 +330,6 @@ ConversionRun::RowEnd ConversionRun::convertRow(int row)
     const bool notAFile = m_plan.kinds.value(row) == DocumentFileKind::NotAFile ||
                           opened(row).kind == DocumentFileKind::NotAFile;
     if (notAFile) {
-        m_opened.erase(row);
         log(document.fileName + QStringLiteral(" is not a regular file.  Skipping file"));
         m_s.list.setStatus(row, DocumentList::kStatusSkipped);
         return rowDone(row, Result::Skipped);
@@ -369,7 +375,6 @@ ConversionRun::RowEnd ConversionRun::convertRow(int row)
         return rowDone(row, Result::Stopped);
     }
     finishRow(row, document, printed);
-    m_opened.erase(row);
     return rowDone(row, printed == Printed::Yes ? Result::Converted : Result::Failed);
 }
 

@@ -98,6 +98,7 @@ private:
     RunEnd endEarly();
     bool destinationWritable();
     RowEnd convertRow(int row);
+    RowEnd convertOpened(int row);
     bool existingOutputSkips(int row, const DocumentNames& document);
     bool overwrite(const QString& question);
     void prepareAhead(int row, const DocumentNames& document);
