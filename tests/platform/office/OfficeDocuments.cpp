@@ -51,8 +51,17 @@ const char kLinkingSheet[] = R"xml(<?xml version="1.0" encoding="UTF-8"?>
  xmlns:draw="urn:oasis:names:tc:opendocument:xmlns:drawing:1.0"
  xmlns:svg="urn:oasis:names:tc:opendocument:xmlns:svg-compatible:1.0"
  xmlns:xlink="http://www.w3.org/1999/xlink" office:version="1.2"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
  xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2"
  office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:automatic-styles><style:page-layout style:name="pm1"><style:page-layout-properties
+ fo:page-width="21cm" fo:page-height="29.7cm"/><style:header-style><style:header-footer-properties
+ fo:min-height="0.75cm"/></style:header-style></style:page-layout></office:automatic-styles>
+<office:master-styles><style:master-page style:name="Default" style:page-layout-name="pm1">
+<style:header><text:p>
+<text:file-name text:display="full">x</text:file-name></text:p></style:header>
+</style:master-page></office:master-styles>
 <office:body><office:spreadsheet><table:table table:name="Links"><table:table-row>
 <table:table-cell office:value-type="string"><text:p>Quincelink</text:p></table:table-cell>
 <table:table-cell table:formula="of:=COM.MICROSOFT.WEBSERVICE(&quot;%1&quot;)"/>
