@@ -155,7 +155,7 @@ bool ImageRoute::printMetafile(const QString& title)
     QTemporaryDir work;
     const QString pdf = work.filePath(QStringLiteral("picture.pdf"));
     try {
-        m_metafiles->renderToPdf(Route::Image, m_source, pdf);
+        m_metafiles->renderToPdf(Route::Image, {m_shown, m_source}, pdf);
     } catch (const RenderError& error) {
         reportLoadError(QString::fromUtf8(error.what()));
         return false;
