@@ -217,10 +217,7 @@ TEST(ConversionRunTest, TheNextDocumentsAreNamedAheadAndForgottenAtTheEnd)
     QFile(h.outPath("d.PDF")).open(QIODevice::WriteOnly); // d is skipped as "exists"
     AheadRenderer office;
     RendererRoutes routes{h.printer, h.printer, office, h.renderer, h.dialogs};
-    ConversionRun run{RunServices{h.list, h.state, h.printer, h.printer, h.profile, h.security,
-                                  h.images, routes, h.form, h.dialogs, h.clock, h.application,
-                                  h.control, h.opener}};
-    ASSERT_EQ(run.PNGCreatePDFClick(), RunEnd::Finished);
+    ASSERT_EQ(h.runWith(routes), RunEnd::Finished);
 
     EXPECT_EQ(office.calls.mid(0, 5),
               (QStringList{"prepare a.doc", "prepare b.doc", "prepare c.xls", "prepare e.doc",

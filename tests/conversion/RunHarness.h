@@ -105,6 +105,14 @@ template <typename Printer> struct RunHarness
         return lines;
     }
     RunEnd run() { return conversion.PNGCreatePDFClick(); }
+    // A run of the list whose rendered routes are `routes` (a test's renderer behind them).
+    RunEnd runWith(RendererRoutes& routes)
+    {
+        ConversionRun other{RunServices{list, state, printer, printer, profile, security, images,
+                                        routes, form, dialogs, clock, application, control,
+                                        opener}};
+        return other.PNGCreatePDFClick();
+    }
 
     QTemporaryDir in;
     QTemporaryDir out;

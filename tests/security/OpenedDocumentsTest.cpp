@@ -92,10 +92,7 @@ TEST(OpenedDocumentsTest, ADocumentSwappedForALinkDuringTheRunPrintsWhatWasOpene
             }
         };
         RendererRoutes routes{h.printer, h.printer, office, h.renderer, h.dialogs};
-        ConversionRun run{RunServices{h.list, h.state, h.printer, h.printer, h.profile, h.security,
-                                      h.images, routes, h.form, h.dialogs, h.clock, h.application,
-                                      h.control, h.opener}};
-        ASSERT_EQ(run.PNGCreatePDFClick(), RunEnd::Finished);
+        ASSERT_EQ(h.runWith(routes), RunEnd::Finished);
         EXPECT_EQ(office.read.value(report), "the report");
         EXPECT_TRUE(h.logLines().contains("report.rtf file successfully converted"))
             << h.logLines().join('\n').toStdString();
@@ -112,10 +109,7 @@ TEST(OpenedDocumentsTest, ALinkInTheFolderIsNeitherOpenedNorPrinted)
     h.add(link);
     ReadingAheadRenderer office;
     RendererRoutes routes{h.printer, h.printer, office, h.renderer, h.dialogs};
-    ConversionRun run{RunServices{h.list, h.state, h.printer, h.printer, h.profile, h.security,
-                                  h.images, routes, h.form, h.dialogs, h.clock, h.application,
-                                  h.control, h.opener}};
-    ASSERT_EQ(run.PNGCreatePDFClick(), RunEnd::Finished);
+    ASSERT_EQ(h.runWith(routes), RunEnd::Finished);
     EXPECT_TRUE(office.read.isEmpty());
     EXPECT_TRUE(h.logLines().contains("report.rtf is not a regular file.  Skipping file"));
 }
