@@ -34,6 +34,9 @@ constexpr auto kWatchEvery = std::chrono::milliseconds(50);
 constexpr qint64 kDocumentLimit = 64 << 20;
 
 const QByteArray kDrawingType = "image/svg+xml";
+// Below the engine's limit for content given with its bytes (2 MB, as a data: URL, which
+// grows by a third in base64).
+constexpr qsizetype kDirectContentLimit = 1 << 20;
 
 // A drawing is printed as large as it fits on the page, whatever size it names: its own size
 // becomes its view box, the page's printable area its size. Run in a world of its own, so the
@@ -189,9 +192,17 @@ std::unique_ptr<QWebEnginePage> PageEngine::newPage()
     return page;
 }
 
+// A page is given to the engine with its bytes, at its URL in the scheme: the engine's own
+// load of a main document through a scheme handler takes some 100 ms more. The engine takes
+// content this way only up to 2 MB; larger pages come through the handler.
 void PageEngine::load(QWebEnginePage& page, const QString& document)
 {
-    page.load(PageUrl(QFileInfo(document).fileName()));
+    const QUrl url = PageUrl(QFileInfo(document).fileName());
+    const auto handed = m_handed.constFind(document);
+    if (handed != m_handed.cend() && handed->bytes.size() <= kDirectContentLimit)
+        page.setContent(handed->bytes, QString::fromLatin1(handed->mimeType), url);
+    else
+        page.load(url);
 }
 
 // The page's PDF comes to the page's role when it is ready: the converted page's to m_printed.
