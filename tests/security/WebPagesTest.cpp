@@ -4,6 +4,8 @@
 #include "platform/web/WebPageRenderer.h"
 
 #include "platform/process/QtProcessLauncher.h"
+#include "platform/web/worker/PageFolderGuard.h"
+#include "platform/web/worker/PageFolderScheme.h"
 #include "platform/web/worker/RendererMemory.h"
 #include "tests/support/PdfProbe.h"
 #include "tests/support/RequestCounter.h"
@@ -19,9 +21,11 @@
 #include <QUdpSocket>
 #include <QUrl>
 #include <algorithm>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using testing::HasSubstr;
 using testing::Not;
@@ -205,6 +209,71 @@ TEST(WebPagesTest, NothingButTheFilesBelowItsFolderReachesThePdf)
         EXPECT_EQ(secretPictures(pdf), 0);
         EXPECT_GE(PdfProbe(pdf).images().size(), 1); // its own, which it reads below its folder
     }
+}
+
+// What the page scheme reads for a page, and what the guard lets a page ask for at all.
+TEST(WebPagesTest, ThePageSchemeReadsOnlyPlainFilesBelowTheFolderWithoutFollowingALink)
+{
+    QTemporaryDir root;
+    const QString folder = root.filePath("page");
+    QDir(root.path()).mkpath("page/sub");
+    write(root.filePath("beside.txt"), "beside");
+    write(folder + "/own.txt", "own");
+    write(folder + "/sub/deep.txt", "deep");
+    write(folder + "/.hidden.txt", "hidden");
+    write(folder + "/large.txt", "0123456789");
+    QFile::link(folder + "/own.txt", folder + "/link.txt");
+    QFile::link(folder + "/sub", folder + "/linked");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + "/pipe.txt").constData(), 0600), 0);
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+
+    const struct
+    {
+        const char* relative;
+        const char* read; // nullptr: nothing
+    } cases[] = {
+        {"own.txt", "own"},
+        {"sub/deep.txt", "deep"},
+        {"sub/../own.txt", nullptr},
+        {"../beside.txt", nullptr},
+        {".hidden.txt", nullptr},
+        {"link.txt", nullptr},
+        {"linked/deep.txt", nullptr},
+        {"pipe.txt", nullptr},
+        {"sub", nullptr},
+        {"sub/", nullptr},
+        {"", nullptr},
+        {"large.txt", nullptr}, // above the limit of this case
+        {"/etc/passwd", nullptr},
+        {"/proc/self/root/etc/passwd", nullptr},
+        {"missing.txt", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.relative);
+        const auto read = ReadBeneath(fd, QString::fromUtf8(c.relative), 9);
+        ASSERT_EQ(read.has_value(), c.read != nullptr);
+        if (read)
+            EXPECT_EQ(*read, c.read);
+    }
+    ::close(fd);
+
+    const struct
+    {
+        const char* url;
+        bool allowed;
+    } urls[] = {
+        {"corvanta-page:/page.html", true},
+        {"data:text/plain,x", true},
+        {"file:///etc/passwd", false},
+        {"http://127.0.0.1/", false},
+        {"https://example.org/", false},
+        {"ws://127.0.0.1/", false},
+        {"blob:null/1", false},
+        {"ftp://127.0.0.1/", false},
+    };
+    for (const auto& u : urls)
+        EXPECT_EQ(PageFolderGuard::allows(QUrl(u.url)), u.allowed) << u.url;
 }
 
 QByteArray gzipped(const QByteArray& bytes)
