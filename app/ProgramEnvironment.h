@@ -57,7 +57,7 @@ private:
     FileSettingsStore m_settings;
     QtProcessLauncher m_launcher;
     OfficeRenderer m_office;
-    WebPageRenderer m_web;
+    WebPageRenderer m_web{m_launcher};
     PdftkToolkit m_pdftk{m_launcher};
     QpdfChecker m_checker;
     ChmHelpEngine m_help;

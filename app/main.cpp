@@ -7,7 +7,6 @@
 #include "app/MainForm.h"
 #include "app/ProgramEnvironment.h"
 #include "platform/files/ScratchArea.h"
-#include "platform/web/WebPageRenderer.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,7 +27,6 @@ int main(int argc, char** argv)
     // private folder that the run removes at its end, or the next run if this one is killed.
     const auto scratch = ScratchArea::forThisRun();
     ChooseDisplayPlatform();
-    WebPageRenderer::prepareApplication();
     // Qt takes its own options from what it is given: outside a batch start, where everything
     // after the switch is ignored as it always was, every argument is a file, even one named
     // like a Qt option ("corvanta -- -reverse").

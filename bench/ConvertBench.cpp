@@ -126,7 +126,6 @@ private:
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    WebPageRenderer::prepareApplication();
     QApplication app(argc, argv);
     if (argc != 3) {
         std::fprintf(stderr, "usage: corvanta-bench <input folder> <output folder>\n");
@@ -150,11 +149,12 @@ int main(int argc, char** argv)
                             ? qEnvironmentVariableIntValue("CORVANTA_WORKERS")
                             : std::clamp(QThread::idealThreadCount(), 1, 4);
     OfficeRenderer office(processes, OfficeSetup{.workers = workers});
-    WebPageRenderer web;
+    WebPageRenderer web(processes);
     ProfileOptions profile(printer, window, dialogs);
     ImageRoute images(printer, window, dialogs, clock, kFilePictureCheck, &office);
     RouteRenderers routeRenderers(office, web);
-    PrintHandlerTable printHandlers(printer, office, &OfficeRenderer::imports, kFilePictureCheck);
+    PrintHandlerTable printHandlers(printer, office, &OfficeRenderer::imports, kFilePictureCheck,
+                                    &web);
     RendererRoutes renderers(printer, printer, routeRenderers, printHandlers, dialogs);
     TimingObserver timing;
     RunControl control;

@@ -42,6 +42,7 @@ struct ProcessResult
 {
     bool started = false;
     int exitCode = -1; // meaningful when it neither crashed nor timed out
+    int signal = 0;    // the signal that ended it, when one did
     bool crashed = false;
     bool timedOut = false;  // we killed it at its time limit
     bool cancelled = false; // we killed it because whileWaiting answered false

@@ -255,6 +255,8 @@ ProcessResult QtChildProcess::collect()
         const bool signalled = m_process.exitStatus() == QProcess::CrashExit;
         result.crashed = signalled && !m_timedOut && !m_killed && !m_cancelled;
         result.exitCode = signalled ? -1 : m_process.exitCode();
+        // For a child that a signal ended, QProcess gives the signal as its exit code.
+        result.signal = signalled ? m_process.exitCode() : 0;
     }
     if (m_captureOutput)
         result.standardOutput = m_process.readAllStandardOutput();

@@ -217,6 +217,25 @@ TEST_F(BatchProgramTest, EveryEntryOfTheFolderIsSeenAndOnlyFilesAreOpened)
     ::unlink(latin1.constData()); // Qt's clean-up of the home cannot name it
 }
 
+// Pages that once took the program down with the web engine (exit 133, and 139 at its end):
+// each fails alone, the page after them converts, and the run ends with its own status.
+TEST_F(BatchProgramTest, PagesThatTakeTheWebEngineDownFailAloneAndTheRunEndsWithItsStatus)
+{
+    write(in("a-greedy.html"), "<p>greedy</p><script>window.onbeforeprint = () => {"
+                               "const kept = []; for (;;) kept.push(new Array(1 << 20).fill(1));"
+                               "};</script>");
+    write(in("b-breaks.html"),
+          QByteArray("<div style=\"page-break-after:always\">.</div>").repeated(150000));
+    write(in("c-after.html"), "<p>After the failed ones</p>");
+    storeFolders(in(), out());
+
+    const Outcome run = runProgram({"-BATCH"});
+    EXPECT_EQ(run.exitCode, 2) << run.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(run.errorLines.contains("corvanta: 1 converted, 2 failed, 0 skipped"))
+        << run.errorLines.join('\n').toStdString();
+    EXPECT_TRUE(PdfProbe(out("c-after..PDF")).pageTexts().join(' ').contains("After the failed"));
+}
+
 // Another run of the same folder holds its lock (here: this test, in the program's place): one
 // of the same user, or of another user or a job of another account, whose home is elsewhere.
 TEST_F(BatchProgramTest, ASecondRunOfAFolderInUseEndsAtOnce)

@@ -31,6 +31,7 @@ TEST(InstalledTreeTest, HoldsTheProductAndNothingElse)
     QStringList expected = {
         "usr/bin/corvanta",
         "usr/libexec/corvanta/corvanta-office-worker",
+        "usr/libexec/corvanta/corvanta-web-worker",
         "usr/share/corvanta/" + kHelpFile,
         "usr/share/applications/" + kId + ".desktop",
         "usr/share/metainfo/" + kId + ".metainfo.xml",
@@ -54,8 +55,9 @@ TEST(InstalledTreeTest, HoldsTheProductAndNothingElse)
 TEST(InstalledTreeTest, TheProgramFindsItsFilesFromItsOwnFolder)
 {
     const QString programFolder = rooted("usr/bin");
-    EXPECT_EQ(InstalledProgram("corvanta-office-worker", programFolder),
-              rooted("usr/libexec/corvanta/corvanta-office-worker"));
+    for (const QString worker : {"corvanta-office-worker", "corvanta-web-worker"})
+        EXPECT_EQ(InstalledProgram(worker, programFolder),
+                  rooted("usr/libexec/corvanta/" + worker));
     EXPECT_EQ(InstalledDataFile(kHelpFile, programFolder),
               rooted("usr/share/corvanta/" + kHelpFile));
 }
@@ -66,11 +68,13 @@ class InstalledProgramTest : public BatchProgramFixture
 
 TEST_F(InstalledProgramTest, ConvertsAFolderWithTheInstalledHelpers)
 {
-    // No worker on PATH nor beside the program: an office document converts only when the
-    // program started the one in its own tree.
+    // No worker on PATH nor beside the program: an office document and a web page convert only
+    // when the program started the workers in its own tree.
     qputenv("PATH", "/usr/bin:/bin");
-    ASSERT_TRUE(QStandardPaths::findExecutable("corvanta-office-worker").isEmpty());
-    ASSERT_FALSE(QFile::exists(rooted("usr/bin/corvanta-office-worker")));
+    for (const QString worker : {"corvanta-office-worker", "corvanta-web-worker"}) {
+        ASSERT_TRUE(QStandardPaths::findExecutable(worker).isEmpty());
+        ASSERT_FALSE(QFile::exists(rooted("usr/bin/" + worker)));
+    }
 
     struct Document
     {

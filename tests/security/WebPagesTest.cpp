@@ -1,8 +1,12 @@
-// A web page being converted can only read its own folder and never reaches the network, and a
-// page that wants more memory than a page may use fails alone.
+// A web page or drawing being converted can only read files below its own folder and never
+// reaches the network, and a page that wants more memory than a page may use fails alone. The
+// pages go through the program's renderer and its real web worker.
 #include "platform/web/WebPageRenderer.h"
 
-#include "platform/web/RendererMemory.h"
+#include "platform/process/QtProcessLauncher.h"
+#include "platform/web/worker/PageFolderGuard.h"
+#include "platform/web/worker/PageFolderScheme.h"
+#include "platform/web/worker/RendererMemory.h"
 #include "tests/support/PdfProbe.h"
 #include "tests/support/RequestCounter.h"
 
@@ -11,20 +15,25 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
 #include <QUrl>
 #include <algorithm>
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using testing::HasSubstr;
 using testing::Not;
 using namespace std::chrono_literals;
 
 namespace {
+
+QtProcessLauncher launcher;
 
 QString write(const QString& path, const QString& content)
 {
@@ -68,7 +77,7 @@ attempt(() => {
                   .arg(server.url("style.css"), server.url("picture.gif"), server.url("frame.html"),
                        server.url("fetch"), server.url("xhr"), socket, udpServer, tcpServer));
 
-    WebPageRenderer renderer;
+    WebPageRenderer renderer(launcher);
     renderer.renderToPdf(Route::Browser, page, dir.filePath("online.pdf"));
 
     EXPECT_THAT(pdfText(dir.filePath("online.pdf")), HasSubstr("Printed offline"));
@@ -109,7 +118,7 @@ for (const secret of ["%1", "../beside/secret.txt", "linked.txt", ".hidden.txt"]
 </script></body></html>)")
                                          .arg(QUrl::fromLocalFile(absolute).toString()));
 
-    WebPageRenderer renderer;
+    WebPageRenderer renderer(launcher);
     renderer.renderToPdf(Route::Browser, page, root.filePath("page.pdf"));
 
     const std::string text = pdfText(root.filePath("page.pdf"));
@@ -124,9 +133,198 @@ TEST(WebPagesTest, APipeInThePagesFolderDoesNotHoldItsConversion)
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("picture.png")).constData(), 0600), 0);
     const QString page =
         write(dir.filePath("page.html"), "<p>Beside a pipe</p><img src='picture.png'>");
-    WebPageRenderer renderer(10s);
+    WebPageRenderer renderer(launcher, 10s);
     renderer.renderToPdf(Route::Browser, page, dir.filePath("page.pdf"));
     EXPECT_THAT(pdfText(dir.filePath("page.pdf")), HasSubstr("Beside a pipe"));
+}
+
+QString writeBytes(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+    file.write(content);
+    return path;
+}
+
+// The pictures a page must not reach are of this size, its own of another. (A picture the page
+// could not load prints as the engine's small "broken picture" sign.)
+constexpr int kSecretSize = 37;
+
+void savePicture(const QString& path, int size)
+{
+    QImage picture(size, size, QImage::Format_RGB32);
+    picture.fill(Qt::darkRed);
+    EXPECT_TRUE(picture.save(path)) << path.toStdString();
+}
+
+qsizetype secretPictures(const QString& pdf)
+{
+    const auto images = PdfProbe(pdf).images();
+    return std::count_if(images.cbegin(), images.cend(),
+                         [](const PdfProbe::Image& image) { return image.width == kSecretSize; });
+}
+
+// What a page may not reach, each asked for in its own page: a picture beside its folder, a
+// hidden style sheet, the folder's own listing, and links inside the folder to files outside.
+TEST(WebPagesTest, NothingButTheFilesBelowItsFolderReachesThePdf)
+{
+    QTemporaryDir elsewhere;
+    savePicture(elsewhere.filePath("secret.png"), kSecretSize);
+    QTemporaryDir root;
+    const QString folder = root.filePath("page");
+    QDir(root.path()).mkpath("page/own");
+    savePicture(root.filePath("secret.png"), kSecretSize);
+    savePicture(folder + "/own/picture.png", 16);
+    write(folder + "/.hidden.css", "body::after { content: 'SECRET-HIDDEN-STYLE'; }");
+    write(folder + "/SECRET-LISTED-NAME.txt", "listed");
+    QFile::link(elsewhere.filePath("secret.png"), folder + "/evil.png");
+    QFile::link("/etc/passwd", folder + "/evil.txt");
+    QFile::link(elsewhere.path(), folder + "/linked");
+
+    const struct
+    {
+        const char* name;
+        QString markup;
+    } cases[] = {
+        {"folder listing", "<iframe src=\"./\"></iframe><iframe src=\"own/\"></iframe>"},
+        {"beside the folder", "<img src=\"../secret.png\">"},
+        {"absolute path", "<img src=\"" + root.filePath("secret.png") + "\">"},
+        {"file URL", "<img src=\"file://" + root.filePath("secret.png") + "\">"},
+        {"hidden style sheet", "<link rel=\"stylesheet\" href=\".hidden.css\">"},
+        {"linked picture", "<img src=\"evil.png\">"},
+        {"linked text", "<iframe src=\"evil.txt\"></iframe>"},
+        {"linked folder", "<img src=\"linked/secret.png\">"},
+    };
+    WebPageRenderer renderer(launcher);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString page = write(folder + "/page.html",
+                                   "<p>Own text</p>" + c.markup + "<img src=\"own/picture.png\">");
+        const QString pdf = root.filePath("page.pdf");
+        renderer.renderToPdf(Route::Browser, page, pdf);
+        const std::string text = pdfText(pdf);
+        EXPECT_THAT(text, HasSubstr("Own text"));
+        EXPECT_THAT(text, Not(HasSubstr("SECRET")));
+        EXPECT_THAT(text, Not(HasSubstr("root:")));
+        EXPECT_EQ(secretPictures(pdf), 0);
+        EXPECT_GE(PdfProbe(pdf).images().size(), 1); // its own, which it reads below its folder
+    }
+}
+
+// What the page scheme reads for a page, and what the guard lets a page ask for at all.
+TEST(WebPagesTest, ThePageSchemeReadsOnlyPlainFilesBelowTheFolderWithoutFollowingALink)
+{
+    QTemporaryDir root;
+    const QString folder = root.filePath("page");
+    QDir(root.path()).mkpath("page/sub");
+    write(root.filePath("beside.txt"), "beside");
+    write(folder + "/own.txt", "own");
+    write(folder + "/sub/deep.txt", "deep");
+    write(folder + "/.hidden.txt", "hidden");
+    write(folder + "/large.txt", "0123456789");
+    QFile::link(folder + "/own.txt", folder + "/link.txt");
+    QFile::link(folder + "/sub", folder + "/linked");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(folder + "/pipe.txt").constData(), 0600), 0);
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_PATH | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+
+    const struct
+    {
+        const char* relative;
+        const char* read; // nullptr: nothing
+    } cases[] = {
+        {"own.txt", "own"},
+        {"sub/deep.txt", "deep"},
+        {"sub/../own.txt", nullptr},
+        {"../beside.txt", nullptr},
+        {".hidden.txt", nullptr},
+        {"link.txt", nullptr},
+        {"linked/deep.txt", nullptr},
+        {"pipe.txt", nullptr},
+        {"sub", nullptr},
+        {"sub/", nullptr},
+        {"", nullptr},
+        {"large.txt", nullptr}, // above the limit of this case
+        {"/etc/passwd", nullptr},
+        {"/proc/self/root/etc/passwd", nullptr},
+        {"missing.txt", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.relative);
+        const auto read = ReadBeneath(fd, QString::fromUtf8(c.relative), 9);
+        ASSERT_EQ(read.has_value(), c.read != nullptr);
+        if (read)
+            EXPECT_EQ(*read, c.read);
+    }
+    ::close(fd);
+
+    const struct
+    {
+        const char* url;
+        bool allowed;
+    } urls[] = {
+        {"corvanta-page:/page.html", true},
+        {"data:text/plain,x", true},
+        {"file:///etc/passwd", false},
+        {"http://127.0.0.1/", false},
+        {"https://example.org/", false},
+        {"ws://127.0.0.1/", false},
+        {"blob:null/1", false},
+        {"ftp://127.0.0.1/", false},
+    };
+    for (const auto& u : urls)
+        EXPECT_EQ(PageFolderGuard::allows(QUrl(u.url)), u.allowed) << u.url;
+}
+
+QByteArray gzipped(const QByteArray& bytes)
+{
+    QProcess gzip;
+    gzip.start("gzip", {"-c"});
+    gzip.write(bytes);
+    gzip.closeWriteChannel();
+    EXPECT_TRUE(gzip.waitForFinished(30000)) << "gzip is needed";
+    return gzip.readAllStandardOutput();
+}
+
+// The shell route sends drawings, whatever their names: each prints its own shapes and text on
+// one page, and its pictures only from below its folder.
+TEST(WebPagesTest, ADrawingPrintsItselfAndNoPictureFromOutsideItsFolder)
+{
+    QTemporaryDir elsewhere;
+    savePicture(elsewhere.filePath("secret.png"), kSecretSize);
+    QTemporaryDir root;
+    const QString folder = root.filePath("drawings");
+    QDir(root.path()).mkpath("drawings");
+    savePicture(root.filePath("secret.png"), kSecretSize);
+    savePicture(folder + "/own.png", 16);
+    const QString drawing = QStringLiteral(
+        R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink")"
+        R"( width="3000" height="2000"><rect x="10" y="10" width="2900" height="1900")"
+        R"( fill="navy"/><text x="100" y="300" font-size="120" fill="white">%1</text>)"
+        R"(<image xlink:href="%2" x="100" y="500" width="300" height="300"/>)"
+        R"(<image href="../secret.png" x="500" y="500" width="300" height="300"/>)"
+        R"(<image href="own.png" x="900" y="500" width="300" height="300"/></svg>)");
+    const QString absolute = elsewhere.filePath("secret.png");
+    const struct
+    {
+        const char* name;
+        QByteArray bytes;
+        const char* text;
+    } cases[] = {
+        {"invoice.gif", drawing.arg("INVOICE DRAWING", absolute).toUtf8(), "INVOICE DRAWING"},
+        {"logo.svgz", gzipped(drawing.arg("LOGO DRAWING", absolute).toUtf8()), "LOGO DRAWING"},
+    };
+    WebPageRenderer renderer(launcher);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString pdf = root.filePath(QString(c.name) + ".pdf");
+        renderer.renderToPdf(Route::Shell, writeBytes(folder + '/' + c.name, c.bytes), pdf);
+        const PdfProbe probe(pdf);
+        ASSERT_EQ(probe.pageCount(), 1);
+        EXPECT_THAT(pdfText(pdf), HasSubstr(c.text));
+        EXPECT_EQ(secretPictures(pdf), 0);
+        EXPECT_GE(probe.images().size(), 1); // its own, which it reads below its folder
+    }
 }
 
 // The memory held by every process this one started, and theirs: the engine's renderers.
@@ -158,7 +356,7 @@ TEST(WebPagesTest, APageLoadedAheadIsHeldToAPagesMemoryWhileOtherDocumentsAreCon
     const QString greedy = write(dir.filePath("greedy.html"),
                                  "<p>greedy</p><script>const kept = [];"
                                  "for (;;) kept.push(new Array(1 << 20).fill(1.5));</script>");
-    WebPageRenderer renderer;
+    WebPageRenderer renderer(launcher);
     renderer.prepare(Route::Browser, greedy);
     QElapsedTimer converting;
     converting.start();
@@ -187,7 +385,7 @@ TEST(WebPagesTest, APageWantingMoreMemoryThanAPageMayUseFailsAloneAndTheNextConv
                                      "<p>greedy</p><script>const kept = [];"
                                      "for (;;) kept.push(new Array(1 << 20).fill(1.5));</script>");
         const QString next = write(dir.filePath("next.html"), "<p>After the greedy one</p>");
-        WebPageRenderer renderer;
+        WebPageRenderer renderer(launcher);
         if (prepared) {
             renderer.prepare(Route::Browser, greedy);
             renderer.prepare(Route::Browser, next);

@@ -5,15 +5,10 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    // As the program does: WebEngine needs shared contexts, and no sandbox when run as root.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    if (::geteuid() == 0)
-        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     // Files the tests write get the same modes on every machine; tests of the umask set their own.
     ::umask(022);
     TempHome home;

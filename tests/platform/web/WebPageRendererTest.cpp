@@ -1,7 +1,9 @@
 #include "platform/web/WebPageRenderer.h"
 
 #include "platform/application/Progress.h"
+#include "platform/process/QtProcessLauncher.h"
 #include "platform/web/EngineFlags.h"
+#include "platform/web/WebProtocol.h"
 #include "tests/support/StopAtReport.h"
 
 #include <QElapsedTimer>
@@ -9,11 +11,17 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+using testing::HasSubstr;
 using namespace std::chrono_literals;
 
 namespace {
+
+// The renderers start their workers through the program's own launcher.
+QtProcessLauncher launcher;
 
 QString pdfText(const QString& pdf)
 {
@@ -34,7 +42,7 @@ QString write(const QTemporaryDir& dir, const QString& name, const QByteArray& c
 TEST(WebPageRendererTest, PrintsAPagesTextAndTableAndStaysWarmForTheNext)
 {
     QTemporaryDir dir;
-    WebPageRenderer renderer;
+    WebPageRenderer renderer(launcher);
     const QString page = write(dir, "prices.html",
                                "<html><body><h1>Price list</h1><table border=1>"
                                "<tr><th>Item</th><th>Price</th></tr>"
@@ -55,7 +63,7 @@ TEST(WebPageRendererTest, PrintsAPagesTextAndTableAndStaysWarmForTheNext)
 TEST(WebPageRendererTest, PagesLoadedAheadArePrintedEachIntoItsOwnPdf)
 {
     QTemporaryDir dir;
-    WebPageRenderer renderer;
+    WebPageRenderer renderer(launcher);
     QStringList pages;
     for (const char* name : {"first", "second", "third", "fourth"})
         pages.append(write(dir, QString(name) + ".html", QByteArray("<p>Page ") + name + "</p>"));
@@ -73,7 +81,7 @@ TEST(WebPageRendererTest, PagesLoadedAheadArePrintedEachIntoItsOwnPdf)
 TEST(WebPageRendererTest, AMissingPageFailsWithoutWritingAFile)
 {
     QTemporaryDir dir;
-    WebPageRenderer renderer;
+    WebPageRenderer renderer(launcher);
     EXPECT_THROW(
         renderer.renderToPdf(Route::Browser, dir.filePath("none.html"), dir.filePath("none.pdf")),
         RenderError);
@@ -90,7 +98,7 @@ QString stuckPage(const QTemporaryDir& dir)
 TEST(WebPageRendererTest, APageThatNeverFinishesLoadingTimesOutAndTheNextOneConverts)
 {
     QTemporaryDir dir;
-    WebPageRenderer renderer(3s);
+    WebPageRenderer renderer(launcher, 3s);
     try {
         renderer.renderToPdf(Route::Browser, stuckPage(dir), dir.filePath("stuck.pdf"));
         FAIL() << "a page that never finished loading was printed";
@@ -107,7 +115,7 @@ TEST(WebPageRendererTest, APageThatNeverFinishesLoadingTimesOutAndTheNextOneConv
 TEST(WebPageRendererTest, AStopWhileThePageLoadsDropsItAndTheNextOneConverts)
 {
     QTemporaryDir dir;
-    WebPageRenderer renderer(60s);
+    WebPageRenderer renderer(launcher, 60s);
     StopAtReport stop(3);
     QElapsedTimer clock;
     clock.start();
@@ -124,6 +132,145 @@ TEST(WebPageRendererTest, AStopWhileThePageLoadsDropsItAndTheNextOneConverts)
     const QString next = write(dir, "next.html", "<p>After the stopped one</p>");
     renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
     EXPECT_TRUE(pdfText(dir.filePath("next.pdf")).contains("After the stopped one"));
+}
+
+// Pages that once took the program down with the engine: each now fails alone, with its own
+// message, and the page after it converts in the same renderer.
+TEST(WebPageRendererTest, APageThatTakesTheEngineDownFailsAloneAndTheNextConverts)
+{
+    const struct
+    {
+        const char* name;
+        QByteArray content;
+        const char* message;
+    } cases[] = {
+        // Allocates while the engine prints it, until the memory watch ends its renderer.
+        {"greedy-print.html",
+         "<p>greedy</p><script>window.onbeforeprint = () => { const kept = [];"
+         "for (;;) kept.push(new Array(1 << 20).fill(1.5)); };</script>",
+         "needed more memory than the 1024 MB a page may use"},
+        // Printing 150,000 pages takes more than a page may hold.
+        {"breaks.html",
+         QByteArray("<div style=\"page-break-after:always\">.</div>").repeated(150000),
+         "needed more memory than the 1024 MB a page may use"},
+    };
+    QTemporaryDir dir;
+    WebPageRenderer renderer(launcher);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString page = write(dir, c.name, c.content);
+        try {
+            renderer.renderToPdf(Route::Browser, page, dir.filePath("failed.pdf"));
+            ADD_FAILURE() << "the page was printed";
+        } catch (const RenderError& error) {
+            EXPECT_THAT(error.what(), HasSubstr(page.toStdString()));
+            EXPECT_THAT(error.what(), HasSubstr(c.message));
+        }
+        EXPECT_FALSE(QFile::exists(dir.filePath("failed.pdf")));
+        const QString next = write(dir, "next.html", "<p>After the failed one</p>");
+        renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
+        EXPECT_TRUE(pdfText(dir.filePath("next.pdf")).contains("After the failed one"));
+    }
+}
+
+// Ends the renderer's worker at the first report of the wait for a page.
+class KillWorkerAtReport final : public Progress
+{
+public:
+    explicit KillWorkerAtReport(const WebPageRenderer& renderer) : m_renderer(renderer) {}
+
+    bool advance(int) override
+    {
+        if (killed == 0 && m_renderer.workerProcessId() > 0) {
+            killed = m_renderer.workerProcessId();
+            ::kill(pid_t(killed), SIGKILL);
+        }
+        return true;
+    }
+
+    qint64 killed = 0;
+
+private:
+    const WebPageRenderer& m_renderer;
+};
+
+TEST(WebPageRendererTest, AWorkerKilledWhileAPageLoadsCostsThatPageOnly)
+{
+    QTemporaryDir dir;
+    WebPageRenderer renderer(launcher);
+    KillWorkerAtReport killer(renderer);
+    {
+        const ProgressScope scope(killer);
+        try {
+            renderer.renderToPdf(Route::Browser, stuckPage(dir), dir.filePath("stuck.pdf"));
+            ADD_FAILURE() << "the page was printed";
+        } catch (const RenderError& error) {
+            EXPECT_THAT(error.what(), HasSubstr("the page's renderer stopped (killed)"));
+        }
+    }
+    EXPECT_GT(killer.killed, 0);
+    EXPECT_FALSE(QFile::exists(dir.filePath("stuck.pdf")));
+
+    const QString next = write(dir, "next.html", "<p>After the killed worker</p>");
+    renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
+    EXPECT_TRUE(pdfText(dir.filePath("next.pdf")).contains("After the killed worker"));
+    EXPECT_EQ(renderer.workerStarts(), 2);
+    EXPECT_NE(renderer.workerProcessId(), killer.killed);
+}
+
+// The worker takes only requests it fully understands, and the program only such answers.
+TEST(WebPageRendererTest, RequestAndAnswerLinesAreReadStrictly)
+{
+    const WebRequest render{WebCommand::Render, WebContent::Drawing, "/in/a b.svg", "/s/d-1",
+                            "/s/p-2"};
+    const auto back = WebRequest::fromLine(render.toLine());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->command, WebCommand::Render);
+    EXPECT_EQ(back->content, WebContent::Drawing);
+    EXPECT_EQ(back->document, "/in/a b.svg");
+    EXPECT_EQ(back->bytes, "/s/d-1");
+    EXPECT_EQ(back->pdf, "/s/p-2");
+    const WebAnswer ended{WebFailure::RendererEnded, "killed"};
+    const auto answer = WebAnswer::fromLine(ended.toLine());
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->failure, WebFailure::RendererEnded);
+    EXPECT_EQ(answer->detail, "killed");
+
+    const struct
+    {
+        QByteArray line;
+        bool request; // a request line, else an answer line
+        bool understood;
+    } cases[] = {
+        {R"({"command":"forget"})", true, true},
+        {R"({"command":"prepare","content":"page","document":"/a.html","bytes":"/s/1"})", true,
+         true},
+        {R"({"command":"prepare","content":"page","document":"a.html","bytes":"/s/1"})", true,
+         false},
+        {R"({"command":"prepare","content":"page","document":"/a.html"})", true, false},
+        {R"({"command":"prepare","content":"page","document":"/a.html","bytes":"/s/1",)"
+         R"("pdf":"/p"})",
+         true, false},
+        {R"({"command":"render","content":"page","document":"/a.html","bytes":"/s/1"})", true,
+         false},
+        {R"({"command":"render","content":"movie","document":"/a","bytes":"/s/1","pdf":"/p"})",
+         true, false},
+        {R"({"command":"forget","document":"/a.html"})", true, false},
+        {R"({"command":"print"})", true, false},
+        {R"(["forget"])", true, false},
+        {"", true, false},
+        {R"({"failure":"none","detail":""})", false, true},
+        {R"({"failure":"memory"})", false, false},
+        {R"({"failure":"tired","detail":""})", false, false},
+        {R"({"failure":1,"detail":""})", false, false},
+        {"{\"failure\":\"none\",\"detail\":\"\"", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line.toStdString());
+        const bool understood = c.request ? WebRequest::fromLine(c.line).has_value()
+                                          : WebAnswer::fromLine(c.line).has_value();
+        EXPECT_EQ(understood, c.understood);
+    }
 }
 
 TEST(WebPageRendererTest, TheSwitchesAUserGaveTheEngineStayBesideTheOnesThatConfineAPage)

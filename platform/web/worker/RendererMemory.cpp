@@ -1,4 +1,4 @@
-#include "platform/web/RendererMemory.h"
+#include "platform/web/worker/RendererMemory.h"
 
 #include <QFile>
 #include <QList>

@@ -1,0 +1,3 @@
+#include "platform/web/worker/WebWorkerLog.h"
+
+Q_LOGGING_CATEGORY(lcWebWorker, "corvanta.web", QtWarningMsg)
