@@ -93,9 +93,7 @@ RunEnd ConversionRun::PNGCreatePDFClick()
     RunningScope running(m_s.form, m_s.list);
     m_progress = std::make_unique<RowProgress>(m_s.list, m_s.form, m_s.application, m_s.control);
     try {
-        const RunEnd end = run();
-        m_opened.clear();
-        return end;
+        return run();
     } catch (...) {
         endEarly();
         throw;

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <filesystem>
 #include <system_error>
@@ -27,25 +26,4 @@ QString FolderWriteProblem(const QString& folder)
         return QStringLiteral("the folder does not exist");
     QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".corvanta-probe-XXXXXX")));
     return probe.open() ? QString() : probe.errorString();
-}
-
-DocumentAliases::DocumentAliases() = default;
-
-DocumentAliases::~DocumentAliases() = default;
-
-QString DocumentAliases::aliasFor(const QString& shownName, const QByteArray& native)
-{
-    if (!m_folder)
-        m_folder = std::make_unique<QTemporaryDir>();
-    if (!m_folder->isValid())
-        return {};
-    // One subfolder per document keeps the shown name, extension included, for the renderers.
-    const QString folder = m_folder->filePath(QString::number(++m_count));
-    if (!QDir().mkpath(folder))
-        return {};
-    const QString alias = QDir(folder).filePath(shownName);
-    std::error_code error;
-    std::filesystem::create_symlink(native.toStdString(), QFile::encodeName(alias).toStdString(),
-                                    error);
-    return error ? QString() : alias;
 }

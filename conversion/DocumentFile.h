@@ -2,9 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <memory>
-
-class QTemporaryDir;
 
 // What a document row's path names on disk.
 enum class DocumentFileKind
@@ -21,19 +18,3 @@ DocumentFileKind KindOfDocument(const QString& path, const QByteArray& native, b
 // Why no file can be written into `folder` (it is missing, or refuses a new file); empty when
 // one can.
 QString FolderWriteProblem(const QString& folder);
-
-// Stand-ins for documents whose names are not valid text: a link in a private folder, under
-// the name as shown, that every renderer can open by a text path.
-class DocumentAliases
-{
-public:
-    DocumentAliases();
-    ~DocumentAliases();
-
-    // The stand-in path for the file `native`, shown as `shownName`; empty when none can be made.
-    QString aliasFor(const QString& shownName, const QByteArray& native);
-
-private:
-    std::unique_ptr<QTemporaryDir> m_folder;
-    int m_count = 0;
-};

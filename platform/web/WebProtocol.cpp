@@ -1,26 +1,23 @@
 #include "platform/web/WebProtocol.h"
 
-#include <QDir>
-#include <QJsonDocument>
-#include <QJsonObject>
+#include "platform/process/JsonLines.h"
 
-#include <array>
-#include <utility>
+#include <QDir>
 
 namespace {
 
-constexpr std::array<std::pair<WebCommand, const char*>, 3> kCommands{{
+constexpr NameTable<WebCommand, 3> kCommands{{
     {WebCommand::Prepare, "prepare"},
     {WebCommand::Render, "render"},
     {WebCommand::Forget, "forget"},
 }};
 
-constexpr std::array<std::pair<WebContent, const char*>, 2> kContents{{
+constexpr NameTable<WebContent, 2> kContents{{
     {WebContent::Page, "page"},
     {WebContent::Drawing, "drawing"},
 }};
 
-constexpr std::array<std::pair<WebFailure, const char*>, 8> kFailures{{
+constexpr NameTable<WebFailure, 8> kFailures{{
     {WebFailure::None, "none"},
     {WebFailure::NotReady, "not-ready"},
     {WebFailure::PrintTimedOut, "print-timed-out"},
@@ -30,43 +27,6 @@ constexpr std::array<std::pair<WebFailure, const char*>, 8> kFailures{{
     {WebFailure::RendererEnded, "renderer-ended"},
     {WebFailure::Request, "request"},
 }};
-
-template <typename T, std::size_t N>
-const char* nameOf(const std::array<std::pair<T, const char*>, N>& table, T value)
-{
-    for (const auto& [entry, name] : table) {
-        if (entry == value)
-            return name;
-    }
-    return "";
-}
-
-template <typename T, std::size_t N>
-std::optional<T> valueOf(const std::array<std::pair<T, const char*>, N>& table,
-                         const QJsonValue& name)
-{
-    if (!name.isString())
-        return std::nullopt;
-    for (const auto& [entry, text] : table) {
-        if (name.toString() == QLatin1String(text))
-            return entry;
-    }
-    return std::nullopt;
-}
-
-std::optional<QJsonObject> objectOf(const QByteArray& line)
-{
-    QJsonParseError error;
-    const QJsonDocument json = QJsonDocument::fromJson(line, &error);
-    if (error.error != QJsonParseError::NoError || !json.isObject())
-        return std::nullopt;
-    return json.object();
-}
-
-QByteArray lineOf(const QJsonObject& object)
-{
-    return QJsonDocument(object).toJson(QJsonDocument::Compact);
-}
 
 // A path the request names: absolute, or absent where the command takes none.
 std::optional<QString> pathOf(const QJsonObject& object, const char* key, bool wanted)
@@ -84,23 +44,23 @@ std::optional<QString> pathOf(const QJsonObject& object, const char* key, bool w
 
 QByteArray WebRequest::toLine() const
 {
-    QJsonObject object{{"command", nameOf(kCommands, command)}};
+    QJsonObject object{{"command", NameOf(kCommands, command)}};
     if (command == WebCommand::Forget)
-        return lineOf(object);
-    object.insert("content", nameOf(kContents, content));
+        return JsonLineOf(object);
+    object.insert("content", NameOf(kContents, content));
     object.insert("document", document);
     object.insert("bytes", bytes);
     if (command == WebCommand::Render)
         object.insert("pdf", pdf);
-    return lineOf(object);
+    return JsonLineOf(object);
 }
 
 std::optional<WebRequest> WebRequest::fromLine(const QByteArray& line)
 {
-    const auto object = objectOf(line);
+    const auto object = JsonObjectOf(line);
     if (!object)
         return std::nullopt;
-    const auto command = valueOf(kCommands, object->value("command"));
+    const auto command = ValueOf(kCommands, object->value("command"));
     if (!command)
         return std::nullopt;
     WebRequest request;
@@ -108,7 +68,7 @@ std::optional<WebRequest> WebRequest::fromLine(const QByteArray& line)
     const bool forget = *command == WebCommand::Forget;
     if (forget)
         return object->size() == 1 ? std::optional(request) : std::nullopt;
-    const auto content = valueOf(kContents, object->value("content"));
+    const auto content = ValueOf(kContents, object->value("content"));
     const auto document = pathOf(*object, "document", true);
     const auto bytes = pathOf(*object, "bytes", true);
     const auto pdf = pathOf(*object, "pdf", *command == WebCommand::Render);
@@ -123,15 +83,15 @@ std::optional<WebRequest> WebRequest::fromLine(const QByteArray& line)
 
 QByteArray WebAnswer::toLine() const
 {
-    return lineOf({{"failure", nameOf(kFailures, failure)}, {"detail", detail}});
+    return JsonLineOf({{"failure", NameOf(kFailures, failure)}, {"detail", detail}});
 }
 
 std::optional<WebAnswer> WebAnswer::fromLine(const QByteArray& line)
 {
-    const auto object = objectOf(line);
+    const auto object = JsonObjectOf(line);
     if (!object)
         return std::nullopt;
-    const auto failure = valueOf(kFailures, object->value("failure"));
+    const auto failure = ValueOf(kFailures, object->value("failure"));
     const QJsonValue detail = object->value("detail");
     if (!failure || !detail.isString())
         return std::nullopt;

@@ -164,16 +164,24 @@ qsizetype secretPictures(const QString& pdf)
                          [](const PdfProbe::Image& image) { return image.width == kSecretSize; });
 }
 
+// A page's folder, `name` in `root`, with a secret picture beside it and another in `elsewhere`.
+QString folderAmongSecrets(const QTemporaryDir& elsewhere, const QTemporaryDir& root,
+                           const QString& name)
+{
+    savePicture(elsewhere.filePath("secret.png"), kSecretSize);
+    savePicture(root.filePath("secret.png"), kSecretSize);
+    QDir(root.path()).mkpath(name);
+    return root.filePath(name);
+}
+
 // What a page may not reach, each asked for in its own page: a picture beside its folder, a
 // hidden style sheet, the folder's own listing, and links inside the folder to files outside.
 TEST(WebPagesTest, NothingButTheFilesBelowItsFolderReachesThePdf)
 {
     QTemporaryDir elsewhere;
-    savePicture(elsewhere.filePath("secret.png"), kSecretSize);
     QTemporaryDir root;
-    const QString folder = root.filePath("page");
-    QDir(root.path()).mkpath("page/own");
-    savePicture(root.filePath("secret.png"), kSecretSize);
+    const QString folder = folderAmongSecrets(elsewhere, root, "page");
+    QDir(folder).mkpath("own");
     savePicture(folder + "/own/picture.png", 16);
     write(folder + "/.hidden.css", "body::after { content: 'SECRET-HIDDEN-STYLE'; }");
     write(folder + "/SECRET-LISTED-NAME.txt", "listed");
@@ -291,11 +299,8 @@ QByteArray gzipped(const QByteArray& bytes)
 TEST(WebPagesTest, ADrawingPrintsItselfAndNoPictureFromOutsideItsFolder)
 {
     QTemporaryDir elsewhere;
-    savePicture(elsewhere.filePath("secret.png"), kSecretSize);
     QTemporaryDir root;
-    const QString folder = root.filePath("drawings");
-    QDir(root.path()).mkpath("drawings");
-    savePicture(root.filePath("secret.png"), kSecretSize);
+    const QString folder = folderAmongSecrets(elsewhere, root, "drawings");
     savePicture(folder + "/own.png", 16);
     const QString drawing = QStringLiteral(
         R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink")"

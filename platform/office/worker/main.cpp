@@ -16,6 +16,7 @@
 #include "platform/office/worker/UnoText.h"
 #include "platform/office/worker/WorkerLog.h"
 #include "platform/process/QtProcessLauncher.h"
+#include "platform/process/WorkerLife.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -25,42 +26,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <iostream>
 #include <optional>
 #include <string>
-#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
-
-// The worker leads its process group and the office is a member, so ending the group ends both,
-// including the office's own children. Async-signal-safe.
-void endGroup(int)
-{
-    ::kill(0, SIGKILL);
-}
-
-// The office must not outlive the worker, nor the worker its parent: the parent's end (a crash,
-// a SIGKILL) reaches the worker as SIGTERM, which takes the whole group down. A parent that only
-// closes our input gets the polite end instead: the office is told to quit.
-void tieOfficeToOurLife(pid_t parent)
-{
-    if (::getpgrp() != ::getpid())
-        ::setpgid(0, 0); // started by hand: a group of our own, never the caller's
-    struct sigaction ending = {};
-    ending.sa_handler = endGroup;
-    sigemptyset(&ending.sa_mask);
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT})
-        ::sigaction(signal, &ending, nullptr);
-    // A parent that went away must not kill us on a write before we could end the office.
-    ::signal(SIGPIPE, SIG_IGN);
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() != parent)
-        endGroup(SIGTERM); // it ended before the line above could take effect
-}
 
 // The office inherits the limit: a document that needs more fails alone, and the office with
 // it, instead of crowding the machine.
@@ -134,7 +107,7 @@ int main(int argc, char** argv)
 {
     if (IsConfinedStart(argc, argv))
         return RunConfined(argc, argv); // this process becomes the office
-    tieOfficeToOurLife(::getppid());
+    TieGroupToParent(::getppid());
     limitMemory();
     // Only answers go to standard output: whatever a library prints there goes to the log.
     const int answers = ::dup(STDOUT_FILENO);

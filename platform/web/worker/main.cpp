@@ -6,6 +6,7 @@
 //
 // It never shows a window, and dies with the program: it leads its process group, which holds
 // the engine's own processes, and ends the whole group when the program ends.
+#include "platform/process/WorkerLife.h"
 #include "platform/web/EngineFlags.h"
 #include "platform/web/WebProtocol.h"
 #include "platform/web/worker/PageEngine.h"
@@ -19,38 +20,13 @@
 #include <QStringList>
 
 #include <cerrno>
-#include <csignal>
 #include <iostream>
-#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
 
 // A request line longer than this is not one of ours.
 constexpr qsizetype kLineLimit = 64 * 1024;
-
-// Async-signal-safe: the engine's processes are members of our group.
-void endGroup(int)
-{
-    ::kill(0, SIGKILL);
-}
-
-// The parent's end (a crash, a SIGKILL) reaches us as SIGTERM, which takes the whole group down,
-// the engine's processes with it. A parent that only closes our input gets the polite end.
-void tieEngineToOurLife(pid_t parent)
-{
-    if (::getpgrp() != ::getpid())
-        ::setpgid(0, 0); // started by hand: a group of our own, never the caller's
-    struct sigaction ending = {};
-    ending.sa_handler = endGroup;
-    sigemptyset(&ending.sa_mask);
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT})
-        ::sigaction(signal, &ending, nullptr);
-    ::signal(SIGPIPE, SIG_IGN);
-    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (::getppid() != parent)
-        endGroup(SIGTERM);
-}
 
 // Read before the engine starts: it takes its switches and platform once.
 void prepareEngine(int pageMemoryMb)
@@ -157,7 +133,7 @@ private:
 
 int main(int argc, char** argv)
 {
-    tieEngineToOurLife(::getppid());
+    TieGroupToParent(::getppid());
     const int waitLimitMs = option(argc, argv, "--wait-limit-ms");
     const int pageMemoryMb = option(argc, argv, "--page-memory-mb");
     if (waitLimitMs <= 0 || pageMemoryMb <= 0) {
