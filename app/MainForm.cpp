@@ -163,7 +163,7 @@ void TfrmMain::warmUpOfficeFor(int first, int last)
         const QString path = m_documents.path(row);
         const Route route = SelectRoute(path);
         if (route == Route::Word || route == Route::Excel ||
-            (route == Route::Shell && m_s.officeImports && m_s.officeImports(path))) {
+            (route == Route::Shell && m_s.officeImports && m_s.officeImports(path, {}))) {
             m_s.officeRenderer.warmUp();
             m_officeWarmedUp = true;
             return;

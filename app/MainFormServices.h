@@ -1,5 +1,6 @@
 #pragma once
 
+#include "conversion/PrintHandlerTable.h"
 #include "platform/pdfprinter/PdfPublisher.h"
 #include "platform/pictures/FilePictureCheck.h"
 
@@ -45,7 +46,7 @@ struct MainFormServices
     ISettingsStore& settings;
     DocumentRenderer& officeRenderer; // word-processor documents, workbooks, what the shell prints
     DocumentRenderer& webRenderer;
-    std::function<bool(const QString&)> officeImports; // the types the office renderer reads
+    PrintHandlerTable::Imports officeImports; // the types the office renderer reads
     PdfToolkit& toolkit;
     PdfChecker& checker;
     std::function<PdfDriver()> createPdfDriver;

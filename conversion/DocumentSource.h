@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMimeDatabase>
+#include <QMimeType>
 #include <QString>
 
 // A document as a route gets it: the name it is listed under, and the name to read it by.
@@ -17,3 +19,10 @@ struct DocumentSource
     QString path;     // as listed: what messages name, its type, the folder its page may read
     QString readable; // what to read; ends in the document's own file name
 };
+
+// What the document's bytes are, by the shared MIME database's content rules alone: its name
+// was given by whoever wrote it.
+inline QMimeType ContentOf(const DocumentSource& document)
+{
+    return QMimeDatabase().mimeTypeForFile(document.readable, QMimeDatabase::MatchContent);
+}

@@ -3,10 +3,12 @@
 #include "conversion/IPrinter.h"
 #include "conversion/ImageRoute.h"
 #include "conversion/PictureCheck.h"
+#include "conversion/TextRoute.h"
+#include "platform/application/Progress.h"
 
 #include <QImageReader>
-#include <QMimeDatabase>
 #include <QTemporaryDir>
+#include <algorithm>
 
 PrintHandlerTable::PrintHandlerTable(IPrinter& printer, DocumentRenderer& office,
                                      Imports officeImports, const PictureCheck& pictures,
@@ -19,21 +21,16 @@ PrintHandlerTable::PrintHandlerTable(IPrinter& printer, DocumentRenderer& office
 // A file is printed as what its bytes are, not as what its name says: others may have named it.
 int PrintHandlerTable::print(const DocumentSource& document, const QString& title)
 {
-    const bool officeType = m_officeImports && m_officeImports(document.path);
+    const QMimeType content = ContentOf(document);
+    const bool officeType = m_officeImports && m_officeImports(document.path, content);
     QImageReader reader(document.readable);
     const QByteArray format = reader.format();
-    // Qt would draw an SVG drawing itself, following what it names anywhere on the disk; so would
-    // it a flat office file, which it takes for one. The shared MIME database tells them apart.
-    const bool svgBytes = QMimeDatabase()
-                              .mimeTypeForFile(document.readable, QMimeDatabase::MatchContent)
-                              .inherits(QStringLiteral("image/svg+xml"));
+    // Qt would draw an SVG drawing itself, following what it names anywhere on the disk: no
+    // drawing is ever its to draw. It also takes any XML, a flat office file among them, for a
+    // drawing; the shared MIME database tells drawings apart.
     const bool drawingFormat = IsDrawingFormat(format);
-    if (svgBytes || (drawingFormat && !officeType)) {
-        if (!m_drawings)
-            return kNoAssociation;
-        renderAndPrint(*m_drawings, document, title);
-        return kStarted;
-    }
+    if (content.inherits(QStringLiteral("image/svg+xml")))
+        return renderDrawing(document, title);
     if (!format.isEmpty() && !drawingFormat) {
         printPicture(reader, document, title);
         return kStarted;
@@ -42,7 +39,36 @@ int PrintHandlerTable::print(const DocumentSource& document, const QString& titl
         renderAndPrint(m_office, document, title);
         return kStarted;
     }
+    // Markdown, KML, style sheets, sources: whatever the bytes show to be text is printed as
+    // such, as a text editor would print it.
+    if (content.inherits(QStringLiteral("text/plain"))) {
+        printText(document, title);
+        return kStarted;
+    }
+    // A compressed drawing: the database knows only that it is compressed.
+    if (drawingFormat)
+        return renderDrawing(document, title);
     return kNoAssociation;
+}
+
+int PrintHandlerTable::renderDrawing(const DocumentSource& document, const QString& title)
+{
+    if (!m_drawings)
+        return kNoAssociation;
+    renderAndPrint(*m_drawings, document, title);
+    return kStarted;
+}
+
+void PrintHandlerTable::printText(const DocumentSource& document, const QString& title)
+{
+    try {
+        if (!PrintTextDocument(m_printer, document.readable, title))
+            throw JobNotSaved(title.toStdString());
+    } catch (const TextReadError& error) {
+        throw RenderError(QStringLiteral("%1 could not be printed: %2")
+                              .arg(document.path, QString::fromUtf8(error.what()))
+                              .toStdString());
+    }
 }
 
 void PrintHandlerTable::renderAndPrint(DocumentRenderer& renderer, const DocumentSource& document,
@@ -66,16 +92,63 @@ void PrintHandlerTable::printPicture(QImageReader& reader, const DocumentSource&
     const QByteArray format = reader.format();
     if (format == "jpeg" || format == "png")
         error = m_pictures.check(document.readable, {}).error;
+    // A fax or a document scanner's batch holds its pages in one TIFF: each gets a page. Other
+    // formats' further images are frames of an animation, not pages. (Qt's TIFF reader finds
+    // the pages after the first only once it was asked how many there are.)
+    const int pages = format == "tiff" ? std::max(reader.imageCount(), 1) : 1;
+    if (pages > kMaxPicturePages)
+        throw pictureError(document,
+                           QStringLiteral("It has more than %1 pages").arg(kMaxPicturePages));
     const QImage picture = error.isNull() ? ImageRoute::decodeBounded(reader, error) : QImage();
     IPrintCanvas* canvas = picture.isNull() ? nullptr : m_printer.beginDocument(title);
-    if (!canvas) {
-        const QString reason = picture.isNull() ? error : QStringLiteral("No print job started");
-        throw RenderError(QStringLiteral("The picture %1 could not be printed. %2.")
-                              .arg(document.path, reason)
-                              .toStdString());
-    }
+    if (!canvas)
+        throw pictureError(document,
+                           picture.isNull() ? error : QStringLiteral("No print job started"));
     canvas->drawPicture(ImageRoute::placement(picture.size(), canvas->pageSize()),
                         document.readable, picture);
+    if (pages > 1)
+        try {
+            printFurtherPages(reader, *canvas, pages, picture.sizeInBytes());
+        } catch (const RenderError& pageError) {
+            m_printer.abortDocument();
+            throw pictureError(document, QString::fromUtf8(pageError.what()));
+        } catch (...) {
+            m_printer.abortDocument();
+            throw;
+        }
     if (!m_printer.endDocument())
         throw JobNotSaved(title.toStdString());
+}
+
+// The pages after the first, each decoded within the pixel bound; the pages the printer holds
+// until it saves stay within kMaxPictureBytes together.
+void PrintHandlerTable::printFurtherPages(QImageReader& reader, IPrintCanvas& canvas, int pages,
+                                          qint64 heldBytes)
+{
+    for (int page = 2; page <= pages; ++page) {
+        if (!ReportProgress(page - 1))
+            throw RunStopped();
+        QString error;
+        const QImage picture =
+            reader.jumpToNextImage() ? ImageRoute::decodeBounded(reader, error) : QImage();
+        if (picture.isNull() && error.isEmpty())
+            error = reader.errorString();
+        if (picture.isNull())
+            throw RenderError(QStringLiteral("Page %1: %2").arg(page).arg(error).toStdString());
+        heldBytes += picture.sizeInBytes();
+        if (heldBytes > kMaxPictureBytes)
+            throw RenderError(QStringLiteral("Its pages hold more than %1 MB of picture data")
+                                  .arg(kMaxPictureBytes >> 20)
+                                  .toStdString());
+        canvas.newPage();
+        canvas.drawPicture(ImageRoute::placement(picture.size(), canvas.pageSize()), QString(),
+                           picture);
+    }
+}
+
+RenderError PrintHandlerTable::pictureError(const DocumentSource& document, const QString& reason)
+{
+    return RenderError(QStringLiteral("The picture %1 could not be printed. %2.")
+                           .arg(document.path, reason)
+                           .toStdString());
 }

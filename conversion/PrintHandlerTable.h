@@ -4,19 +4,23 @@
 
 #include <functional>
 
+class IPrintCanvas;
 class IPrinter;
 class PictureCheck;
 class QImageReader;
+class QMimeType;
 
 // The shell's "print" verb: each document goes to the application that prints what it is, told
-// by its bytes. Pictures Qt reads are drawn on the canvas; drawings (SVG, under any name) go to
-// the confined renderer of `drawings`, never to Qt's own; the formats the office renderer
-// imports are laid out by it; any other type has no handler, like an unassociated type
-// (result 31).
+// by its bytes. Pictures Qt reads are drawn on the canvas, a page for each page of a TIFF;
+// drawings (SVG, under any name) go to the confined renderer of `drawings`, never to Qt's own;
+// what the office renderer imports, by name or content, is laid out by it; other text (Markdown,
+// XML types, program sources) is printed as plain text; any other type has no handler, like an
+// unassociated type (result 31).
 class PrintHandlerTable final : public PrintHandlers
 {
 public:
-    using Imports = std::function<bool(const QString& path)>;
+    // Whether the office lays out the document of this name or content type.
+    using Imports = std::function<bool(const QString& path, const QMimeType& content)>;
 
     // `pictures` checks the JPEG and PNG files the printer embeds as they are.
     PrintHandlerTable(IPrinter& printer, DocumentRenderer& office, Imports officeImports,
@@ -28,11 +32,19 @@ public:
 
     static constexpr int kNoAssociation = 31;
     static constexpr int kStarted = 42;
+    // A multi-page picture is printed up to this many pages, holding no more than this many bytes
+    // of decoded pictures until the printer saves them (a few hundred A4 pages at 300 dpi).
+    static constexpr int kMaxPicturePages = 5000;
+    static constexpr qint64 kMaxPictureBytes = qint64(2) << 30;
 
 private:
     // Pictures over the pixel bound are refused before they are decoded. Throws RenderError
     // when the picture cannot be read or no job can start, JobNotSaved as print().
     void printPicture(QImageReader& reader, const DocumentSource& document, const QString& title);
+    void printFurtherPages(QImageReader& reader, IPrintCanvas& canvas, int pages, qint64 heldBytes);
+    static RenderError pictureError(const DocumentSource& document, const QString& reason);
+    int renderDrawing(const DocumentSource& document, const QString& title);
+    void printText(const DocumentSource& document, const QString& title);
     void renderAndPrint(DocumentRenderer& renderer, const DocumentSource& document,
                         const QString& title);
 

@@ -2,10 +2,14 @@
 
 #include <QString>
 
-// True when the office lays out documents of this type: word-processor, spreadsheet,
-// presentation and drawing formats and plain text. Pictures, PDFs and web pages have renderers
+class QMimeType;
+
+// True when the office lays out documents named so: word-processor, spreadsheet, presentation,
+// drawing and desktop-publishing formats. Pictures, PDFs, web pages and plain text have routes
 // of their own.
 bool OfficeImports(const QString& path);
+// True when the office lays out documents of this content type, whatever their name.
+bool OfficeReadsType(const QMimeType& type);
 
 // Windows metafiles (WMF, EMF): pictures the office draws and Qt does not read.
 bool IsVectorPicture(const QString& path);

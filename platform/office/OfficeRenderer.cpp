@@ -83,11 +83,11 @@ RenderError error(const char* text, const QString& document, const QString& seco
     return logged(QString::fromUtf8(text).arg(document, second, third));
 }
 
-bool takes(Route route, const QString& document)
+bool takes(Route route, const DocumentSource& document)
 {
     return route == Route::Word || route == Route::Excel ||
-           (route == Route::Shell && OfficeImports(document)) ||
-           (route == Route::Image && IsVectorPicture(document));
+           (route == Route::Shell && OfficeRenderer::imports(document.path, ContentOf(document))) ||
+           (route == Route::Image && IsVectorPicture(document.path));
 }
 
 // A name beside the final one, so the finished file is renamed within one folder; of its own
@@ -168,15 +168,15 @@ OfficeRenderer::~OfficeRenderer()
     }
 }
 
-bool OfficeRenderer::imports(const QString& path)
+bool OfficeRenderer::imports(const QString& path, const QMimeType& content)
 {
-    return OfficeImports(path);
+    return OfficeImports(path) || OfficeReadsType(content);
 }
 
 void OfficeRenderer::renderToPdf(Route route, const DocumentSource& source, const QString& pdfFile)
 {
     const QString& document = source.path;
-    if (!takes(route, document))
+    if (!takes(route, source))
         throw error(kNotForOffice, document);
     const QFileInfo readable(source.readable);
     if (!readable.isFile() || !readable.isReadable())
@@ -247,7 +247,7 @@ void OfficeRenderer::renderToPdf(Route route, const DocumentSource& source, cons
 void OfficeRenderer::prepare(Route route, const DocumentSource& document)
 {
     const QFileInfo readable(document.readable);
-    if (!takes(route, document.path) || !readable.isFile() || !readable.isReadable())
+    if (!takes(route, document) || !readable.isFile() || !readable.isReadable())
         return;
     const QString path = readable.absoluteFilePath();
     const bool known = laneLayingOut(route, path) ||

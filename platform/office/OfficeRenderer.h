@@ -2,6 +2,7 @@
 
 #include "conversion/DocumentRenderer.h"
 
+#include <QMimeType>
 #include <QString>
 #include <chrono>
 #include <memory>
@@ -40,7 +41,7 @@ public:
     explicit OfficeRenderer(ProcessLauncher& processes, OfficeSetup setup = {});
     ~OfficeRenderer() override;
 
-    // Takes Route::Word and Route::Excel, and Route::Shell for the types imports() names.
+    // Takes Route::Word and Route::Excel, and Route::Shell for what imports() takes.
     void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile) override;
     // Starts laying out `document` on a worker that has nothing to do; nothing when none is
     // free or the document is not the office's. Failures wait for renderToPdf to report them.
@@ -48,8 +49,9 @@ public:
     // Starts the first worker and its office, so the first document does not wait for them.
     void warmUp() override;
     void forgetPrepared() override;
-    // True when the office lays out documents of this type (the shell route's handler table).
-    static bool imports(const QString& path);
+    // True when the office lays out documents of this name or content type (the shell route's
+    // handler table).
+    static bool imports(const QString& path, const QMimeType& content = {});
 
     // How many times a worker (with its office) was started.
     int workerStarts() const { return m_workerStarts; }

@@ -151,7 +151,7 @@ Handle decodedImage(QPDF& pdf, const QImage& decoded)
 
 QPDFObjectHandle MakeImageXObject(QPDF& pdf, const QString& sourceFile, const QImage& decoded)
 {
-    std::shared_ptr<Buffer> file = readFile(sourceFile);
+    std::shared_ptr<Buffer> file = sourceFile.isEmpty() ? nullptr : readFile(sourceFile);
     const QByteArray data =
         file ? QByteArray::fromRawData(reinterpret_cast<const char*>(file->getBuffer()),
                                        qsizetype(file->getSize()))

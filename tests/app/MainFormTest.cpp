@@ -96,7 +96,7 @@ struct Start
             driver == Driver::CannotInitialize ? kPrinterFailed : kPrinterOk;
         window = std::make_unique<TfrmMain>(MainFormServices{
             dialogs, desktop, help, this->com, clock, application, settings, renderer, renderer,
-            [](const QString&) { return false; }, toolkit, checker,
+            [](const QString&, const QMimeType&) { return false; }, toolkit, checker,
             [this, driver] {
                 return driver == Driver::CannotCreate ? PdfDriver{} : PdfDriver{printer, printer};
             },

@@ -127,7 +127,8 @@ TEST(RendererRoutesTest, AJobThePrinterCouldNotSaveFailsWithoutASecondMessage)
     RunHarness<FakePdfPrinter> h;
     FakeOffice office;
     PrintHandlerTable table(
-        h.printer, office, [](const QString&) { return true; }, kFakePictureCheck);
+        h.printer, office, [](const QString&, const QMimeType&) { return true; },
+        kFakePictureCheck);
     RendererRoutes routes(h.printer, h.printer, office, table, h.dialogs);
     h.printer.writeFiles = true;
     h.printer.options["Save Folder"] = h.inPath("missing-folder");
@@ -147,7 +148,8 @@ TEST(PrintHandlerTableTest, SendsEachTypeToItsHandler)
     RunHarness<FakePdfPrinter> h;
     FakeOffice office;
     PrintHandlerTable table(
-        h.printer, office, [](const QString& path) { return path.endsWith(".odt"); },
+        h.printer, office,
+        [](const QString& path, const QMimeType&) { return path.endsWith(".odt"); },
         kFakePictureCheck);
 
     EXPECT_EQ(table.print(h.makePicture("a.tif", {40, 30}, "TIFF"), "/t/a.PDF"),
@@ -155,7 +157,8 @@ TEST(PrintHandlerTableTest, SendsEachTypeToItsHandler)
     EXPECT_EQ(table.print(h.makePicture("b.webp", {40, 30}, "WEBP"), "/t/b.PDF"),
               PrintHandlerTable::kStarted);
     EXPECT_EQ(table.print(h.makeFile("c.odt"), "/t/c.PDF"), PrintHandlerTable::kStarted);
-    EXPECT_EQ(table.print(h.makeFile("d.xyz"), "/t/d.PDF"), PrintHandlerTable::kNoAssociation);
+    EXPECT_EQ(table.print(h.makeFile("d.xyz", QByteArray(16, '\x01')), "/t/d.PDF"),
+              PrintHandlerTable::kNoAssociation);
 
     ASSERT_EQ(h.printer.jobs.size(), 3);
     EXPECT_EQ(h.printer.jobs[0].pictures, QList<QRectF>{QRectF(0, 0, 40, 30)});
@@ -165,10 +168,10 @@ TEST(PrintHandlerTableTest, SendsEachTypeToItsHandler)
     EXPECT_EQ(office.rendered, QStringList{h.inPath("c.odt")});
 }
 
-// A bilevel TIFF of white pixels, deflated: a few kilobytes on disk, one bit a pixel decoded.
-QByteArray bilevelTiff(quint32 width, quint32 height)
+// A bilevel TIFF of white pixels, deflated, one page of each size: a few kilobytes on disk,
+// one bit a pixel decoded.
+QByteArray bilevelTiff(const QList<QSize>& pages)
 {
-    const QByteArray strip = qCompress(QByteArray(qsizetype(height) * ((width + 7) / 8), 0)).mid(4);
     const auto tag = [](quint16 id, quint16 type, quint32 value) {
         QByteArray entry(12, 0);
         qToLittleEndian(id, entry.data());
@@ -181,24 +184,107 @@ QByteArray bilevelTiff(quint32 width, quint32 height)
         return entry;
     };
     const quint16 kShort = 3, kLong = 4;
-    const QList<QByteArray> tags = {tag(256, kLong, width),
-                                    tag(257, kLong, height),
-                                    tag(258, kShort, 1),
-                                    tag(259, kShort, 8), // deflate
-                                    tag(262, kShort, 0),
-                                    tag(273, kLong, 0),
-                                    tag(277, kShort, 1),
-                                    tag(278, kLong, height),
-                                    tag(279, kLong, quint32(strip.size()))};
-    QByteArray ifd(2, 0);
-    qToLittleEndian(quint16(tags.size()), ifd.data());
-    for (const QByteArray& t : tags)
-        ifd += t;
-    ifd += QByteArray(4, 0); // no further directory
     QByteArray tiff("II*\0\x08\0\0\0", 8);
-    const quint32 stripAt = quint32(tiff.size() + ifd.size());
-    qToLittleEndian(stripAt, ifd.data() + 2 + 5 * 12 + 8); // StripOffsets
-    return tiff + ifd + strip;
+    for (qsizetype page = 0; page < pages.size(); ++page) {
+        const auto width = quint32(pages[page].width());
+        const auto height = quint32(pages[page].height());
+        const QByteArray strip =
+            qCompress(QByteArray(qsizetype(height) * ((width + 7) / 8), 0)).mid(4);
+        const QList<QByteArray> tags = {tag(256, kLong, width),
+                                        tag(257, kLong, height),
+                                        tag(258, kShort, 1),
+                                        tag(259, kShort, 8), // deflate
+                                        tag(262, kShort, 0),
+                                        tag(273, kLong, 0),
+                                        tag(277, kShort, 1),
+                                        tag(278, kLong, height),
+                                        tag(279, kLong, quint32(strip.size()))};
+        QByteArray ifd(2, 0);
+        qToLittleEndian(quint16(tags.size()), ifd.data());
+        for (const QByteArray& t : tags)
+            ifd += t;
+        ifd += QByteArray(4, 0); // the next directory, if any
+        const auto stripAt = quint32(tiff.size() + ifd.size());
+        qToLittleEndian(stripAt, ifd.data() + 2 + 5 * 12 + 8); // StripOffsets
+        const bool last = page + 1 == pages.size();
+        const auto nextAt = quint32(stripAt + strip.size());
+        if (!last)
+            qToLittleEndian(nextAt + (nextAt & 1), ifd.data() + ifd.size() - 4);
+        tiff += ifd + strip;
+        if (!last && (tiff.size() & 1))
+            tiff += '\0'; // directories start on a word boundary
+    }
+    return tiff;
+}
+
+QByteArray bilevelTiff(quint32 width, quint32 height)
+{
+    return bilevelTiff({QSize(int(width), int(height))});
+}
+
+// Each type goes where its bytes say, whatever its name: text to the text route, what the office
+// reads to the office, and a name alone makes nothing printable.
+TEST(PrintHandlerTableTest, ADocumentGoesWhereItsContentSays)
+{
+    struct Case
+    {
+        const char* name;
+        QByteArray bytes;
+        const char* by; // "text", "office", or "" for no handler
+    };
+    const QByteArray gnumeric = QByteArray::fromHex("1f8b0800000000000003") + QByteArray(20, 'x');
+    const Case cases[] = {
+        {"README.md", "# Title\n\nSome *text*.\n", "text"},
+        {"places.kml",
+         "<?xml version=\"1.0\"?>\n<kml xmlns=\"http://www.opengis.net/kml/2.2\">"
+         "<Placemark/></kml>\n",
+         "text"},
+        {"style.xsl",
+         "<?xml version=\"1.0\"?>\n<xsl:stylesheet version=\"1.0\" xmlns:xsl="
+         "\"http://www.w3.org/1999/XSL/Transform\"/>\n",
+         "text"},
+        {"tool.py", "print('hello')\n", "text"},
+        {"sheet.gnumeric", gnumeric, "office"},
+        {"disguised.md", QByteArray::fromHex("d0cf11e0a1b11ae1") + QByteArray(504, '\0'), ""},
+        {"binary.md",
+         QByteArray("\x7f"
+                    "ELF\x02\x01\x01\0",
+                    8) +
+             QByteArray(64, '\0'),
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunHarness<FakePdfPrinter> h;
+        FakeOffice office;
+        PrintHandlerTable table(
+            h.printer, office,
+            [](const QString& path, const QMimeType&) { return path.endsWith(".gnumeric"); },
+            kFakePictureCheck);
+        const int result = table.print(h.makeFile(c.name, c.bytes), "/t/x.PDF");
+        const QString by = !office.rendered.isEmpty() ? "office"
+                           : !h.printer.jobs.isEmpty() && !h.printer.jobs[0].lines.isEmpty()
+                               ? "text"
+                               : "";
+        EXPECT_EQ(by, c.by);
+        EXPECT_EQ(result,
+                  by.isEmpty() ? PrintHandlerTable::kNoAssociation : PrintHandlerTable::kStarted);
+    }
+}
+
+TEST(PrintHandlerTableTest, EachPageOfATiffIsAPageOfItsOwn)
+{
+    RunHarness<FakePdfPrinter> h;
+    FakeOffice office;
+    PrintHandlerTable table(
+        h.printer, office, [](const QString&, const QMimeType&) { return false; },
+        kFakePictureCheck);
+    const QString fax = h.makeFile("fax.tif", bilevelTiff({{40, 30}, {30, 40}, {20, 20}}));
+    EXPECT_EQ(table.print(fax, "/t/fax.PDF"), PrintHandlerTable::kStarted);
+    ASSERT_EQ(h.printer.jobs.size(), 1);
+    EXPECT_EQ(h.printer.jobs[0].pages, 3);
+    EXPECT_EQ(h.printer.jobs[0].pictures,
+              (QList<QRectF>{{0, 0, 40, 30}, {0, 0, 30, 40}, {0, 0, 20, 20}}));
 }
 
 TEST(PrintHandlerTableTest, APictureOverThePixelBoundIsRefusedBeforeItIsDecoded)
@@ -210,7 +296,8 @@ TEST(PrintHandlerTableTest, APictureOverThePixelBoundIsRefusedBeforeItIsDecoded)
     RunHarness<FakePdfPrinter> h;
     FakeOffice office;
     PrintHandlerTable table(
-        h.printer, office, [](const QString&) { return false; }, kFakePictureCheck);
+        h.printer, office, [](const QString&, const QMimeType&) { return false; },
+        kFakePictureCheck);
     const QString path = h.makeFile("sheet.tif", bilevelTiff(20000, 12000));
     try {
         table.print(path, "/t/sheet.PDF");
@@ -228,7 +315,8 @@ TEST(PrintHandlerTableTest, AHandlerThatFailsIsAnErrorNotASuccessAndNotUnassocia
     RunHarness<FakePdfPrinter> h;
     FakeOffice office;
     PrintHandlerTable table(
-        h.printer, office, [](const QString&) { return true; }, kFakePictureCheck);
+        h.printer, office, [](const QString&, const QMimeType&) { return true; },
+        kFakePictureCheck);
     EXPECT_THROW(table.print(h.makeFile("broken.odt"), "/t/broken.PDF"), RenderError);
     EXPECT_TRUE(h.printer.jobs.isEmpty());
 

@@ -176,7 +176,7 @@ TEST(OpenedDocumentsTest, TheShellRoutePrintsAFileAsWhatItsBytesAre)
         RunHarness<FakePdfPrinter> h;
         NamingRenderer office;
         NamingRenderer drawings;
-        const auto officeImports = [](const QString& path) {
+        const auto officeImports = [](const QString& path, const QMimeType&) {
             return path.endsWith(".docx") || path.endsWith(".fodt");
         };
         PrintHandlerTable table(h.printer, office, officeImports, kFakePictureCheck, &drawings);

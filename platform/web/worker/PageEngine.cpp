@@ -58,6 +58,29 @@ const char kFitDrawing[] = R"((function () {
   svg.setAttribute("height", "275mm");
 })();)";
 
+// An element the page fixes on the screen (a banner, a bar of buttons) would be printed at the
+// top or bottom of every sheet, over the text that flows under it there. Printed once, where
+// the page puts it at its start, it hides nothing. The page's rules and inline styles are
+// changed, not each element's computed style looked at: a page of a hundred thousand elements
+// costs no more than one of ten. The object model is not bound by the page's content security
+// policy.
+const char kPrintFixedOnce[] = R"((function () {
+  const unfix = (style) => {
+    if (style.getPropertyValue("position").trim() === "fixed")
+      style.setProperty("position", "absolute", style.getPropertyPriority("position"));
+  };
+  const walk = (rules) => {
+    for (const rule of rules) {
+      if (rule.style) unfix(rule.style);
+      if (rule.cssRules) walk(rule.cssRules);
+    }
+  };
+  for (const sheet of document.styleSheets) {
+    try { walk(sheet.cssRules); } catch (e) { /* a sheet the page may not read */ }
+  }
+  for (const element of document.querySelectorAll("[style*='fixed' i]")) unfix(element.style);
+})();)";
+
 // A page's console goes to the worker's debug log: a page must not write lines into the
 // standard error of an unattended run.
 class QuietPage final : public QWebEnginePage
@@ -227,11 +250,9 @@ void PageEngine::startPrinting(QWebEnginePage& page, const QString& document)
             },
             layout);
     };
-    if (m_handed.value(document).mimeType == kDrawingType)
-        page.runJavaScript(QString::fromUtf8(kFitDrawing), QWebEngineScript::ApplicationWorld,
-                           [print](const QVariant&) { print(); });
-    else
-        print();
+    const bool drawing = m_handed.value(document).mimeType == kDrawingType;
+    page.runJavaScript(QString::fromUtf8(drawing ? kFitDrawing : kPrintFixedOnce),
+                       QWebEngineScript::ApplicationWorld, [print](const QVariant&) { print(); });
 }
 
 // Starts the first wanted page of the profile's folder in the second page, when that is idle.

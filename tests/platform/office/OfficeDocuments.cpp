@@ -206,7 +206,7 @@ OfficeDocuments make()
     docs.rtf = maker.convert(source("letter-rtf", "Quincertf"), "rtf:Rich Text Format");
     docs.docx = maker.convert(source("letter-docx", "Quincedocx"), "docx:MS Word 2007 XML");
     docs.odt = maker.convert(source("letter-odt", "Quinceodt"), "odt:writer8");
-    docs.txt = docs.folder + "/note.txt";
+    docs.txt = docs.folder + "/note.csv"; // laid out by the office's text import
     write(docs.txt, "Plain notes with the word Quincetxt\nand a second line\n");
 
     const QString sheets = sources + "/book.fods";
@@ -231,7 +231,7 @@ OfficeDocuments make()
     const QByteArray line = "A line of plain words that the office lays out again and again.\n";
     while (text.size() < 4 * 1024 * 1024)
         text += line;
-    docs.longText = docs.folder + "/long.txt";
+    docs.longText = docs.folder + "/long.csv";
     write(docs.longText, text);
     return docs;
 }

@@ -16,14 +16,14 @@ struct OfficeDocuments
     QString rtf;       // "Quincertf"
     QString docx;      // "Quincedocx"
     QString odt;       // "Quinceodt"
-    QString txt;       // "Quincetxt"
+    QString txt;       // "Quincetxt", plain text the office imports (a .csv)
     QString workbook;  // .xls: sheets First, Second (active), Third with Apples, Bananas, Cherries
     QString sheetsOds; // .ods with the same sheets, for the shell route
     QString lockedDoc; // .doc with a password to open
     QString lockedOdt; // .odt with a password to open
     QString truncated; // the .doc cut short
     QString garbage;   // random bytes named .doc
-    QString longText;  // a .txt of megabytes: the office needs many seconds to lay it out
+    QString longText;  // plain text of megabytes (.csv): the office needs seconds to lay it out
     QString error;     // why they could not be made; tests fail with it
 
     static const OfficeDocuments& get();

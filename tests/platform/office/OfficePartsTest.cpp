@@ -10,6 +10,7 @@
 #include "tests/platform/office/OfficeDocuments.h"
 
 #include <QFile>
+#include <QMimeDatabase>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRegularExpression>
@@ -30,14 +31,23 @@ QByteArray read(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-TEST(OfficeTypes, OfficeFormatsAndTextAreImportedPicturesPdfAndWebPagesAreNot)
+TEST(OfficeTypes, OfficeFormatsAreImportedByNameOrContentOtherRoutesTypesAreNot)
 {
-    for (const char* path : {"a.doc", "b.DOCX", "c.xls", "d.xlsx", "e.pptx", "f.odt", "g.ods",
-                             "h.odp", "i.odg", "j.txt", "k.csv", "l.rtf", "m.ppt", "n.wpd"})
+    for (const char* path : {"a.doc",  "b.DOCX", "c.xls", "d.xlsx", "e.pptx", "f.odt", "g.ods",
+                             "h.odp",  "i.odg",  "k.csv", "l.rtf",  "m.ppt",  "n.wpd", "o.gnumeric",
+                             "p.fods", "q.vsd",  "r.pub", "s.cdr",  "t.key",  "u.wk3"})
         EXPECT_TRUE(OfficeRenderer::imports(path)) << path;
-    for (const char* path : {"a.pdf", "b.png", "c.jpg", "d.jpeg", "e.bmp", "f.gif", "g.tif",
-                             "h.html", "i.htm", "j.xml", "k.svg", "l.exe", "noextension"})
+    for (const char* path :
+         {"a.pdf", "b.png", "c.jpg", "d.jpeg", "e.bmp", "f.gif", "g.tif", "h.html", "i.htm",
+          "j.xml", "k.svg", "l.exe", "m.txt", "n.md", "o.zip", "noextension"})
         EXPECT_FALSE(OfficeRenderer::imports(path)) << path;
+
+    // A document under a name of no type is the office's when its bytes are.
+    const QMimeDatabase types;
+    const QByteArray odt = QByteArray("PK\x03\x04", 4) + QByteArray(26, '\0') +
+                           "mimetypeapplication/vnd.oasis.opendocument.text";
+    EXPECT_TRUE(OfficeRenderer::imports("report.bin", types.mimeTypeForData(odt)));
+    EXPECT_FALSE(OfficeRenderer::imports("notes", types.mimeTypeForData(QByteArray("plain"))));
 }
 
 TEST(OfficeProtocolLines, RequestAndAnswerSurviveTheirLine)

@@ -113,7 +113,8 @@ TEST_P(DamagedPictureTest, IsReportedAndNotPrinted)
     // Under a name the shell route takes, the same file goes into the PDF as it is too.
     MissingRenderer office;
     PrintHandlerTable shell(
-        h.printer, office, [](const QString&) { return false; }, kFilePictureCheck);
+        h.printer, office, [](const QString&, const QMimeType&) { return false; },
+        kFilePictureCheck);
     EXPECT_THROW(
         shell.print(h.makeFile(QString(GetParam().name) + ".jfif", GetParam().bytes()), "/t/y.PDF"),
         RenderError);

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
 #include <gmock/gmock.h>
@@ -56,6 +57,31 @@ TEST(WebPageRendererTest, PrintsAPagesTextAndTableAndStaysWarmForTheNext)
     const QString second = write(dir, "second.htm", "<p>Second page of the run</p>");
     renderer.renderToPdf(Route::Browser, second, dir.filePath("b.pdf"));
     EXPECT_TRUE(pdfText(dir.filePath("b.pdf")).contains("Second page of the run"));
+}
+
+// A banner the page fixes on the screen is printed once, at the page's start: repeated on every
+// sheet it would cover the lines that flow under it there.
+TEST(WebPageRendererTest, AFixedBannerIsPrintedOnceAndHidesNoLine)
+{
+    QTemporaryDir dir;
+    WebPageRenderer renderer(launcher);
+    QByteArray html = "<html><head><style>@media screen { .banner { position: fixed; top: 0; "
+                      "left: 0; right: 0; height: 80px; background: #fff } }</style></head>"
+                      "<body style='margin:0'><div class=banner>Download the ebook</div>"
+                      "<div style='position:fixed;bottom:0;height:60px;background:#fff'>"
+                      "Share this page</div><div style='padding-top:90px'>";
+    for (int line = 1; line <= 200; ++line)
+        html += "<p>Manual line " + QByteArray::number(line) + "</p>";
+    html += "</div></body></html>";
+    const QString page = write(dir, "manual.html", html);
+    renderer.renderToPdf(Route::Browser, page, dir.filePath("manual.pdf"));
+    const QString text = pdfText(dir.filePath("manual.pdf"));
+    EXPECT_EQ(text.count("Download the ebook"), 1);
+    EXPECT_EQ(text.count("Share this page"), 1);
+    for (int line = 1; line <= 200; ++line)
+        EXPECT_TRUE(
+            text.contains(QRegularExpression(QStringLiteral("Manual line %1\\b").arg(line))))
+            << line;
 }
 
 // The run prepares the pages it will convert; each is loaded ahead while the one before prints.
