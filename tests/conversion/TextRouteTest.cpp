@@ -4,6 +4,7 @@
 
 #include "platform/application/Progress.h"
 #include "platform/pdfprinter/PdfPrinter.h"
+#include "platform/text/UchardetDetector.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
 #include "tests/support/PdfProbe.h"
@@ -26,7 +27,8 @@ struct TextJob
     // The texts drawn, without their positions.
     QStringList print(const QByteArray& bytes)
     {
-        PrintTextDocument(printer, write(bytes), "/t/doc.PDF");
+        PrintTextDocument(printer, write(bytes), "/t/doc.PDF", TextLook::Markup,
+                          &kUchardetDetector);
         QStringList texts;
         for (const QString& line : printer.jobs.last().lines)
             texts.append(line.section(':', 1));
@@ -44,7 +46,7 @@ TEST(TextRouteTest, DrawsRawLinesAt18PointsEvery38UnitsAndStartsNewPages)
     QByteArray text;
     for (int i = 1; i <= 45; ++i)
         text += "<line n=\"" + QByteArray::number(i) + "\"/>\n";
-    PrintTextDocument(h.printer, h.makeFile("n.xml", text), "/t/n.PDF");
+    PrintTextDocument(h.printer, h.makeFile("n.xml", text), "/t/n.PDF", TextLook::Markup, nullptr);
     ASSERT_EQ(h.printer.jobs.size(), 1);
     const auto& job = h.printer.jobs[0];
     EXPECT_EQ(h.printer.fontPoints, 18);
@@ -152,10 +154,14 @@ INSTANTIATE_TEST_SUITE_P(
             "\xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x93\x84",
             {"Zürich", "Καλημέρα", "東京 📄"}},
         EncodingCase{"UTF-8 with a byte order mark", "\xEF\xBB\xBFZ\xC3\xBCrich", {"Zürich"}},
-        // Not UTF-8: each byte that fits no sequence is Latin-1, also inside a UTF-8 text, and
-        // also where it starts a sequence that is overlong or the end of the file cuts short.
+        // Not UTF-8: each byte that fits no sequence is Latin-1, also inside a text that is
+        // mostly UTF-8, and also where it starts a sequence that is overlong or the end of the
+        // file cuts short.
         EncodingCase{"Latin-1", "Caf\xE9 cr\xE8me \xE0 2\xA0\xA3", {"Café crème à 2\u00A0£"}},
-        EncodingCase{"a stray byte", "Z\xC3\xBCrich \xE9t\xE9 \xC0\xAF", {"Zürich été À¯"}},
+        EncodingCase{"a stray byte",
+                     "Z\xC3\xBCrich Gen\xC3\xA8ve B\xC3\xBClach K\xC3\xBCsnacht Z\xC3\xA4h "
+                     "\xE9t\xE9 \xC0\xAF",
+                     {"Zürich Genève Bülach Küsnacht Zäh été À¯"}},
         EncodingCase{"a cut sequence", "caf\xC3", {"cafÃ"}},
         EncodingCase{"UTF-16LE",
                      Utf16WithMark(QStringConverter::Utf16LE, "Ελλάδα\n東京"),
@@ -168,7 +174,9 @@ TEST(TextRouteTest, AFileThatCannotBeReadDropsTheJobAndThrows)
     // Opening fails; and reading fails (the start of a process's memory is never mapped).
     for (const char* path : {"/nonexistent/none.xml", "/proc/self/mem"}) {
         FakePdfPrinter printer;
-        EXPECT_THROW(PrintTextDocument(printer, path, "/t/none.PDF"), TextReadError) << path;
+        EXPECT_THROW(PrintTextDocument(printer, path, "/t/none.PDF", TextLook::Editor, nullptr),
+                     TextReadError)
+            << path;
         EXPECT_TRUE(printer.calls.contains("abortDocument")) << path;
         EXPECT_FALSE(printer.calls.contains("endDocument")) << path;
     }
@@ -180,7 +188,7 @@ TEST(TextRouteTest, ADocumentPastThePageBoundIsDroppedNotPrinted)
     // Empty lines take their place on a page without being drawn: cheap pages.
     const QString path = job.write(QByteArray(22 * kMaxTextPages, '\n'));
     try {
-        PrintTextDocument(job.printer, path, "/t/doc.PDF");
+        PrintTextDocument(job.printer, path, "/t/doc.PDF", TextLook::Markup, nullptr);
         ADD_FAILURE() << "a document past the bound was printed";
     } catch (const TextReadError& error) {
         EXPECT_STREQ(error.what(), "it would take more than 20000 pages");
