@@ -277,7 +277,7 @@ void TfrmMain::buildConversion()
     m_run = std::make_unique<ConversionRun>(
         RunServices{m_documents, m_state, *m_pdf.options, *m_pdf.printer, *m_profile, m_controls,
                     *m_images, *m_renderers, m_controls, m_s.dialogs, m_s.clock, m_s.application,
-                    m_runControl, m_opener, this, m_combiner.get(), m_s.observer});
+                    m_runControl, m_opener, this, m_combiner.get(), m_s.observer, &m_s.encodings});
 }
 
 RunEnd TfrmMain::runConversion()

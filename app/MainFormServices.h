@@ -3,6 +3,7 @@
 #include "conversion/PrintHandlerTable.h"
 #include "platform/pdfprinter/PdfPublisher.h"
 #include "platform/pictures/FilePictureCheck.h"
+#include "platform/text/UchardetDetector.h"
 
 #include <QString>
 #include <functional>
@@ -61,4 +62,6 @@ struct MainFormServices
     // Writes the merged file of "Create one PDF file" under its name, protected as single PDFs
     // are; the real one holds no state either.
     const PdfPublisher& publisher = kQpdfPublisher;
+    // Names the encoding of a text document that does not say its own.
+    const EncodingDetector& encodings = kUchardetDetector;
 };

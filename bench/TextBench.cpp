@@ -12,6 +12,7 @@
 #include "platform/application/Progress.h"
 #include "platform/pdfprinter/PdfCanvas.h"
 #include "platform/pdfprinter/PdfPrinter.h"
+#include "platform/text/UchardetDetector.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -60,6 +61,8 @@ public:
 
     QSizeF pageSize() const override { return m_measure.pageSize(); }
     void setFontPointSize(int points) override { m_measure.setFontPointSize(points); }
+    void setTextFace(TextFace face) override { m_measure.setTextFace(face); }
+    double lineSpacing() const override { return m_measure.lineSpacing(); }
     void drawText(double, double, const QString&) override {}
     double textWidth(const QString& text) const override { return m_measure.textWidth(text); }
     void drawPicture(const QRectF&, const QString&, const QImage&) override {}
@@ -172,7 +175,7 @@ int main(int argc, char** argv)
     timer.start();
     bool saved = false;
     try {
-        saved = PrintTextDocument(timed, input, title);
+        saved = PrintTextDocument(timed, input, title, TextLookFor(input), &kUchardetDetector);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "failed: %s\n", error.what());
         return 1;

@@ -462,7 +462,8 @@ ConversionRun::Printed ConversionRun::printByRoute(const DocumentNames& document
     const Route route = SelectRoute(document.path);
     if (route == Route::PlainText) {
         try {
-            if (PrintTextDocument(m_s.printer, document.source, document.expectedPdf))
+            if (PrintTextDocument(m_s.printer, document.source, document.expectedPdf,
+                                  TextLookFor(document.path), m_s.encodings))
                 return Printed::Yes;
             m_failure = m_s.printer.lastFailure();
             return Printed::Failed;

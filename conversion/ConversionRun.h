@@ -15,6 +15,7 @@ class Application;
 class Clock;
 class Dialogs;
 class DocumentList;
+class EncodingDetector;
 class IPdfPrinterOptions;
 class IPrinter;
 class ImageRoute;
@@ -52,6 +53,8 @@ struct RunServices
     QObject* window = nullptr;       // receives the printer's messages
     CombineStep* combiner = nullptr; // merges into one file when chosen
     RunObserver* observer = nullptr; // told of every row's end
+    // Names the encoding of a text document that does not say its own; none: UTF-8 is assumed.
+    const EncodingDetector* encodings = nullptr;
 };
 
 // How a run ended.

@@ -7,6 +7,14 @@
 
 class QImage;
 
+// The typefaces text is drawn in. A character the face lacks is drawn from an installed face
+// that has it.
+enum class TextFace
+{
+    Proportional,
+    Monospaced,
+};
+
 // The drawing surface of one print job. One device unit is one PDF point (1/72 inch);
 // the origin is the top left corner of the page.
 class IPrintCanvas
@@ -16,7 +24,12 @@ public:
 
     virtual QSizeF pageSize() const = 0;
     virtual void setFontPointSize(int points) = 0;
-    // Draws one line of text whose top left corner is at (x, y).
+    virtual void setTextFace(TextFace face) = 0;
+    // From one line of text to the next in the current font, in device units.
+    virtual double lineSpacing() const = 0;
+    // Draws one line of text whose top left corner is at (x, y), shaped as a whole; a line whose
+    // first strong character is right-to-left runs right to left. A character no installed face
+    // has is drawn as an empty box and leaves its neighbours as they are.
     virtual void drawText(double x, double y, const QString& text) = 0;
     // How wide `text` is drawn in the current font, in device units.
     virtual double textWidth(const QString& text) const = 0;

@@ -1,10 +1,17 @@
 #include "conversion/TextDecoder.h"
 
-#include <optional>
+#include "conversion/EncodingDetector.h"
+
+#include <QLoggingCategory>
+#include <QRegularExpression>
+
+Q_LOGGING_CATEGORY(lcTextDecoder, "corvanta.text.decoder")
 
 namespace {
 
 constexpr qsizetype kCutOff = -1;
+// An XML declaration is short; its encoding is looked for this far into the file only.
+constexpr qsizetype kDeclarationBytes = 512;
 
 // The length of the valid UTF-8 sequence whose lead byte (0x80 or above) is at `at`; 0 when the
 // bytes there form none (overlong forms, surrogates and values past U+10FFFF included), kCutOff
@@ -38,21 +45,116 @@ qsizetype sequenceAt(QByteArrayView bytes, qsizetype at)
     return length;
 }
 
+// Whether the bytes read as UTF-8: more valid multi-byte sequences than bytes that fit none, or
+// nothing but ASCII. A legacy 8-bit or CJK text forms a valid sequence only now and then by
+// chance, a UTF-8 text with a stray byte has many more valid ones.
+bool MostlyUtf8(QByteArrayView bytes)
+{
+    qsizetype valid = 0;
+    qsizetype invalid = 0;
+    for (qsizetype at = 0; at < bytes.size();) {
+        if (static_cast<uchar>(bytes[at]) < 0x80) {
+            ++at;
+            continue;
+        }
+        const qsizetype length = sequenceAt(bytes, at);
+        if (length == kCutOff)
+            break; // the sample's end cut it, not the file
+        if (length > 0) {
+            ++valid;
+            at += length;
+        } else {
+            ++invalid;
+            ++at;
+        }
+    }
+    return invalid == 0 || valid > invalid;
+}
+
+// The encoding an XML declaration at the very start names ("ISO-8859-7"); empty without one.
+QByteArray DeclaredEncoding(const QString& start)
+{
+    static const QRegularExpression declaration(
+        QStringLiteral(R"(^<\?xml\s[^>]*?\bencoding\s*=\s*["']([A-Za-z][A-Za-z0-9._:-]*)["'])"));
+    const QRegularExpressionMatch match = declaration.match(start);
+    return match.hasMatch() ? match.captured(1).toLatin1() : QByteArray();
+}
+
+bool IsUtf8Name(const QByteArray& name)
+{
+    return name.compare("UTF-8", Qt::CaseInsensitive) == 0 ||
+           name.compare("UTF8", Qt::CaseInsensitive) == 0 ||
+           name.compare("ASCII", Qt::CaseInsensitive) == 0 ||
+           name.compare("US-ASCII", Qt::CaseInsensitive) == 0;
+}
+
+// A Unicode encoding whose units are wider than a byte: an 8-bit file that claims one is wrong.
+bool IsWideUnicodeName(const QByteArray& name)
+{
+    return name.toUpper().startsWith("UTF-16") || name.toUpper().startsWith("UTF-32") ||
+           name.toUpper().startsWith("UCS");
+}
+
 } // namespace
+
+ChunkDecoder::ChunkDecoder(const EncodingDetector* detector) : m_detector(detector) {}
 
 QString ChunkDecoder::decode(QByteArrayView bytes)
 {
     if (!m_started) {
         m_started = true;
-        const std::optional<QStringConverter::Encoding> marked =
-            QStringConverter::encodingForData(bytes);
-        m_utf8 = !marked || *marked == QStringConverter::Utf8;
-        if (!m_utf8)
-            m_decoder = QStringDecoder(*marked);
-        else if (marked)
-            bytes = bytes.sliced(3); // the byte order mark is not text
+        choose(bytes);
     }
-    return m_utf8 ? decodeUtf8(bytes) : m_decoder.decode(bytes);
+    return m_decoder ? m_decoder->decode(bytes) : decodeUtf8(bytes);
+}
+
+// Chooses from the first chunk, and drops a byte order mark from it.
+void ChunkDecoder::choose(QByteArrayView& sample)
+{
+    const std::optional<QStringConverter::Encoding> marked =
+        QStringConverter::encodingForData(sample);
+    if (marked == QStringConverter::Utf8) {
+        sample = sample.sliced(3); // the byte order mark is not text
+        return;
+    }
+    if (marked) {
+        m_decoder.emplace(*marked); // it drops the mark itself
+        m_encoding = QStringConverter::nameForEncoding(*marked);
+        return;
+    }
+    // UTF-16 or UTF-32 without a mark, as an XML declaration's "<?" shows it.
+    const std::optional<QStringConverter::Encoding> wide =
+        QStringConverter::encodingForData(sample, u'<');
+    if (wide && *wide != QStringConverter::Utf8) {
+        m_decoder.emplace(*wide);
+        m_encoding = QStringConverter::nameForEncoding(*wide);
+        return;
+    }
+    const QByteArray declared = DeclaredEncoding(
+        QString::fromLatin1(sample.first(std::min(sample.size(), kDeclarationBytes))));
+    if (!declared.isEmpty() && !IsWideUnicodeName(declared)) {
+        if (IsUtf8Name(declared))
+            return;
+        QStringDecoder decoder(declared.constData());
+        if (decoder.isValid()) {
+            m_decoder.emplace(std::move(decoder));
+            m_encoding = declared;
+            return;
+        }
+        qCInfo(lcTextDecoder) << "declared encoding unknown, guessing instead:" << declared;
+    }
+    if (MostlyUtf8(sample) || !m_detector)
+        return;
+    const QByteArray detected = m_detector->detect(sample);
+    if (detected.isEmpty() || IsUtf8Name(detected) || IsWideUnicodeName(detected))
+        return;
+    QStringDecoder decoder(detected.constData());
+    if (!decoder.isValid()) {
+        qCInfo(lcTextDecoder) << "no decoder for the detected encoding, reading UTF-8:" << detected;
+        return;
+    }
+    m_decoder.emplace(std::move(decoder));
+    m_encoding = detected;
 }
 
 QString ChunkDecoder::decodeUtf8(QByteArrayView bytes)

@@ -7,20 +7,39 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
 
 namespace {
 
-constexpr int kFontPoints = 18;
-constexpr int kLineHeight = kFontPoints + 20;
-constexpr int kMargin = 50; // left and right
-// Widths are added up character by character, so kerning is not counted: keep a little room.
-constexpr double kSlack = 5;
+// Where a look puts its lines on the page, in device units.
+struct Layout
+{
+    TextFace face;
+    int points;
+    double margin;    // left and right
+    double firstLine; // the top of a page's first line
+    double lineStep;  // from one line to the next; 0: the font's own line spacing
+    double bottom;    // kept free below the last line
+    // Room kept at the right: a proportional face's widths are added up character by character,
+    // so kerning is not counted.
+    double slack;
+    bool rightToLeftAtRight; // a right-to-left line ends at the right margin, not the left
+};
+
+// The raw-line look of markup: 18 points, line n at y = 38 n, x = 50.
+constexpr Layout kMarkupLayout{TextFace::Proportional, 18, 50, 38, 38, 0, 5, false};
+// As a text editor prints: a monospaced face at 10 points, 2 cm margins, about 60 lines of 80
+// columns on A4.
+constexpr double kTwoCentimetres = 72 * 2 / 2.54;
+constexpr Layout kEditorLayout{
+    TextFace::Monospaced, 10, kTwoCentimetres, kTwoCentimetres, 0, kTwoCentimetres, 0, true};
+
 constexpr int kTabColumns = 8;
 // Characters without width (joiners, marks, hostile filler) still end a line after this many
-// UTF-16 units, so no drawn line grows without bound; 18-point text fits far fewer.
+// UTF-16 units, so no drawn line grows without bound; the page holds far fewer.
 constexpr qsizetype kMaxLineUnits = 1000;
 constexpr qint64 kChunkBytes = 64 * 1024;
 constexpr int kReportEveryMs = 50;
@@ -61,8 +80,11 @@ private:
 class PageFiller
 {
 public:
-    explicit PageFiller(IPrintCanvas& canvas)
-        : m_canvas(canvas), m_pageHeight(canvas.pageSize().height())
+    PageFiller(IPrintCanvas& canvas, const Layout& layout)
+        : m_canvas(canvas), m_layout(layout),
+          m_step(layout.lineStep > 0 ? layout.lineStep : canvas.lineSpacing()),
+          m_lastLineEnd(canvas.pageSize().height() - layout.bottom),
+          m_right(canvas.pageSize().width() - layout.margin)
     {
         m_sinceReport.start();
     }
@@ -70,7 +92,7 @@ public:
     void place(const QString& text)
     {
         ++m_line;
-        if (m_line > 1 && kLineHeight * m_line + kLineHeight > m_pageHeight) {
+        if (m_line > 1 && top() + m_step > m_lastLineEnd) {
             if (m_pages >= kMaxTextPages)
                 throw TextReadError(QStringLiteral("it would take more than %1 pages")
                                         .arg(kMaxTextPages)
@@ -81,7 +103,7 @@ public:
             report();
         }
         if (!text.isEmpty())
-            m_canvas.drawText(kMargin, kLineHeight * m_line, text);
+            m_canvas.drawText(left(text), top(), text);
         keepAlive();
     }
 
@@ -99,8 +121,21 @@ public:
     }
 
 private:
+    double top() const { return m_layout.firstLine + m_step * (m_line - 1); }
+
+    double left(const QString& text) const
+    {
+        if (!m_layout.rightToLeftAtRight || !text.isRightToLeft())
+            return m_layout.margin;
+        const double width = m_canvas.textWidth(QStringView(text).trimmed().toString());
+        return std::max(m_layout.margin, m_right - width);
+    }
+
     IPrintCanvas& m_canvas;
-    const double m_pageHeight;
+    const Layout& m_layout;
+    const double m_step;
+    const double m_lastLineEnd;
+    const double m_right;
     int m_line = 0;
     int m_pages = 1;
     QElapsedTimer m_sinceReport;
@@ -148,6 +183,9 @@ public:
                 while (m_column % kTabColumns != 0);
                 break;
             default:
+                // Other control characters (form feeds, escapes, NULs) have no glyph: no box.
+                if (unit.unicode() < 0x20 || unit.unicode() == 0x7F)
+                    break;
                 if (unit.isHighSurrogate())
                     m_highSurrogate = unit.unicode();
                 else
@@ -265,7 +303,14 @@ private:
 
 } // namespace
 
-bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& title)
+TextLook TextLookFor(const QString& path)
+{
+    return path.endsWith(QStringLiteral(".xml"), Qt::CaseInsensitive) ? TextLook::Markup
+                                                                      : TextLook::Editor;
+}
+
+bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& title, TextLook look,
+                       const EncodingDetector* encodings)
 {
     IPrintCanvas* canvas = printer.beginDocument(title);
     if (!canvas)
@@ -276,12 +321,14 @@ bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& ti
         throw TextReadError(file.errorString().toStdString());
     const qint64 size = file.isSequential() ? 0 : file.size();
 
-    canvas->setFontPointSize(kFontPoints);
-    PageFiller pages(*canvas);
+    const Layout& layout = look == TextLook::Markup ? kMarkupLayout : kEditorLayout;
+    canvas->setTextFace(layout.face);
+    canvas->setFontPointSize(layout.points);
+    PageFiller pages(*canvas, layout);
     pages.report();
     CharWidths widths(*canvas);
-    LineBreaker lines(canvas->pageSize().width() - 2 * kMargin - kSlack, widths, pages);
-    ChunkDecoder decoder;
+    LineBreaker lines(canvas->pageSize().width() - 2 * layout.margin - layout.slack, widths, pages);
+    ChunkDecoder decoder(encodings);
     QByteArray chunk(kChunkBytes, Qt::Uninitialized);
     qint64 read = 0;
     for (;;) {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <stdexcept>
 
+class EncodingDetector;
 class IPrinter;
 
 // Reading a plain-text document failed, or it is too long to print; the job has been dropped
@@ -18,11 +19,26 @@ public:
 // PDF nobody could page through.
 inline constexpr int kMaxTextPages = 20000;
 
-// Prints a text document line by line, markup included, 18 points, one line every 38 units;
-// a line that would pass the bottom of the page starts a new page. A line wider than the page
-// less its margins wraps after its last blank that fits, or inside a word with none. The file is
-// read in chunks, so a huge one-line file costs little memory.
+// How a text document looks on paper.
+enum class TextLook
+{
+    // As a text editor prints plain text: a monospaced face at 10 points, the face's own line
+    // spacing, 2 cm margins; a right-to-left line ends at the right margin.
+    Editor,
+    // Markup as its raw lines: 18 points, line n at y = 38 n, x = 50.
+    Markup,
+};
+
+// Markup for an .xml path, Editor for any other.
+TextLook TextLookFor(const QString& path);
+
+// Prints a text document line by line, markup included; a line that would pass the bottom of the
+// page starts a new page. A line wider than the page less its margins wraps after its last blank
+// that fits, or inside a word with none; tabs stop every 8 columns. The file is read in chunks, so
+// a huge one-line file costs little memory; its encoding is read as ChunkDecoder says, with
+// `encodings` (may be null) naming that of a text that does not say it itself.
 // Answers whether the printer saved the job. Throws TextReadError when the document cannot be
 // read or needs more than kMaxTextPages, and RunStopped when the user stops the run; either way
 // the job is dropped, never saved.
-bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& title);
+bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& title, TextLook look,
+                       const EncodingDetector* encodings);

@@ -21,8 +21,11 @@ packages=(
   at sane-utils libsane-dev fp-utils libchm-dev
   # fonts the forms name (Arial, Tahoma stand-ins) and the tests' tools
   fonts-liberation fonts-dejavu-core libgtest-dev libgmock-dev
-  # Chinese, Japanese and Korean text in plain-text documents
-  fonts-wqy-microhei
+  # Chinese, Japanese and Korean text in plain-text documents; every other script Debian has a
+  # face for (Arabic, Indic, Thai, Ethiopic...)
+  fonts-wqy-microhei fonts-noto-core
+  # the encoding of a text document that does not name its own
+  libuchardet-dev
   xvfb xauth x11-apps imagemagick img2pdf librsvg2-bin xdotool
   # the Debian package: dpkg-shlibdeps for its Depends; the validators of the desktop file and
   # the software centre description (librsvg2-bin above renders the icons)

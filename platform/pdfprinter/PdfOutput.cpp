@@ -5,6 +5,7 @@
 #include "platform/pdfprinter/PdfPrinterLog.h"
 #include "platform/pdfprinter/PdfSecurity.h"
 #include "platform/pdfprinter/PicturePlacement.h"
+#include "platform/pdfprinter/ToUnicodeLetters.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -93,6 +94,7 @@ QString WriteJobPdf(const PdfJobOutput& job, const OutputOptions& options,
         pdf.setSuppressWarnings(true);
         pdf.processFile(QFile::encodeName(job.sourcePdf).constData());
         const bool deepSamples = PlacePictures(pdf, job.pictures);
+        MapPresentationFormsToLetters(pdf);
         setInfo(pdf, options, job.reproducible);
         if (!options.compressContent)
             uncompressContent(pdf);

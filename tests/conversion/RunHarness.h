@@ -113,6 +113,14 @@ template <typename Printer> struct RunHarness
                                         opener}};
         return other.PNGCreatePDFClick();
     }
+    // A run whose text route asks `encodings` for the encoding of a text that names none.
+    RunEnd runWith(const EncodingDetector& encodings)
+    {
+        RunServices services{list,      state, printer, printer, profile,     security, images,
+                             renderers, form,  dialogs, clock,   application, control,  opener};
+        services.encodings = &encodings;
+        return ConversionRun(services).PNGCreatePDFClick();
+    }
 
     QTemporaryDir in;
     QTemporaryDir out;

@@ -1,9 +1,10 @@
 // The plain-text route on the fake printer, where every character is 10 units wide, so 49 fit
-// between the margins of an A4 page; and once on the real printer, read back from the PDF.
+// between the markup margins of an A4 page; and on the real printer, read back from the PDF.
 #include "conversion/TextRoute.h"
 
 #include "platform/application/Progress.h"
 #include "platform/pdfprinter/PdfPrinter.h"
+#include "platform/text/UchardetDetector.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
 #include "tests/support/PdfProbe.h"
@@ -26,7 +27,8 @@ struct TextJob
     // The texts drawn, without their positions.
     QStringList print(const QByteArray& bytes)
     {
-        PrintTextDocument(printer, write(bytes), "/t/doc.PDF");
+        PrintTextDocument(printer, write(bytes), "/t/doc.PDF", TextLook::Markup,
+                          &kUchardetDetector);
         QStringList texts;
         for (const QString& line : printer.jobs.last().lines)
             texts.append(line.section(':', 1));
@@ -44,7 +46,7 @@ TEST(TextRouteTest, DrawsRawLinesAt18PointsEvery38UnitsAndStartsNewPages)
     QByteArray text;
     for (int i = 1; i <= 45; ++i)
         text += "<line n=\"" + QByteArray::number(i) + "\"/>\n";
-    PrintTextDocument(h.printer, h.makeFile("n.xml", text), "/t/n.PDF");
+    PrintTextDocument(h.printer, h.makeFile("n.xml", text), "/t/n.PDF", TextLook::Markup, nullptr);
     ASSERT_EQ(h.printer.jobs.size(), 1);
     const auto& job = h.printer.jobs[0];
     EXPECT_EQ(h.printer.fontPoints, 18);
@@ -55,6 +57,43 @@ TEST(TextRouteTest, DrawsRawLinesAt18PointsEvery38UnitsAndStartsNewPages)
     EXPECT_EQ(job.lines[20], "50,798:<line n=\"21\"/>");
     EXPECT_EQ(job.lines[21], "50,38:<line n=\"22\"/>");
     EXPECT_EQ(job.pages, 3);
+}
+
+// Where a line's drawing starts: "x,y:text" as the fake printer records it.
+QPointF TopLeftOf(const QString& line)
+{
+    const QStringList position = line.section(':', 0, 0).split(',');
+    return {position[0].toDouble(), position[1].toDouble()};
+}
+
+TEST(TextRouteTest, PlainTextTakesTheEditorLookAndARightToLeftLineEndsAtTheRightMargin)
+{
+    TextJob job;
+    QByteArray text;
+    for (int i = 1; i <= 61; ++i)
+        text += "line " + QByteArray::number(i) + "\n";
+    text += "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D abc\n"; // Hebrew first: right to left
+    const QString path = job.folder.filePath("doc.txt");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    file.close();
+    PrintTextDocument(job.printer, path, "/t/doc.PDF", TextLookFor(path), &kUchardetDetector);
+
+    EXPECT_EQ(job.printer.textFace, TextFace::Monospaced);
+    EXPECT_EQ(job.printer.fontPoints, 10);
+    const QStringList lines = job.printer.jobs.last().lines;
+    ASSERT_EQ(lines.size(), 62);
+    const double margin = 72 * 2 / 2.54;
+    const double spacing = FakePdfPrinter::kLineSpacing;
+    // 60 lines of the fake's spacing fit between the margins; the 61st starts page two.
+    EXPECT_NEAR(TopLeftOf(lines[0]).x(), margin, 0.01);
+    EXPECT_NEAR(TopLeftOf(lines[0]).y(), margin, 0.01);
+    EXPECT_NEAR(TopLeftOf(lines[59]).y(), margin + 59 * spacing, 0.01);
+    EXPECT_NEAR(TopLeftOf(lines[60]).y(), margin, 0.01);
+    EXPECT_EQ(job.printer.jobs.last().pages, 2);
+    // The fake's characters are 10 units wide: "שלום abc" is 80.
+    EXPECT_NEAR(TopLeftOf(lines[61]).x(), 595 - margin - 80, 0.01);
+    EXPECT_EQ(TextLookFor("/a/notes.XML"), TextLook::Markup);
 }
 
 struct WrapCase
@@ -152,10 +191,14 @@ INSTANTIATE_TEST_SUITE_P(
             "\xE6\x9D\xB1\xE4\xBA\xAC \xF0\x9F\x93\x84",
             {"Zürich", "Καλημέρα", "東京 📄"}},
         EncodingCase{"UTF-8 with a byte order mark", "\xEF\xBB\xBFZ\xC3\xBCrich", {"Zürich"}},
-        // Not UTF-8: each byte that fits no sequence is Latin-1, also inside a UTF-8 text, and
-        // also where it starts a sequence that is overlong or the end of the file cuts short.
+        // Not UTF-8: each byte that fits no sequence is Latin-1, also inside a text that is
+        // mostly UTF-8, and also where it starts a sequence that is overlong or the end of the
+        // file cuts short.
         EncodingCase{"Latin-1", "Caf\xE9 cr\xE8me \xE0 2\xA0\xA3", {"Café crème à 2\u00A0£"}},
-        EncodingCase{"a stray byte", "Z\xC3\xBCrich \xE9t\xE9 \xC0\xAF", {"Zürich été À¯"}},
+        EncodingCase{"a stray byte",
+                     "Z\xC3\xBCrich Gen\xC3\xA8ve B\xC3\xBClach K\xC3\xBCsnacht Z\xC3\xA4h "
+                     "\xE9t\xE9 \xC0\xAF",
+                     {"Zürich Genève Bülach Küsnacht Zäh été À¯"}},
         EncodingCase{"a cut sequence", "caf\xC3", {"cafÃ"}},
         EncodingCase{"UTF-16LE",
                      Utf16WithMark(QStringConverter::Utf16LE, "Ελλάδα\n東京"),
@@ -168,7 +211,9 @@ TEST(TextRouteTest, AFileThatCannotBeReadDropsTheJobAndThrows)
     // Opening fails; and reading fails (the start of a process's memory is never mapped).
     for (const char* path : {"/nonexistent/none.xml", "/proc/self/mem"}) {
         FakePdfPrinter printer;
-        EXPECT_THROW(PrintTextDocument(printer, path, "/t/none.PDF"), TextReadError) << path;
+        EXPECT_THROW(PrintTextDocument(printer, path, "/t/none.PDF", TextLook::Editor, nullptr),
+                     TextReadError)
+            << path;
         EXPECT_TRUE(printer.calls.contains("abortDocument")) << path;
         EXPECT_FALSE(printer.calls.contains("endDocument")) << path;
     }
@@ -180,7 +225,7 @@ TEST(TextRouteTest, ADocumentPastThePageBoundIsDroppedNotPrinted)
     // Empty lines take their place on a page without being drawn: cheap pages.
     const QString path = job.write(QByteArray(22 * kMaxTextPages, '\n'));
     try {
-        PrintTextDocument(job.printer, path, "/t/doc.PDF");
+        PrintTextDocument(job.printer, path, "/t/doc.PDF", TextLook::Markup, nullptr);
         ADD_FAILURE() << "a document past the bound was printed";
     } catch (const TextReadError& error) {
         EXPECT_STREQ(error.what(), "it would take more than 20000 pages");
@@ -249,6 +294,105 @@ TEST(TextRouteTest, PlainTextFilesAreDrawnByTheTextRouteInTheirEncoding)
     EXPECT_EQ(h.statusOf("utf8.txt"), DocumentList::kStatusCompleted);
     EXPECT_TRUE(PdfProbe(h.inPath("latin1.PDF")).pageTexts().join(' ').contains("Café au lait"));
     EXPECT_TRUE(PdfProbe(h.inPath("utf8.PDF")).pageTexts().join(' ').contains("Zürich Αθήνα"));
+}
+
+} // namespace
+
+namespace {
+
+// Plain text on the real printer: 80 columns and about 60 lines on an A4 page, as an editor
+// prints them, in every script Debian has a face for.
+TEST(TextRouteTest, EightyColumnsAndSixtyLinesFitOnAPageInEveryScript)
+{
+    RunHarness<PdfPrinter> h;
+    h.printer.InitializeOptions("Corvanta", "Corvanta");
+    h.printer.CreateProfile(kProfileName, 0);
+    QByteArray columns;
+    for (int i = 0; i < 8; ++i)
+        columns += "abcdefghi" + QByteArray::number(i);
+    QByteArray text;
+    for (int i = 0; i < 120; ++i)
+        text += columns + "\n";
+    h.add(h.makeFile("columns.txt", text));
+    // Bengali once took the characters after it along into black boxes; a character no face has
+    // (private use) is a box of its own. Shaped Arabic reads back as its letters, not as
+    // presentation forms.
+    h.add(h.makeFile("scripts.txt", "<p>\xE0\xA6\xAC\xE0\xA6\xBE\xE0\xA6\x82\xE0\xA6\xB2"
+                                    "\xE0\xA6\xBE</p> x\xEE\x80\x80y \xE0\xB8\x81\xE0\xB8\xB2"
+                                    "\xE0\xB8\xA3 \xE1\x88\xB0\xE1\x88\x8B\xE1\x88\x9D\n"
+                                    "\xD9\x85\xD8\xB1\xD8\xAD\xD8\xA8\xD8\xA7 "
+                                    "\xD8\xA8\xD8\xA7\xD9\x84\xD8\xB9\xD8\xA7\xD9\x84\xD9\x85\n"));
+    ASSERT_EQ(h.run(), RunEnd::Finished);
+
+    PdfProbe pdf(h.inPath("columns.PDF"));
+    ASSERT_EQ(pdf.pageCount(), 2);
+    const QStringList firstPage = pdf.pageTexts()[0].split('\n', Qt::SkipEmptyParts);
+    EXPECT_GE(firstPage.size(), 60);
+    for (const QString& line : firstPage)
+        ASSERT_EQ(line, QString::fromLatin1(columns)); // none wrapped
+
+    const QString scripts = PdfProbe(h.inPath("scripts.PDF")).pageTexts().join(' ');
+    EXPECT_TRUE(scripts.contains(QStringLiteral("<p>বাংলা</p>"))) << scripts.toStdString();
+    EXPECT_TRUE(scripts.contains(QStringLiteral("x\u25A1y"))) << scripts.toStdString();
+    EXPECT_TRUE(scripts.contains(QStringLiteral("การ"))) << scripts.toStdString();
+    EXPECT_TRUE(scripts.contains(QStringLiteral("ሰላም"))) << scripts.toStdString();
+    EXPECT_TRUE(scripts.contains(QStringLiteral("مرحبا"))) << scripts.toStdString();
+    EXPECT_TRUE(scripts.contains(QStringLiteral("بالعالم"))) << scripts.toStdString();
+}
+
+struct EncodedText
+{
+    const char* name;
+    QByteArray bytes;
+    QString text; // what the PDF's text holds
+};
+
+QByteArray Encoded(const char* encoding, const QString& text)
+{
+    QStringEncoder encoder(encoding);
+    EXPECT_TRUE(encoder.isValid()) << encoding;
+    return encoder.encode(text);
+}
+
+// Each text in its encoding, through the real printer, read back with pdftotext.
+TEST(TextRouteTest, LegacyAndUnicodeEncodingsPrintTheirOwnCharacters)
+{
+    const QString japanese = QStringLiteral("日本語のテキストです。東京は晴れています。");
+    const QString chinese = QStringLiteral("這是一段繁體中文的文字。臺北今天天氣很好。");
+    const QString russian = QStringLiteral("Съешь же ещё этих мягких французских булок");
+    const QString greek = QStringLiteral("Καλημέρα κόσμε, αυτό είναι ένα ελληνικό κείμενο");
+    const QString arabic = QStringLiteral("مرحبا بالعالم");
+    const QString thai = QStringLiteral("สวัสดีครับ ภาษาไทย");
+    const QString xmlGreek = QStringLiteral("<?xml version=\"1.0\" encoding=\"ISO-8859-7\"?>\n"
+                                            "<p>Αθήνα</p>");
+    const QList<EncodedText> cases{
+        {"shift_jis.txt", Encoded("Shift_JIS", japanese), japanese},
+        {"big5.txt", Encoded("Big5", chinese), chinese},
+        {"koi8.txt", Encoded("KOI8-R", russian), russian},
+        {"cp1256.txt", Encoded("windows-1256", arabic), arabic},
+        {"greek.txt", Encoded("ISO-8859-7", greek), greek},
+        {"thai.txt", Encoded("TIS-620", thai), thai},
+        {"utf16.txt", Utf16WithMark(QStringConverter::Utf16LE, russian), russian},
+        {"mark.txt", "\xEF\xBB\xBF" + greek.toUtf8(), greek},
+        {"declared.xml", Encoded("ISO-8859-7", xmlGreek), QStringLiteral("<p>Αθήνα</p>")},
+        {"utf8.txt", japanese.toUtf8(), japanese},
+        {"latin1.txt", "Caf\xE9 cr\xE8me \xE0 deux euros",
+         QStringLiteral("Café crème à deux euros")},
+    };
+    RunHarness<PdfPrinter> h;
+    h.printer.InitializeOptions("Corvanta", "Corvanta");
+    h.printer.CreateProfile(kProfileName, 0);
+    for (const EncodedText& encoded : cases)
+        h.add(h.makeFile(encoded.name, encoded.bytes));
+    ASSERT_EQ(h.runWith(kUchardetDetector), RunEnd::Finished);
+
+    const QRegularExpression blanks(QStringLiteral("\\s"));
+    for (const EncodedText& encoded : cases) {
+        const QString pdf = h.inPath(QString::fromLatin1(encoded.name).section('.', 0, 0) + ".PDF");
+        const QString text = PdfProbe(pdf).pageTexts().join(QString()).remove(blanks);
+        const QString expected = QString(encoded.text).remove(blanks);
+        EXPECT_TRUE(text.contains(expected)) << encoded.name << ": " << text.toStdString();
+    }
 }
 
 } // namespace

@@ -103,6 +103,8 @@ public:
 
     QSizeF pageSize() const override { return {595, 842}; }
     void setFontPointSize(int points) override { fontPoints = points; }
+    void setTextFace(TextFace face) override { textFace = face; }
+    double lineSpacing() const override { return kLineSpacing; }
     void drawText(double x, double y, const QString& text) override
     {
         jobs.last().lines.append(QStringLiteral("%1,%2:%3").arg(x).arg(y).arg(text));
@@ -135,11 +137,13 @@ public:
     QList<Job> jobs;
     QObject* attached = nullptr;
     int fontPoints = 0;
+    TextFace textFace = TextFace::Proportional;
     PrinterResult initializeResult = kPrinterOk;
     bool writeFiles = false;
     bool failSaves = false;                  // every job fails, as on a full disk
     QString saved;                           // the file of the last job that "saved"
     static constexpr double kCharWidth = 10; // every character is as wide as this
+    static constexpr double kLineSpacing = 12;
 
 private:
     PrinterResult record(const QString& call)
