@@ -10,13 +10,14 @@
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameContainer.hpp>
+#include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 
-#include <map>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -68,16 +69,25 @@ void setTogether(const Reference<css::beans::XPropertySet>& to,
     }
 }
 
-// Every settable property of `from`, as far as `to` takes it, with the values of `changed` in
-// place of their own. The office runs in another process: the values are read in one call,
-// not one call each.
+// Every settable property of `from`, as far as `to` takes it, then `turned` on top. The office
+// runs in another process: the values are read in one call, not one call each.
+//
+// Width and Height are the two halves of Size: set one at a time they leave a square page
+// between them, and set after Size they undo it, so they are not copied; IsLandscape only marks
+// the style and never moves the paper's edges. The header and footer contents are copied as the
+// office's own objects, which it copies into the new style: that keeps their texts and their
+// page, sheet and date fields.
 void copyPageStyle(const Reference<css::beans::XPropertySet>& from,
                    const Reference<css::beans::XPropertySet>& to,
-                   const std::map<OUString, css::uno::Any>& changed)
+                   const std::vector<std::pair<OUString, css::uno::Any>>& turned)
 {
     std::vector<OUString> settable;
     for (const css::beans::Property& property : from->getPropertySetInfo()->getProperties()) {
-        if (!(property.Attributes & css::beans::PropertyAttribute::READONLY))
+        const bool halfOfSize = property.Name == "Width" || property.Name == "Height";
+        const bool isTurned = std::any_of(turned.begin(), turned.end(),
+                                          [&](const auto& t) { return t.first == property.Name; });
+        if (!(property.Attributes & css::beans::PropertyAttribute::READONLY) && !halfOfSize &&
+            !isTurned)
             settable.push_back(property.Name);
     }
     const css::uno::Sequence<OUString> asked(settable.data(), sal_Int32(settable.size()));
@@ -91,32 +101,33 @@ void copyPageStyle(const Reference<css::beans::XPropertySet>& from,
             read.getArray()[i] = from->getPropertyValue(asked[i]);
     }
 
-    std::vector<OUString> names;
-    std::vector<css::uno::Any> values;
-    for (sal_Int32 i = 0; i < asked.getLength() && i < read.getLength(); ++i) {
-        const auto change = changed.find(asked[i]);
-        css::uno::Any value = change != changed.end() ? change->second : read[i];
-        // Header and footer contents are objects that cannot be shared; the printed layout
-        // does not depend on them.
-        if (value.getValueTypeClass() == css::uno::TypeClass_INTERFACE)
-            continue;
-        names.push_back(asked[i]);
-        values.push_back(std::move(value));
+    std::vector<OUString> names(settable.begin(), settable.begin() + read.getLength());
+    std::vector<css::uno::Any> values(read.begin(), read.end());
+    for (const auto& [name, value] : turned) {
+        names.push_back(name);
+        values.push_back(value);
     }
     setTogether(to, css::uno::Sequence<OUString>(names.data(), sal_Int32(names.size())),
                 css::uno::Sequence<css::uno::Any>(values.data(), sal_Int32(values.size())));
 }
 
-// True when a sheet other than `sheet` prints with the page style `styleName`.
+OUString nameOf(const Reference<css::uno::XInterface>& sheet)
+{
+    const Reference<css::container::XNamed> named(sheet, UNO_QUERY);
+    return named.is() ? named->getName() : OUString();
+}
+
+// True when a sheet other than `sheet` prints with the page style `styleName`. Sheets are told
+// apart by name: the office hands out a new object for a sheet each time it is asked for one.
 bool styleIsShared(const Reference<css::lang::XComponent>& workbook,
                    const Reference<css::beans::XPropertySet>& sheet, const OUString& styleName)
 {
     const Reference<css::sheet::XSpreadsheetDocument> document(workbook, UNO_QUERY_THROW);
     const Reference<css::container::XIndexAccess> sheets(document->getSheets(), UNO_QUERY_THROW);
-    const Reference<css::uno::XInterface> turned(sheet, UNO_QUERY);
+    const OUString turned = nameOf(sheet);
     for (sal_Int32 i = 0; i < sheets->getCount(); ++i) {
         const Reference<css::beans::XPropertySet> other(sheets->getByIndex(i), UNO_QUERY);
-        if (!other.is() || Reference<css::uno::XInterface>(other, UNO_QUERY) == turned)
+        if (!other.is() || nameOf(other) == turned)
             continue;
         OUString otherStyle;
         other->getPropertyValue(OUString("PageStyle")) >>= otherStyle;
@@ -159,10 +170,14 @@ void TurnActiveSheetToLandscape(const Reference<css::lang::XComponent>& workbook
     if (size.Width < size.Height)
         std::swap(size.Width, size.Height);
 
+    // The paper turned, in one step: IsLandscape alone leaves the page as it was.
+    const std::vector<std::pair<OUString, css::uno::Any>> turned = {
+        {OUString("IsLandscape"), css::uno::Any(true)}, {OUString("Size"), css::uno::Any(size)}};
+
     // Most workbooks give each sheet a style of its own: turning it is all there is to do.
     if (!styleIsShared(workbook, sheet, styleName)) {
-        const OUString names[] = {OUString("IsLandscape"), OUString("Size")};
-        const css::uno::Any values[] = {css::uno::Any(true), css::uno::Any(size)};
+        const OUString names[] = {turned[0].first, turned[1].first};
+        const css::uno::Any values[] = {turned[0].second, turned[1].second};
         setTogether(style, css::uno::Sequence<OUString>(names, 2),
                     css::uno::Sequence<css::uno::Any>(values, 2));
         return;
@@ -172,9 +187,7 @@ void TurnActiveSheetToLandscape(const Reference<css::lang::XComponent>& workbook
         factory->createInstance(OUString("com.sun.star.style.PageStyle")), UNO_QUERY_THROW);
     const OUString ownName = unusedName(styles, styleName + " Landscape");
     styles->insertByName(ownName, css::uno::Any(own));
-    copyPageStyle(
-        style, own,
-        {{OUString("IsLandscape"), css::uno::Any(true)}, {OUString("Size"), css::uno::Any(size)}});
+    copyPageStyle(style, own, turned);
     sheet->setPropertyValue(OUString("PageStyle"), css::uno::Any(ownName));
 }
 

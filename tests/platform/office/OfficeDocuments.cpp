@@ -30,6 +30,39 @@ const char kSheets[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 </office:spreadsheet></office:body></office:document>
 )";
 
+// Letter paper printed at half size, with a header and a footer of fields, on both sheets; the
+// ledger's 60 rows need two pages at full size, one at half.
+const char kLetterSheetsHead[] = R"xml(<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+ xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+ xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+
+ office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:automatic-styles>
+<style:page-layout style:name="letter"><style:page-layout-properties fo:page-width="8.5in"
+ fo:page-height="11in" style:print-orientation="portrait" style:scale-to="50%"
+ fo:margin-left="0.7in" fo:margin-right="0.7in" fo:margin-top="0.75in" fo:margin-bottom="0.75in"/>
+<style:header-style><style:header-footer-properties fo:min-height="0.3in"/></style:header-style>
+<style:footer-style><style:header-footer-properties fo:min-height="0.3in"/></style:footer-style>
+</style:page-layout>
+</office:automatic-styles>
+<office:master-styles><style:master-page style:name="Default" style:page-layout-name="letter">
+<style:header><style:region-left><text:p>Left Header</text:p></style:region-left>
+<style:region-center><text:p><text:sheet-name>?</text:sheet-name></text:p></style:region-center>
+<style:region-right><text:p>Page <text:page-number>1</text:page-number> of <text:page-count>1</text:page-count></text:p></style:region-right></style:header>
+<style:footer><style:region-center><text:p>Center Footer</text:p></style:region-center>
+<style:region-right><text:p><text:date>x</text:date></text:p></style:region-right></style:footer>
+</style:master-page></office:master-styles>
+<office:body><office:spreadsheet>
+<table:table table:name="Notes"><table:table-row><table:table-cell office:value-type="string">
+<text:p>Notes on the first sheet</text:p></table:table-cell></table:table-row></table:table>
+<table:table table:name="Ledger">
+)xml";
+const char kLetterSheetsTail[] =
+    "</table:table></office:spreadsheet></office:body></office:document>";
+
 const char kLinkingText[] = R"xml(<?xml version="1.0" encoding="UTF-8"?>
 <office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
  xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
@@ -215,6 +248,21 @@ OfficeDocuments make()
     if (!makeSecondSheetActive(docs.workbook))
         maker.fail("no single WINDOW1 record in " + docs.workbook);
     docs.sheetsOds = maker.convert(sheets, "ods:calc8");
+
+    QByteArray ledger = kLetterSheetsHead;
+    for (int row = 1; row <= 60; ++row) {
+        ledger += "<table:table-row><table:table-cell office:value-type=\"string\"><text:p>Entry " +
+                  QByteArray::number(row) + "</text:p></table:table-cell>";
+        for (int column = 1; column <= 8; ++column)
+            ledger += "<table:table-cell office:value-type=\"float\" office:value=\"" +
+                      QByteArray::number(row * column) + "\"/>";
+        ledger += "</table:table-row>\n";
+    }
+    const QString letterSheets = sources + "/ledger.fods";
+    write(letterSheets, ledger + kLetterSheetsTail);
+    docs.letterWorkbook = maker.convert(letterSheets, "xls:MS Excel 97");
+    if (!makeSecondSheetActive(docs.letterWorkbook))
+        maker.fail("no single WINDOW1 record in " + docs.letterWorkbook);
 
     docs.lockedDoc = maker.protect(docs.doc, docs.folder + "/locked.doc", "MS Word 97");
     docs.lockedOdt = maker.protect(docs.odt, docs.folder + "/locked.odt", "writer8");

@@ -19,6 +19,9 @@ struct OfficeDocuments
     QString txt;       // "Quincetxt", plain text the office imports (a .csv)
     QString workbook;  // .xls: sheets First, Second (active), Third with Apples, Bananas, Cherries
     QString sheetsOds; // .ods with the same sheets, for the shell route
+    // .xls on Letter paper at half size, with header and footer fields: sheets Notes and
+    // Ledger (active, 60 rows that fit one page only at that size)
+    QString letterWorkbook;
     QString lockedDoc; // .doc with a password to open
     QString lockedOdt; // .odt with a password to open
     QString truncated; // the .doc cut short

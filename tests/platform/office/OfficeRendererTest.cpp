@@ -9,7 +9,9 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -28,6 +30,19 @@ bool isA4(const QSizeF& page)
 {
     const QSizeF upright = portrait(page) ? page : page.transposed();
     return qAbs(upright.width() - 595.3) < 2 && qAbs(upright.height() - 841.9) < 2;
+}
+
+// The words of a page, sorted, with the time of day that a footer's field prints masked.
+std::string wordsOf(const QString& page)
+{
+    static const QRegularExpression time(QStringLiteral("^\\d{1,2}:\\d{2}(:\\d{2})?$"));
+    QStringList words = page.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+    for (QString& word : words) {
+        if (time.match(word).hasMatch())
+            word = QStringLiteral("(time)");
+    }
+    words.sort();
+    return words.join(' ').toStdString();
 }
 
 class OfficeRendererTest : public ::testing::Test
@@ -107,6 +122,53 @@ TEST_F(OfficeRendererTest, WorkbookPrintsEverySheetWithOnlyTheActiveOneInLandsca
         const QList<QSizeF> sizes = probe.pageSizes();
         for (int page = 0; page < 3; ++page)
             EXPECT_EQ(portrait(sizes.at(page)), page != c.active) << "page " << page;
+    }
+}
+
+// The active sheet's pages are the office's own print of the workbook with the paper turned:
+// the same paper, scaling, header and footer, compared with what LibreOffice itself prints.
+TEST_F(OfficeRendererTest, ActiveSheetPrintsOnItsOwnPaperTurnedWithItsHeaderAndFooter)
+{
+    const QString data =
+        qEnvironmentVariable("CORVANTA_SOURCE_DIR") + "/tests/platform/office/data";
+    const struct
+    {
+        QString workbook;
+        QList<int> activePages;
+    } cases[] = {{data + "/Test97.xls", {0}}, {docs.letterWorkbook, {1}}};
+    auto office = renderer();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.workbook.toStdString());
+        const QTemporaryDir own;
+        const QString copy = own.filePath(QFileInfo(c.workbook).fileName());
+        ASSERT_TRUE(QFile::copy(c.workbook, copy));
+        ProcessCommand command;
+        command.program = docs.office;
+        command.arguments = {"--headless",
+                             "-env:UserInstallation=" +
+                                 QUrl::fromLocalFile(own.filePath("profile")).toString(),
+                             "--convert-to",
+                             "pdf",
+                             "--outdir",
+                             own.path(),
+                             copy};
+        command.timeLimit = 2min;
+        launcher.run(command);
+        const PdfProbe theirs(own.filePath(QFileInfo(copy).completeBaseName() + ".pdf"));
+        ASSERT_TRUE(theirs.isOpen()) << theirs.error().toStdString();
+
+        const QString pdf = out(QFileInfo(c.workbook).fileName() + ".pdf");
+        ASSERT_EQ(RenderMessage(*office, Route::Excel, c.workbook, pdf), "");
+        const PdfProbe ours(pdf);
+        ASSERT_EQ(ours.pageCount(), theirs.pageCount());
+        for (int page = 0; page < ours.pageCount(); ++page) {
+            SCOPED_TRACE("page " + std::to_string(page));
+            const QSizeF paper = theirs.pageSizes().at(page);
+            const QSizeF expected = c.activePages.contains(page) ? paper.transposed() : paper;
+            EXPECT_NEAR(ours.pageSizes().at(page).width(), expected.width(), 1);
+            EXPECT_NEAR(ours.pageSizes().at(page).height(), expected.height(), 1);
+            EXPECT_EQ(wordsOf(ours.pageTexts().at(page)), wordsOf(theirs.pageTexts().at(page)));
+        }
     }
 }
 
