@@ -268,8 +268,9 @@ void TfrmMain::buildConversion()
                                             m_s.pictureCheck, &m_s.officeRenderer);
     m_routeRenderers = std::make_unique<RouteRenderers>(m_s.officeRenderer, m_s.webRenderer);
     // Drawings go to the web renderer, which keeps what they name within their folder.
-    m_printHandlers = std::make_unique<PrintHandlerTable>(
-        *m_pdf.printer, m_s.officeRenderer, m_s.officeImports, m_s.pictureCheck, &m_s.webRenderer);
+    m_printHandlers =
+        std::make_unique<PrintHandlerTable>(*m_pdf.printer, m_s.officeRenderer, m_s.officeImports,
+                                            m_s.pictureCheck, &m_s.webRenderer, &m_s.encodings);
     m_renderers = std::make_unique<RendererRoutes>(
         *m_pdf.options, *m_pdf.printer, *m_routeRenderers, *m_printHandlers, m_s.dialogs);
     m_combiner = std::make_unique<Combiner>(m_s.toolkit, m_s.publisher, m_s.checker, m_controls,

@@ -24,6 +24,7 @@
 #include "platform/pdfprinter/PdfPrinter.h"
 #include "platform/pictures/FilePictureCheck.h"
 #include "platform/process/QtProcessLauncher.h"
+#include "platform/text/UchardetDetector.h"
 #include "platform/web/WebPageRenderer.h"
 
 #include <QApplication>
@@ -154,14 +155,14 @@ int main(int argc, char** argv)
     ImageRoute images(printer, window, dialogs, clock, kFilePictureCheck, &office);
     RouteRenderers routeRenderers(office, web);
     PrintHandlerTable printHandlers(printer, office, &OfficeRenderer::imports, kFilePictureCheck,
-                                    &web);
+                                    &web, &kUchardetDetector);
     RendererRoutes renderers(printer, printer, routeRenderers, printHandlers, dialogs);
     TimingObserver timing;
     RunControl control;
     DescriptorOpener opener;
     ConversionRun run(RunServices{list, state, printer, printer, profile, window, images, renderers,
                                   window, dialogs, clock, application, control, opener, nullptr,
-                                  nullptr, &timing});
+                                  nullptr, &timing, &kUchardetDetector});
 
     const QDir folder(input);
     for (const QString& name : folder.entryList(QDir::Files))

@@ -12,9 +12,9 @@
 
 PrintHandlerTable::PrintHandlerTable(IPrinter& printer, DocumentRenderer& office,
                                      Imports officeImports, const PictureCheck& pictures,
-                                     DocumentRenderer* drawings)
+                                     DocumentRenderer* drawings, const EncodingDetector* encodings)
     : m_printer(printer), m_office(office), m_officeImports(std::move(officeImports)),
-      m_pictures(pictures), m_drawings(drawings)
+      m_pictures(pictures), m_drawings(drawings), m_encodings(encodings)
 {
 }
 
@@ -62,7 +62,7 @@ int PrintHandlerTable::renderDrawing(const DocumentSource& document, const QStri
 void PrintHandlerTable::printText(const DocumentSource& document, const QString& title)
 {
     try {
-        if (!PrintTextDocument(m_printer, document.readable, title))
+        if (!PrintTextDocument(m_printer, document.readable, title, TextLook::Editor, m_encodings))
             throw JobNotSaved(title.toStdString());
     } catch (const TextReadError& error) {
         throw RenderError(QStringLiteral("%1 could not be printed: %2")

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class EncodingDetector;
 class IPrintCanvas;
 class IPrinter;
 class PictureCheck;
@@ -22,9 +23,11 @@ public:
     // Whether the office lays out the document of this name or content type.
     using Imports = std::function<bool(const QString& path, const QMimeType& content)>;
 
-    // `pictures` checks the JPEG and PNG files the printer embeds as they are.
+    // `pictures` checks the JPEG and PNG files the printer embeds as they are; `encodings`, when
+    // given, names the encoding of a text document that does not say it itself.
     PrintHandlerTable(IPrinter& printer, DocumentRenderer& office, Imports officeImports,
-                      const PictureCheck& pictures, DocumentRenderer* drawings = nullptr);
+                      const PictureCheck& pictures, DocumentRenderer* drawings = nullptr,
+                      const EncodingDetector* encodings = nullptr);
 
     // Throws RenderError when a handler took the document but could not lay it out, and
     // JobNotSaved when the PDF printer could not save what it laid out.
@@ -53,4 +56,5 @@ private:
     Imports m_officeImports;
     const PictureCheck& m_pictures;
     DocumentRenderer* m_drawings;
+    const EncodingDetector* m_encodings; // names the encoding of a text that does not say it
 };
