@@ -57,6 +57,14 @@ env -u DISPLAY -u WAYLAND_DISPLAY timeout 3600 "${helper[@]}" stamp "$work/ours.
 ours_s=$(( ($(date +%s%N) - started) / 1000000 ))
 echo "corvanta -BATCH: exit status $status, $(awk "BEGIN { printf \"%.1f\", $ours_s / 1000 }") s"
 
+# LibreOffice's side does not change with the program: CORVANTA_BENCH_PEER=DIR takes it from a
+# run kept with CORVANTA_BENCH_KEEP=DIR (same corpus) instead of converting everything again.
+if [ -n "${CORVANTA_BENCH_PEER:-}" ]; then
+  [ -f "$CORVANTA_BENCH_PEER/peer.tsv" ] || fail "no kept LibreOffice side in $CORVANTA_BENCH_PEER"
+  cp -r "$CORVANTA_BENCH_PEER/peer/." "$work/peer/"
+  cp "$CORVANTA_BENCH_PEER/peer.tsv" "$work/peer.tsv"
+  echo "soffice --convert-to: kept from $CORVANTA_BENCH_PEER"
+else
 # LibreOffice on each document alone, so that one that hangs or kills it costs only itself.
 # The profile is primed: a headless start of an unprimed one repeats the first-start work.
 profile=$work/soffice-profile
@@ -87,6 +95,7 @@ while IFS=$'\t' read -r name _; do
 done <"$work/items.tsv"
 peer_s=$(( ($(date +%s%N) - started) / 1000000 ))
 echo "soffice --convert-to, one call a document: $(awk "BEGIN { printf \"%.1f\", $peer_s / 1000 }") s"
+fi
 echo
 echo "Times per kind: corvanta's from its progress lines (the gap before each document's line;"
 echo "its offices work side by side), soffice's from each call (a start of its own included)."

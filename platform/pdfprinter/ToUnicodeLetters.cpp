@@ -40,53 +40,83 @@ QByteArray Hex4(uint value)
     return QByteArray::number(value, 16).rightJustified(4, '0').toUpper();
 }
 
-// Rewrites the map's ranges: "<from> <to> <first>" (consecutive characters) becomes an array
-// where it crosses a presentation form; array entries and single ones are rewritten in place.
+// One range of a bfrange section, "<from> <to> <first>" (consecutive characters) or
+// "<from> <to> [<each> ...]", with its presentation forms as their letters; an array where the
+// consecutive characters cross one. Empty when nothing changes. A range is bounded by its last
+// byte (at most 256 codes); one that is not, or runs backwards, is left as it is.
+QByteArray RangeInLetters(const QRegularExpressionMatch& found)
+{
+    static const QRegularExpression entry(QStringLiteral("<([0-9A-Fa-f]+)>"));
+    const uint from = found.captured(1).toUInt(nullptr, 16);
+    const uint to = found.captured(2).toUInt(nullptr, 16);
+    if (to < from || to - from > 255)
+        return {};
+    const QByteArray head =
+        "<" + found.captured(1).toLatin1() + "> <" + found.captured(2).toLatin1() + "> ";
+    if (found.capturedLength(4) == 0) {
+        QByteArray replacement = head + "[";
+        bool changed = false;
+        for (auto inner = entry.globalMatch(found.captured(5)); inner.hasNext();) {
+            const QByteArray each = inner.next().captured(1).toLatin1();
+            const QByteArray letters = Letters(each);
+            changed = changed || letters != each;
+            replacement += "<" + letters + "> ";
+        }
+        return changed ? replacement + "]" : QByteArray();
+    }
+    const QByteArray first = found.captured(4).toLatin1();
+    if (first.size() != 4) {
+        const QByteArray letters = Letters(first);
+        return letters == first ? QByteArray() : head + "<" + letters + ">";
+    }
+    const uint start = first.toUInt(nullptr, 16);
+    bool crosses = false;
+    for (uint k = 0; k <= to - from && !crosses; ++k)
+        crosses = IsPresentationForm(start + k);
+    if (!crosses)
+        return {};
+    QByteArray replacement = head + "[";
+    for (uint k = 0; k <= to - from; ++k)
+        replacement += "<" + Letters(Hex4(start + k)) + "> ";
+    return replacement + "]";
+}
+
+// Rewrites the map's bfrange and bfchar sections so that no destination names a presentation
+// form; empty when the map names none.
 QByteArray Rewritten(const QByteArray& map)
 {
+    static const QRegularExpression section(QStringLiteral(R"(beginbf(range|char)(.*?)endbf\1)"),
+                                            QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression range(QStringLiteral(
-        R"(<([0-9A-Fa-f]{4})>\s*<([0-9A-Fa-f]{4})>\s*(<([0-9A-Fa-f]+)>|\[([^\]]*)\]))"));
-    static const QRegularExpression entry(QStringLiteral("<([0-9A-Fa-f]+)>"));
+        R"(<([0-9A-Fa-f]{1,8})>\s*<([0-9A-Fa-f]{1,8})>\s*(<([0-9A-Fa-f]*)>|\[([^\]]*)\]))"));
+    static const QRegularExpression single(
+        QStringLiteral(R"(<([0-9A-Fa-f]{1,8})>\s*<([0-9A-Fa-f]*)>)"));
     const QString text = QString::fromLatin1(map);
     QByteArray out;
     qsizetype copied = 0;
-    bool changed = false;
-    for (auto match = range.globalMatch(text); match.hasNext();) {
-        const QRegularExpressionMatch found = match.next();
-        QByteArray replacement;
-        if (found.capturedLength(4) > 0) {
-            const uint from = found.captured(1).toUInt(nullptr, 16);
-            const uint to = found.captured(2).toUInt(nullptr, 16);
-            const QByteArray first = found.captured(4).toLatin1();
-            if (first.size() != 4) {
-                const QByteArray letters = Letters(first);
-                if (letters == first)
-                    continue;
-                replacement = "<" + Hex4(from) + "> <" + Hex4(to) + "> <" + letters + ">";
+    for (auto block = section.globalMatch(text); block.hasNext();) {
+        const QRegularExpressionMatch found = block.next();
+        const bool ranges = found.captured(1) == QLatin1String("range");
+        const qsizetype bodyAt = found.capturedStart(2);
+        for (auto item = (ranges ? range : single).globalMatch(found.captured(2));
+             item.hasNext();) {
+            const QRegularExpressionMatch one = item.next();
+            QByteArray replacement;
+            if (ranges) {
+                replacement = RangeInLetters(one);
             } else {
-                const uint start = first.toUInt(nullptr, 16);
-                bool crosses = false;
-                for (uint k = 0; k <= to - from && !crosses; ++k)
-                    crosses = IsPresentationForm(start + k);
-                if (!crosses)
-                    continue;
-                replacement = "<" + Hex4(from) + "> <" + Hex4(to) + "> [";
-                for (uint k = 0; k <= to - from; ++k)
-                    replacement += "<" + Letters(Hex4(start + k)) + "> ";
-                replacement += "]";
+                const QByteArray destination = one.captured(2).toLatin1();
+                const QByteArray letters = Letters(destination);
+                if (letters != destination)
+                    replacement = "<" + one.captured(1).toLatin1() + "> <" + letters + ">";
             }
-        } else {
-            replacement =
-                "<" + found.captured(1).toLatin1() + "> <" + found.captured(2).toLatin1() + "> [";
-            for (auto inner = entry.globalMatch(found.captured(5)); inner.hasNext();)
-                replacement += "<" + Letters(inner.next().captured(1).toLatin1()) + "> ";
-            replacement += "]";
+            if (replacement.isEmpty())
+                continue;
+            out += map.mid(copied, bodyAt + one.capturedStart() - copied) + replacement;
+            copied = bodyAt + one.capturedEnd();
         }
-        out += map.mid(copied, found.capturedStart() - copied) + replacement;
-        copied = found.capturedEnd();
-        changed = true;
     }
-    if (!changed)
+    if (copied == 0)
         return {};
     return out + map.mid(copied);
 }

@@ -33,7 +33,9 @@ TEST_F(BatchProgramTest, ConvertsTheStoredStartingFolderAndEndsByItself)
     write(in("report.pdf"), "%PDF-1.4 not converted");
     write(in("kept.xml"), "<kept/>\n");
     write(out("kept.PDF"), "an earlier run's PDF");
-    write(in("unknown.xyz"), "no handler");
+    write(in("unknown.xyz"), QByteArray("\x7f"
+                                        "ELF\x02\x01 no handler",
+                                        16)); // no text either
     write(in("letter.rtf"), "{\\rtf1\\ansi Dear customer, your order has shipped.\\par}");
     write(in("prices.html"), "<html><body><h1>Price list</h1><table><tr><td>Toner</td>"
                              "<td>39.00</td></tr></table></body></html>");
