@@ -11,8 +11,7 @@ n=${1:-5}
 worker=${CORVANTA_OFFICE_WORKER:-build/bin/corvanta-office-worker}
 [ -x "$worker" ] || { echo "build first: $worker is missing" >&2; exit 1; }
 soffice=$(command -v soffice) || { echo "LibreOffice (soffice) is not installed" >&2; exit 1; }
-version=$(sed -n 's/^ProductKey=.* \([0-9][0-9.]*\)$/\1/p' \
-  "$(dirname "$(readlink -f "$soffice")")/bootstraprc")
+. bench/soffice_profile.sh
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -25,13 +24,6 @@ for i in $(seq -w 1 "$n"); do
 done
 total=$(( n * ${#docs[@]} ))
 
-prime() { # the profile soffice --convert-to uses, primed like the worker primes its own
-  mkdir -p "$1/user"
-  printf '%s\n' '<?xml version="1.0" encoding="UTF-8"?>' \
-    '<oor:items xmlns:oor="http://openoffice.org/2001/registry">' \
-    "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" oor:op=\"fuse\"><value>$version</value></prop></item>" \
-    '</oor:items>' > "$1/user/registrymodifications.xcu"
-}
 ms() { echo $(( ($2 - $1) / 1000000 )); }
 
 echo "== the conversion run: $total office documents and $n web pages, one PDF each"
@@ -60,7 +52,7 @@ sed -n 's/.*"\(.*\)" laid out in \([0-9]*\) ms/\1 \2/p' "$work/log" | awk '
   END { for (e in sum) printf "after the first, .%s: %d ms per document\n", e, sum[e] / count[e] }'
 
 echo "== soffice --headless --convert-to pdf, one process per document"
-prime "$work/each-profile"
+prime_soffice_profile "$work/each-profile" "$soffice"
 "$soffice" --headless "-env:UserInstallation=file://$work/each-profile" --convert-to pdf \
   --outdir "$work/each" "$work/in/$(ls "$work/in" | head -1)" >/dev/null 2>&1
 for ext in doc rtf xls docx; do
@@ -74,7 +66,7 @@ for ext in doc rtf xls docx; do
 done
 
 echo "== soffice --headless --convert-to pdf, one process for all $total documents"
-prime "$work/all-profile"
+prime_soffice_profile "$work/all-profile" "$soffice"
 start=$(date +%s%N)
 "$soffice" --headless "-env:UserInstallation=file://$work/all-profile" --convert-to pdf \
   --outdir "$work/all" "$work/in/"* >/dev/null 2>&1

@@ -15,6 +15,7 @@ set -euo pipefail
 # A step that fails (a helper that died, a missing file) says where, not only by the exit status.
 trap 'echo "peers.sh: line $LINENO failed (exit status $?)" >&2' ERR
 cd "$(dirname "$0")/.."
+. bench/soffice_profile.sh
 
 fail() {
   echo "peers.sh: $*" >&2
@@ -116,13 +117,7 @@ corvanta_run() { # start, end, log, [--memory]
 # soffice prints "convert A -> B using filter : F" once A is loaded, before B is written: the
 # gap between two lines is one document's export plus the next one's load.
 profile=$work/soffice-profile
-version=$(sed -n 's/^ProductKey=.* \([0-9][0-9.]*\)$/\1/p' \
-  "$(dirname "$(readlink -f "$soffice")")/bootstraprc")
-mkdir -p "$profile/user"
-printf '%s\n' '<?xml version="1.0" encoding="UTF-8"?>' \
-  '<oor:items xmlns:oor="http://openoffice.org/2001/registry">' \
-  "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" oor:op=\"fuse\"><value>$version</value></prop></item>" \
-  '</oor:items>' >"$profile/user/registrymodifications.xcu"
+prime_soffice_profile "$profile" "$soffice"
 soffice_run() { # end, log, documents...
   local out=$1 log=$2
   shift 2

@@ -11,6 +11,7 @@
 # share of LibreOffice's words found in ours, the failures of each and the times, as markdown.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+. "$here/soffice_profile.sh"
 corpus=${1:-${XDG_CACHE_HOME:-$HOME/.cache}/corvanta-corpus/corpus}
 program=$(readlink -f "${2:-$here/../build/bin/corvanta}")
 manifest=$here/corpus/manifest.tsv
@@ -68,13 +69,7 @@ else
 # LibreOffice on each document alone, so that one that hangs or kills it costs only itself.
 # The profile is primed: a headless start of an unprimed one repeats the first-start work.
 profile=$work/soffice-profile
-version=$(sed -n 's/^ProductKey=.* \([0-9][0-9.]*\)$/\1/p' \
-  "$(dirname "$(readlink -f "$soffice")")/bootstraprc")
-mkdir -p "$profile/user"
-printf '%s\n' '<?xml version="1.0" encoding="UTF-8"?>' \
-  '<oor:items xmlns:oor="http://openoffice.org/2001/registry">' \
-  "<item oor:path=\"/org.openoffice.Setup/Product\"><prop oor:name=\"ooSetupLastVersion\" oor:op=\"fuse\"><value>$version</value></prop></item>" \
-  '</oor:items>' >"$profile/user/registrymodifications.xcu"
+prime_soffice_profile "$profile" "$soffice"
 : >"$work/peer.tsv"
 started=$(date +%s%N)
 while IFS=$'\t' read -r name _; do
