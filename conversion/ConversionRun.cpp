@@ -469,9 +469,7 @@ ConversionRun::Printed ConversionRun::printByRoute(const DocumentNames& document
             return Printed::Failed;
         } catch (const TextReadError& error) {
             m_failure = QString::fromUtf8(error.what());
-            m_s.dialogs.message(
-                QStringLiteral("%1 could not be printed: %2").arg(document.path, m_failure),
-                Dialogs::Icon::Error);
+            m_s.dialogs.message(TextNotPrinted(document.path, m_failure), Dialogs::Icon::Error);
             return Printed::Failed;
         }
     }

@@ -65,9 +65,8 @@ void PrintHandlerTable::printText(const DocumentSource& document, const QString&
         if (!PrintTextDocument(m_printer, document.readable, title, TextLook::Editor, m_encodings))
             throw JobNotSaved(title.toStdString());
     } catch (const TextReadError& error) {
-        throw RenderError(QStringLiteral("%1 could not be printed: %2")
-                              .arg(document.path, QString::fromUtf8(error.what()))
-                              .toStdString());
+        throw RenderError(
+            TextNotPrinted(document.path, QString::fromUtf8(error.what())).toStdString());
     }
 }
 

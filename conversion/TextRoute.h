@@ -14,6 +14,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// What the user is told when a text document could not be printed for `reason`.
+inline QString TextNotPrinted(const QString& path, const QString& reason)
+{
+    return QStringLiteral("%1 could not be printed: %2").arg(path, reason);
+}
+
 // A text document is printed up to this many pages (about 20 MB of text, seconds of work and a
 // few hundred MB at most); a longer one fails instead of costing minutes and gigabytes for a
 // PDF nobody could page through.
