@@ -14,6 +14,7 @@
 #include "conversion/RendererRoutes.h"
 #include "conversion/RouteRenderers.h"
 #include "conversion/RouteSelection.h"
+#include "conversion/RunSummary.h"
 #include "platform/application/Application.h"
 #include "platform/application/StopSignals.h"
 #include "platform/clock/Clock.h"
@@ -38,6 +39,7 @@
 #include <QLocale>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QStatusBar>
 
 namespace {
 
@@ -75,7 +77,8 @@ QString printErrorText(qintptr code)
 
 TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::frmMain>()), m_s(std::move(services)),
-      m_controls(*m_ui), m_documentCommands(m_documents, m_s.dialogs, m_controls),
+      m_controls(*m_ui), m_bulkProgress(m_controls, m_state, m_s.observer),
+      m_documentCommands(m_documents, m_s.dialogs, m_controls),
       m_batchRun(m_documents, m_state, m_controls, m_s.application, m_s.dialogs,
                  [this] { return runConversion(); }),
       m_folderCommands(m_state, m_controls, m_s.dialogs),
@@ -94,24 +97,32 @@ TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     m_ui->centralwidget->setFixedSize(kClientWidth, kClientHeight);
-    setFixedSize(kClientWidth, kClientHeight + m_ui->MainMenu1->sizeHint().height());
+    // How the last Generate PDF ended is said below the pages.
+    statusBar()->setSizeGripEnabled(false);
+    setFixedSize(kClientWidth, kClientHeight + m_ui->MainMenu1->sizeHint().height() +
+                                   statusBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     if (m_s.scheduler && m_s.account)
         m_jobs = std::make_unique<JobScheduling>(JobScheduling::Services{
             m_state, m_controls, m_folderSettings, m_controls, *m_s.scheduler, *m_s.account,
-            m_s.dialogs, m_s.clock, [this] { RunBatchConversion(); },
-            QCoreApplication::applicationFilePath(), ProgramDataFolder() + kQueryFileName});
+            m_s.dialogs, m_s.clock, [this] { runNow(); }, QCoreApplication::applicationFilePath(),
+            ProgramDataFolder() + kQueryFileName});
+    // Pages a killed window left behind go now, never those of a window still open.
+    m_pageFiles = std::make_unique<ScannedPageFiles>(ProgramDataFolder());
     if (m_s.scanners) {
         ScanControl1 = std::make_unique<TScanControl>(*m_s.scanners);
         m_scanPage = std::make_unique<ScanPage>(*ScanControl1, m_documents, m_controls, m_controls,
-                                                m_controls, m_s.dialogs, ProgramDataFolder());
+                                                m_controls, m_s.dialogs, *m_pageFiles);
     }
     bindHandlers();
     // A signal to end (Ctrl+C, kill, a logout) takes the close path: a run stops after its
     // document and leaves a complete log.
     if (m_s.stopSignals)
-        connect(m_s.stopSignals, &StopSignals::stopRequested, this, &QWidget::close);
+        connect(m_s.stopSignals, &StopSignals::stopRequested, this, [this] {
+            m_closeWithoutAsking = true;
+            close();
+        });
     FormCreate();
 }
 
@@ -218,6 +229,8 @@ void TfrmMain::FormCreate()
     try {
         if (m_s.application.firstArgument().toUpper() == kBatchSwitch) {
             m_state.BatchMode = true;
+            m_state.UnattendedStart = true;
+            const auto over = qScopeGuard([this] { m_state.UnattendedStart = false; });
             m_lastBatchEnd = RunBatchConversion();
         }
     } catch (const std::exception& error) {
@@ -275,10 +288,10 @@ void TfrmMain::buildConversion()
         *m_pdf.options, *m_pdf.printer, *m_routeRenderers, *m_printHandlers, m_s.dialogs);
     m_combiner = std::make_unique<Combiner>(m_s.toolkit, m_s.publisher, m_s.checker, m_controls,
                                             m_s.dialogs);
-    m_run = std::make_unique<ConversionRun>(
-        RunServices{m_documents, m_state, *m_pdf.options, *m_pdf.printer, *m_profile, m_controls,
-                    *m_images, *m_renderers, m_controls, m_s.dialogs, m_s.clock, m_s.application,
-                    m_runControl, m_opener, this, m_combiner.get(), m_s.observer, &m_s.encodings});
+    m_run = std::make_unique<ConversionRun>(RunServices{
+        m_documents, m_state, *m_pdf.options, *m_pdf.printer, *m_profile, m_controls, *m_images,
+        *m_renderers, m_controls, m_s.dialogs, m_s.clock, m_s.application, m_runControl, m_opener,
+        this, m_combiner.get(), &m_bulkProgress, &m_s.encodings});
 }
 
 RunEnd TfrmMain::runConversion()
@@ -329,11 +342,26 @@ void TfrmMain::FormClose()
 
 void TfrmMain::deleteScannedPages()
 {
-    QDir folder(ProgramDataFolder());
-    const QStringList pages = folder.entryList({kScannedPagePrefix + QStringLiteral("*.jpg")},
-                                               QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& page : pages)
-        folder.remove(page); // a page that cannot be deleted is skipped silently
+    // Only this window's: another window's pages are still in its list.
+    if (m_pageFiles)
+        m_pageFiles->deleteOwn();
+}
+
+bool TfrmMain::mayDropUnconvertedScans(const QString& question)
+{
+    if (!m_pageFiles)
+        return true;
+    int unconverted = 0;
+    for (int row = 0; row < m_documents.DocumentCount(); ++row) {
+        if (m_pageFiles->owns(m_documents.path(row)) &&
+            m_documents.status(row) != DocumentList::kStatusCompleted)
+            ++unconverted;
+    }
+    if (unconverted == 0)
+        return true;
+    const QString pages = unconverted == 1 ? QStringLiteral("1 scanned page")
+                                           : QStringLiteral("%1 scanned pages").arg(unconverted);
+    return m_s.dialogs.confirm(question.arg(pages));
 }
 
 void TfrmMain::FormDestroy()
@@ -399,6 +427,10 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     if (m_converting) {
         m_runControl.requestStop();
         m_closeAfterRun = true;
+        event->ignore();
+        return;
+    }
+    if (!m_closeWithoutAsking && !mayDropUnconvertedScans(kCloseDropsScansQuestion)) {
         event->ignore();
         return;
     }
@@ -526,8 +558,11 @@ void TfrmMain::PNGCreatePDFClick()
         m_runControl.requestStop();
         return;
     }
+    statusBar()->clearMessage();
     try {
-        runConversion();
+        const RunEnd end = runConversion();
+        if (end == RunEnd::Finished || end == RunEnd::Stopped)
+            statusBar()->showMessage(SummaryText(m_run->summary()));
     } catch (const std::exception& error) {
         m_s.dialogs.message(QString::fromStdString(error.what()), Dialogs::Icon::Error);
     }
@@ -536,4 +571,37 @@ void TfrmMain::PNGCreatePDFClick()
 BatchEnd TfrmMain::RunBatchConversion()
 {
     return m_batchRun.RunBatchConversion();
+}
+
+void TfrmMain::runNow()
+{
+    if (!mayDropUnconvertedScans(kRunNowDropsScansQuestion))
+        return;
+    m_controls.setBulkProgress(QStringLiteral("Listing %1 ...").arg(m_controls.startFolderText()));
+    const BatchEnd end = RunBatchConversion();
+    m_documentCommands.showCount();
+    QString summary;
+    switch (end) {
+    case BatchEnd::Finished:
+    case BatchEnd::Stopped:
+        summary = SummaryText(m_run->summary()) + QStringLiteral(" \u2014 see the log");
+        break;
+    case BatchEnd::EmptyFolder:
+        summary = QStringLiteral("%1 holds no file to convert.").arg(m_state.StartFolder);
+        break;
+    case BatchEnd::EndedEarly:
+        summary = QStringLiteral("The bulk conversion ended early; nothing more was converted.");
+        break;
+    case BatchEnd::FoldersTooShort:
+    case BatchEnd::NotBatchMode:
+    case BatchEnd::AlreadyRunning: // said already
+        break;
+    }
+    m_controls.setBulkProgress(summary);
+    if (end == BatchEnd::Finished || end == BatchEnd::Stopped) {
+        if (m_s.dialogs.confirm(summary + QStringLiteral(".\n\nView the log now?")))
+            cmdLogClick();
+    } else if (end == BatchEnd::EmptyFolder) {
+        m_s.dialogs.message(summary);
+    }
 }

@@ -3,6 +3,7 @@
 #include "app/MainFormControls.h"
 #include "app/MainFormServices.h"
 #include "batch/BatchRun.h"
+#include "batch/BulkProgress.h"
 #include "batch/FolderCommands.h"
 #include "batch/FolderSettings.h"
 #include "batch/JobScheduling.h"
@@ -13,6 +14,7 @@
 #include "platform/files/DescriptorOpener.h"
 #include "scanning/ScanControl.h"
 #include "scanning/ScanPage.h"
+#include "scanning/ScannedPageFiles.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -30,6 +32,13 @@ class ProfileOptions;
 class RendererRoutes;
 
 inline const QString kHelpFileName = QStringLiteral("CORVANTA PDF HELP.CHM");
+inline const QString kCloseDropsScansQuestion =
+    QStringLiteral("The list holds %1 not converted to PDF yet. Closing Corvanta deletes their "
+                   "picture files. Close anyway?");
+inline const QString kRunNowDropsScansQuestion =
+    QStringLiteral("\"Run Now!\" replaces the Generate PDF list, which holds %1 not converted "
+                   "to PDF yet; their picture files are deleted when Corvanta closes. Replace the "
+                   "list anyway?");
 
 // The main window. Its handlers keep the names the rest of the program knows them by; the
 // logic behind them lives in the parts' classes.
@@ -97,17 +106,24 @@ private:
     void bindHandlers();
     void warmUpOfficeFor(int first, int last);
     void deleteScannedPages();
+    // "Run Now!": the starting folder's files replace the list and are converted at once.
+    void runNow();
+    // True when nothing would be lost, or the user agrees to lose the scanned pages the list
+    // holds unconverted; `question` takes their count.
+    bool mayDropUnconvertedScans(const QString& question);
 
     std::unique_ptr<Ui::frmMain> m_ui;
     MainFormServices m_s;
     MainFormControls m_controls;
     DocumentList m_documents;
     ProgramState m_state;
+    BulkProgress m_bulkProgress;
     DocumentCommands m_documentCommands;
     BatchRun m_batchRun;
     FolderCommands m_folderCommands;
     FolderSettings m_folderSettings;
     std::unique_ptr<JobScheduling> m_jobs;
+    std::unique_ptr<ScannedPageFiles> m_pageFiles;
     std::unique_ptr<TScanControl> ScanControl1;
     std::unique_ptr<ScanPage> m_scanPage;
 
@@ -134,4 +150,5 @@ private:
     SeenKey m_lastKey;
     bool m_converting = false;
     bool m_closeAfterRun = false;
+    bool m_closeWithoutAsking = false; // a signal to end asks nobody
 };

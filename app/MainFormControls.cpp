@@ -216,3 +216,8 @@ void MainFormControls::setScheduleEnabled(bool enabled)
 {
     m_ui.cmdOK->setEnabled(enabled);
 }
+
+void MainFormControls::setBulkProgress(const QString& text)
+{
+    m_ui.lblBulkProgress->setText(text);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "batch/BulkProgress.h"
 #include "batch/FolderEdits.h"
 #include "batch/JobScheduling.h"
 #include "conversion/PicturePreview.h"
@@ -27,7 +28,8 @@ class MainFormControls final : public GeneratePage,
                                public PicturePreview,
                                public FolderEdits,
                                public SchedulePage,
-                               public ScanPageControls
+                               public ScanPageControls,
+                               public BulkProgressView
 {
 public:
     explicit MainFormControls(Ui::frmMain& ui) : m_ui(ui) {}
@@ -74,6 +76,9 @@ public:
     void setNextEnabled(bool enabled) override;
     void setSources(const QStringList& names, int selected) override;
     void setProgress(int percent) override;
+
+    // BulkProgressView
+    void setBulkProgress(const QString& text) override;
 
     // SchedulePage
     bool runNowChosen() const override;

@@ -6,10 +6,13 @@
 #include "batch/ProgramState.h"
 #include "batch/ScheduleTexts.h"
 #include "conversion/BatchLog.h"
+#include "conversion/ConversionRun.h"
+#include "conversion/DocumentFile.h"
 #include "platform/clock/Clock.h"
 #include "platform/dialogs/Dialogs.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTextStream>
 #include <stdexcept>
 
@@ -31,11 +34,39 @@ QString JobScheduling::GetLocalComputerName() const
     return m_s.account.computerName();
 }
 
+// "Run Now!" converts at once, so folders it cannot use are refused before anything changes:
+// the list, the stored folders and the last run's log stay as they are.
+bool JobScheduling::runNowFoldersUsable()
+{
+    const QString start = m_s.edits.startFolderText();
+    const QString destination = m_s.edits.destinationFolderText();
+    QString refusal;
+    if (start.isEmpty()) {
+        refusal = kNoStartFolderMessage;
+    } else if (const QString why = FolderReadProblem(start); !why.isEmpty()) {
+        refusal = kStartFolderUnreadable.arg(start, why);
+    } else if (destination.isEmpty()) {
+        refusal = kNoDestinationFolderMessage;
+    } else if (const QString why = FolderWriteProblem(destination); !why.isEmpty()) {
+        refusal = kEndingFolderUnwritable.arg(destination, why);
+    }
+    if (refusal.isEmpty())
+        return true;
+    m_s.dialogs.message(refusal, Dialogs::Icon::Warning);
+    return false;
+}
+
 void JobScheduling::cmdOKClick()
 {
+    const bool runNow = m_s.page.runNowChosen();
+    if (runNow && !runNowFoldersUsable())
+        return;
+    // Bulk mode lasts as long as this press: whatever it ends in, "Generate PDF" afterwards
+    // converts the list the Generate PDF page shows.
+    m_s.state.BatchMode = true;
+    const auto leaveBulkMode = qScopeGuard([this] { m_s.state.BatchMode = false; });
     QString context;
     try {
-        m_s.state.BatchMode = true;
         if (!m_s.edits.destinationFolderText().isEmpty())
             m_s.state.DestinationFolder = m_s.edits.destinationFolderText();
         if (!m_s.edits.startFolderText().isEmpty())
@@ -44,14 +75,14 @@ void JobScheduling::cmdOKClick()
         m_s.settings.SaveFolderSettings();
 
         context = QStringLiteral("Error Deleting scanned file.");
-        // QFile::remove takes a link itself away, never what it points to.
-        QFile::remove(WithTrailingBackslash(m_s.state.StartFolder) + kBatchLogName);
         QFile::remove(m_s.queryFile);
 
         context = QStringLiteral("Error scheduling batch ");
         if (CheckExistingJob())
             return; // the task must be cleared first, for "Run Now!" too
-        if (m_s.page.runNowChosen()) {
+        if (runNow) {
+            // The run replaces the last run's log as it opens its own; a run refused before
+            // that (another one converts the folder) leaves it alone.
             m_s.runBatchConversion();
             return;
         }
@@ -62,15 +93,14 @@ void JobScheduling::cmdOKClick()
     }
 }
 
-bool JobScheduling::listed(const QString& failureContext)
+bool JobScheduling::listed(const QString& queryContext, const QString& readContext)
 {
     const TaskScheduler::Outcome query = m_s.scheduler.query(m_s.queryFile);
+    if (!query.ok)
+        fail(queryContext, query.error);
     QFile listing(m_s.queryFile);
-    if (!query.ok || !listing.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        const QString reason = query.ok ? listing.errorString() : query.error;
-        m_s.dialogs.message(failureContext + reason);
-        throw ScheduleError(reason.toStdString());
-    }
+    if (!listing.open(QIODevice::ReadOnly | QIODevice::Text))
+        fail(readContext, listing.errorString());
     QTextStream lines(&listing);
     QString line;
     while (lines.readLineInto(&line)) {
@@ -80,9 +110,16 @@ bool JobScheduling::listed(const QString& failureContext)
     return false;
 }
 
+void JobScheduling::fail(const QString& context, const QString& reason)
+{
+    m_s.dialogs.message(context + reason);
+    throw ScheduleError(reason.toStdString());
+}
+
 bool JobScheduling::CheckExistingJob()
 {
-    if (!listed(QStringLiteral("Listing files ")))
+    const QString context = QStringLiteral("Listing files ");
+    if (!listed(context, context))
         return false;
     m_s.dialogs.message(kTaskExistsMessage);
     return true;
@@ -90,7 +127,12 @@ bool JobScheduling::CheckExistingJob()
 
 bool JobScheduling::ConfirmJobScheduled()
 {
-    return listed(QStringLiteral("Error reading scheduled tasks.  "));
+    // The existence check's listing must not stand in for the new one.
+    QFile previous(m_s.queryFile);
+    if (previous.exists() && !previous.remove())
+        fail(QStringLiteral("Error Opening Text file.  "), previous.errorString());
+    return listed(QStringLiteral("Error checking scheduled tasks.  "),
+                  QStringLiteral("Error reading scheduled tasks.  "));
 }
 
 void JobScheduling::ScheduleBatchJob(const QString& programPath, const QString& timeText,
@@ -98,11 +140,7 @@ void JobScheduling::ScheduleBatchJob(const QString& programPath, const QString& 
 {
     if (!m_s.state.BatchMode)
         return;
-    // The dialog keeps its place: the account is shown and Cancel abandons. The password goes
-    // nowhere: the system's scheduler runs the task as this user without one.
-    if (!m_s.dialogs.supplyPassword(m_s.account.userName()))
-        return;
-
+    // What would refuse the task is found before the password is asked for.
     QString why;
     if (!m_s.scheduler.serviceRunning(&why)) {
         m_s.dialogs.message(kUnableToScheduleMessage + QLatin1Char('\n') + why,
@@ -118,12 +156,20 @@ void JobScheduling::ScheduleBatchJob(const QString& programPath, const QString& 
                             Dialogs::Icon::Warning);
         return;
     }
+    // The dialog keeps its place: the account is shown and Cancel abandons. The password goes
+    // nowhere: the system's scheduler runs the task as this user without one.
+    if (!m_s.dialogs.supplyPassword(m_s.account.userName()))
+        return;
+
     const TaskScheduler::Outcome created = m_s.scheduler.create(programPath, when);
     if (!created.ok) {
         m_s.dialogs.message(kUnableToScheduleMessage + QLatin1Char('\n') + created.error,
                             Dialogs::Icon::Warning);
         return;
     }
+    // The last run's log goes once there is a task whose run will write the next one; a press
+    // that created nothing leaves it to be read.
+    QFile::remove(WithTrailingBackslash(m_s.state.StartFolder) + kBatchLogName);
     if (ConfirmJobScheduled())
         m_s.dialogs.message(QStringLiteral("Corvanta Batch job scheduled for ") + timeText +
                             QStringLiteral(" on ") + dateText + QLatin1Char('.'));

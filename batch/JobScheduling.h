@@ -20,6 +20,13 @@ inline const QString kUnableToScheduleMessage =
     QStringLiteral("Unable to schedule batch job.  Speak to your system administrator");
 inline const QString kJobsClearedMessage = QStringLiteral("Corvanta Batch jobs cleared");
 inline const QString kQueryFileName = QStringLiteral("querylog.txt");
+inline const QString kNoStartFolderMessage =
+    QStringLiteral("Choose the starting folder first: \"Run Now!\" converts the files in it.");
+inline const QString kNoDestinationFolderMessage =
+    QStringLiteral("Choose the ending folder first: \"Run Now!\" writes the PDF files into it.");
+inline const QString kStartFolderUnreadable =
+    QStringLiteral("The starting folder %1 cannot be read (%2). Nothing was converted; choose "
+                   "another starting folder.");
 
 // The "Schedule Time" half of the Bulk Conversion page.
 class SchedulePage
@@ -68,8 +75,11 @@ public:
     QString GetLocalComputerName() const;
 
 private:
+    bool runNowFoldersUsable();
     // The listing lines of the program's task; throws when no listing could be made.
-    bool listed(const QString& failureContext);
+    bool listed(const QString& queryContext, const QString& readContext);
+    // Shows the context and the reason, and ends the Schedule press.
+    [[noreturn]] void fail(const QString& context, const QString& reason);
 
     Services m_s;
 };

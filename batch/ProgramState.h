@@ -11,4 +11,6 @@ struct ProgramState
     // The remembered starting and ending folders, exactly as browsed or typed.
     QString StartFolder;
     QString DestinationFolder;
+    // Set only for the run of an unattended start (-BATCH), the one run that ends the program.
+    bool UnattendedStart = false;
 };

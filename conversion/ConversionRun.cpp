@@ -78,6 +78,13 @@ void ConversionRun::log(const QString& line)
         m_log.writeLine(line);
 }
 
+// Why a row was not converted goes into the log, and onto the row for the window.
+void ConversionRun::explain(int row, const QString& line)
+{
+    log(line);
+    m_s.list.setReason(row, line);
+}
+
 RunEnd ConversionRun::PNGCreatePDFClick()
 {
     m_s.options.MakePdfPrinterDefault();
@@ -189,8 +196,9 @@ RunEnd ConversionRun::run()
     if (batch()) {
         m_log.close();
         m_s.application.processMessages();
-        // Only the exact switch ends the program; "-batch" converts but stays open.
-        if (m_s.application.firstArgument() == kBatchSwitch)
+        // Only the run of an unattended start ends the program, and only with the exact switch:
+        // "-batch" converts but stays open.
+        if (m_s.state.UnattendedStart && m_s.application.firstArgument() == kBatchSwitch)
             m_s.application.terminate();
     }
     return m_summary.stopped ? RunEnd::Stopped : RunEnd::Finished;
@@ -203,10 +211,7 @@ bool ConversionRun::destinationWritable()
     const QString reason = FolderWriteProblem(m_destination);
     if (reason.isEmpty())
         return true;
-    m_s.dialogs.message(QStringLiteral("Error saving PDF file: the ending folder %1 cannot be "
-                                       "written (%2). No files converted.")
-                            .arg(m_destination, reason),
-                        Dialogs::Icon::Warning);
+    m_s.dialogs.message(kEndingFolderUnwritable.arg(m_destination, reason), Dialogs::Icon::Warning);
     log(QStringLiteral("Cannot write PDF files into %1: %2.  No files converted.")
             .arg(m_destination, reason));
     for (int row = 0; row < m_s.list.DocumentCount(); ++row) {
@@ -272,8 +277,8 @@ bool ConversionRun::existingOutputSkips(int row, const DocumentNames& document)
         m_s.list.setStatus(row, DocumentList::kStatusWaiting);
         return false;
     }
-    log(QStringLiteral("File ") + DocumentNames::fileNameOf(output) +
-        QStringLiteral(" exists.  SKIPPING this file"));
+    explain(row, QStringLiteral("File ") + DocumentNames::fileNameOf(output) +
+                     QStringLiteral(" exists.  SKIPPING this file"));
     m_s.list.setStatus(row, DocumentList::kStatusSkipped);
     m_rowPdfs[row] = {output, false};
     return true;
@@ -318,6 +323,7 @@ ConversionRun::RowEnd ConversionRun::convertOpened(int row)
 {
     DocumentNames document = DocumentNames::of(m_s.list.path(row));
     m_outputNames[row] = document.expectedPdf;
+    m_s.list.setReason(row, QString()); // an earlier run's
 
     // A batch list holds every file of the starting folder, the log among them.
     if (isRunLog(document.path))
@@ -328,7 +334,7 @@ ConversionRun::RowEnd ConversionRun::convertOpened(int row)
     const bool notAFile = m_plan.kinds.value(row) == DocumentFileKind::NotAFile ||
                           opened(row).kind == DocumentFileKind::NotAFile;
     if (notAFile) {
-        log(document.fileName + QStringLiteral(" is not a regular file.  Skipping file"));
+        explain(row, document.fileName + QStringLiteral(" is not a regular file.  Skipping file"));
         m_s.list.setStatus(row, DocumentList::kStatusSkipped);
         return rowDone(row, Result::Skipped);
     }
@@ -336,8 +342,8 @@ ConversionRun::RowEnd ConversionRun::convertOpened(int row)
     if (sameAs >= 0) {
         const QString pdfName =
             DocumentNames::fileNameOf(RunPlan::outputFileOf(document.path, batch(), m_destination));
-        log(QStringLiteral("Error converting file %1: %2 makes the same PDF file %3")
-                .arg(document.fileName, m_s.list.name(sameAs), pdfName));
+        explain(row, QStringLiteral("Error converting file %1: %2 makes the same PDF file %3")
+                         .arg(document.fileName, m_s.list.name(sameAs), pdfName));
         m_s.list.setStatus(row, QStringLiteral("Same PDF name as ") + m_s.list.name(sameAs));
         return rowDone(row, Result::Failed);
     }
@@ -354,7 +360,7 @@ ConversionRun::RowEnd ConversionRun::convertOpened(int row)
                               batch() ? m_destination : document.folder, kProfileName, 0);
 
     if (!IsImageDocument(document.path) && document.typeSuffix == QLatin1String("PDF")) {
-        log(document.fileName + QStringLiteral(" already in PDF format.  Skipping file"));
+        explain(row, document.fileName + QStringLiteral(" already in PDF format.  Skipping file"));
         m_s.list.setStatus(row, DocumentList::kStatusSkipped);
         m_rowPdfs[row] = {document.path, false};
         return rowDone(row, Result::Skipped);
@@ -445,12 +451,12 @@ ConversionRun::Printed ConversionRun::print(int row, const DocumentNames& docume
 void ConversionRun::finishRow(int row, const DocumentNames& document, Printed printed)
 {
     if (printed == Printed::Unassociated)
-        log(QStringLiteral("Error converting file ") + document.fileName +
-            QStringLiteral(" Check File Type."));
+        explain(row, QStringLiteral("Error converting file ") + document.fileName +
+                         QStringLiteral(" Check File Type."));
     else if (printed == Printed::Failed)
         // The reason, where one is known, tells an administrator reading the log what to mend.
-        log(QStringLiteral("Error converting file ") + document.fileName +
-            (m_failure.isEmpty() ? QString() : QStringLiteral(": ") + m_failure));
+        explain(row, QStringLiteral("Error converting file ") + document.fileName +
+                         (m_failure.isEmpty() ? QString() : QStringLiteral(": ") + m_failure));
     m_s.clock.pause(1000ms);
     m_s.list.setStatus(row, printed == Printed::Yes ? DocumentList::kStatusCompleted
                                                     : DocumentList::kStatusError);

@@ -31,6 +31,9 @@ struct ProgramState;
 
 inline const QString kNoPasswordMessage =
     QStringLiteral("Security option selected, yet no password entered.  No files converted.");
+inline const QString kEndingFolderUnwritable =
+    QStringLiteral("Error saving PDF file: the ending folder %1 cannot be written (%2). No files "
+                   "converted.");
 inline const QString kBatchSwitch = QStringLiteral("-BATCH");
 
 // Everything a run works with. The window owns all of it; the run only borrows.
@@ -113,6 +116,7 @@ private:
     RowEnd rowDone(int row, Result result);
     bool combine();
     void forgetPassword();
+    void explain(int row, const QString& line);
     void log(const QString& line = {});
     bool batch() const;
     bool isRunLog(const QString& path) const;

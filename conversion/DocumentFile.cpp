@@ -27,3 +27,16 @@ QString FolderWriteProblem(const QString& folder)
     QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".corvanta-probe-XXXXXX")));
     return probe.open() ? QString() : probe.errorString();
 }
+
+QString FolderReadProblem(const QString& folder)
+{
+    std::error_code error;
+    std::filesystem::directory_iterator listing(QFile::encodeName(folder).toStdString(), error);
+    if (!error)
+        return {};
+    if (error == std::errc::no_such_file_or_directory)
+        return QStringLiteral("the folder does not exist");
+    if (error == std::errc::not_a_directory)
+        return QStringLiteral("it is not a folder");
+    return QString::fromStdString(error.message());
+}

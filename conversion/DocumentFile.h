@@ -18,3 +18,7 @@ DocumentFileKind KindOfDocument(const QString& path, const QByteArray& native, b
 // Why no file can be written into `folder` (it is missing, or refuses a new file); empty when
 // one can.
 QString FolderWriteProblem(const QString& folder);
+
+// Why `folder` cannot be listed (it is missing, not a folder, or refuses to be read); empty when
+// it can.
+QString FolderReadProblem(const QString& folder);

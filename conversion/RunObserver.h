@@ -1,15 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "conversion/RunSummary.h"
 
-// What a run did, counted by document.
-struct RunSummary
-{
-    int converted = 0;
-    int failed = 0;  // a PDF should have been made and was not
-    int skipped = 0; // deliberately left alone: an existing PDF, a PDF, not a file
-    bool stopped = false;
-};
+#include <QString>
 
 // Follows a run row by row, e.g. to print progress when nobody watches the window.
 class RunObserver

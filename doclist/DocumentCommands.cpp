@@ -166,16 +166,21 @@ void DocumentCommands::addPaths(const QList<QByteArray>& paths)
         if (!path.isEmpty())
             added += addPath(path);
     }
-    if (added == 0)
-        return;
-    if (m_list.DocumentCount() >= 2) {
+    if (added > 0)
+        showCount();
+}
+
+void DocumentCommands::showCount()
+{
+    const int count = m_list.DocumentCount();
+    if (count >= 2) {
         m_page.setCombineEnabled(true);
     } else {
         m_page.setCombineChecked(false);
         m_page.setCombineEnabled(false);
         m_page.setSeparateChecked(true);
     }
-    m_page.setGenerateEnabled(true);
+    m_page.setGenerateEnabled(count > 0);
 }
 
 void DocumentCommands::remove()
@@ -197,8 +202,5 @@ void DocumentCommands::clear()
 {
     if (m_list.DocumentCount() > 0)
         m_list.clear();
-    m_page.setGenerateEnabled(false);
-    m_page.setSeparateChecked(true);
-    m_page.setCombineChecked(false);
-    m_page.setCombineEnabled(false);
+    showCount();
 }

@@ -36,6 +36,9 @@ public:
     void addFiles(const QStringList& paths);
     void remove();
     void clear();
+    // Gives the page's controls the states the number of documents calls for (the list was
+    // refilled or emptied by someone else: a bulk conversion).
+    void showCount();
 
     // True when a row has exactly this path; the user is told so.
     bool CheckForDuplicate(const QString& fullPath);

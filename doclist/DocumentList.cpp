@@ -30,7 +30,8 @@ void DocumentList::addDocuments(QList<NewDocument> documents)
         const quint64 size = document.nativePath.isEmpty() ? FileSizeOf(document.fullPath)
                                                            : FileSizeOf(document.nativePath);
         incoming.append(Row{std::move(document.name), QString::number(size / 1000), kStatusAdded,
-                            std::move(document.fullPath), std::move(document.nativePath)});
+                            QString(), std::move(document.fullPath),
+                            std::move(document.nativePath)});
     }
     if (incoming.isEmpty())
         return;
@@ -92,6 +93,15 @@ void DocumentList::setStatus(int row, const QString& status)
     emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
+void DocumentList::setReason(int row, const QString& reason)
+{
+    if (row < 0 || row >= m_rows.size() || m_rows.at(row).reason == reason)
+        return;
+    m_rows[row].reason = reason;
+    const QModelIndex cell = index(row, StatusColumn);
+    emit dataChanged(cell, cell, {Qt::ToolTipRole});
+}
+
 int DocumentList::findPath(const QString& fullPath) const
 {
     for (int row = 0; row < m_rows.size(); ++row) {
@@ -131,9 +141,11 @@ QVariant DocumentList::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rows.size())
         return {};
+    const Row& row = m_rows.at(index.row());
+    if (role == Qt::ToolTipRole && index.column() == StatusColumn && !row.reason.isEmpty())
+        return row.reason;
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
-    const Row& row = m_rows.at(index.row());
     switch (index.column()) {
     case NameColumn:
         return row.name;

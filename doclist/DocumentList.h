@@ -62,6 +62,9 @@ public:
     // The file system's name of the row's document when its path cannot name it; else empty.
     QByteArray nativePath(int row) const { return m_rows.at(row).nativePath; }
     void setStatus(int row, const QString& status);
+    // Why the last run failed or skipped the row, as its log says; shown over its status.
+    QString reason(int row) const { return m_rows.at(row).reason; }
+    void setReason(int row, const QString& reason);
     // While locked (a run is going on) no name can be edited, and rows added meanwhile wait at
     // the end, so the rows the run walks keep their indexes; unlocking sorts them in.
     void setLocked(bool locked);
@@ -85,6 +88,7 @@ private:
         QString name;
         QString size;
         QString status;
+        QString reason;
         QString path;
         QByteArray nativePath;
     };

@@ -5,10 +5,10 @@
 #include "doclist/GeneratePage.h"
 #include "platform/dialogs/Dialogs.h"
 #include "scanning/ScanControl.h"
+#include "scanning/ScannedPageFiles.h"
 
-#include <QDir>
+#include <QFileInfo>
 #include <QImageWriter>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace {
@@ -38,27 +38,12 @@ QString writePage(const QImage& page, const QString& path)
 
 ScanPage::ScanPage(TScanControl& control, DocumentList& list, ScanPageControls& controls,
                    PicturePreview& preview, GeneratePage& generatePage, Dialogs& dialogs,
-                   QString pageFolder)
+                   ScannedPageFiles& pageFiles)
     : m_control(control), m_list(list), m_controls(controls), m_preview(preview),
-      m_generatePage(generatePage), m_dialogs(dialogs), m_pageFolder(std::move(pageFolder))
+      m_generatePage(generatePage), m_dialogs(dialogs), m_pageFiles(pageFiles)
 {
     connect(&m_control, &TScanControl::OnPostScan, this, &ScanPage::ScanControl1PostScan);
     connect(&m_control, &TScanControl::OnProgress, this, &ScanPage::ScanControl1Progress);
-}
-
-int ScanPage::NextPageNumber(const QString& folder, int imageCount)
-{
-    static const QRegularExpression number(QStringLiteral("^") + kScannedPagePrefix +
-                                           QStringLiteral("(\\d+)\\.jpg$"));
-    int highest = 0;
-    const QStringList files = QDir(folder).entryList({kScannedPagePrefix + QStringLiteral("*.jpg")},
-                                                     QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : files) {
-        const QRegularExpressionMatch match = number.match(name);
-        if (match.hasMatch())
-            highest = std::max(highest, match.captured(1).toInt());
-    }
-    return std::max(imageCount, highest + 1);
 }
 
 void ScanPage::BStartStopClick()
@@ -116,15 +101,16 @@ void ScanPage::pageArrived()
     m_currentImageIndex = count - 1;
     m_preview.clearPicture();
 
-    const QString name = kScannedPagePrefix + QString::number(NextPageNumber(m_pageFolder, count)) +
-                         QStringLiteral(".jpg");
-    const QString path = m_pageFolder + name;
-    const QString error = writePage(m_control.GetAcquiredImage(), path);
+    QString error;
+    const QString path = m_pageFiles.claim(count, &error);
+    if (!path.isEmpty())
+        error = writePage(m_control.GetAcquiredImage(), path);
     if (error.isEmpty()) {
         m_preview.showPictureFile(path); // the page as stored
-        m_list.FillGrid(name, path);
+        m_list.FillGrid(QFileInfo(path).fileName(), path);
         m_generatePage.setCombineEnabled(m_list.DocumentCount() >= 2);
     } else {
+        m_pageFiles.release(path);
         m_dialogs.message(QStringLiteral("Error scanning current image. ") + error);
     }
     if (m_currentImageIndex > 0)

@@ -8,9 +8,9 @@ class Dialogs;
 class DocumentList;
 class GeneratePage;
 class PicturePreview;
+class ScannedPageFiles;
 class TScanControl;
 
-inline const QString kScannedPagePrefix = QStringLiteral("ScannedImage");
 inline const QString kStartDeviceCaption = QStringLiteral("Start Device");
 inline const QString kStopDeviceCaption = QStringLiteral("Stop Device");
 
@@ -39,14 +39,10 @@ class ScanPage : public QObject
 public:
     ScanPage(TScanControl& control, DocumentList& list, ScanPageControls& controls,
              PicturePreview& preview, GeneratePage& generatePage, Dialogs& dialogs,
-             QString pageFolder);
+             ScannedPageFiles& pageFiles);
 
     bool deviceStarted() const { return m_deviceStarted; }
     int currentImageIndex() const { return m_currentImageIndex; }
-
-    // The number the next page file takes: the buffer's count, or one above the highest number
-    // of a page file already in `folder` when that is more, so no page replaces another's file.
-    static int NextPageNumber(const QString& folder, int imageCount);
 
 public slots:
     void BStartStopClick();
@@ -68,7 +64,7 @@ private:
     PicturePreview& m_preview;
     GeneratePage& m_generatePage;
     Dialogs& m_dialogs;
-    QString m_pageFolder; // ends in a separator
+    ScannedPageFiles& m_pageFiles;
     bool m_deviceStarted = false;
     int m_currentImageIndex = 0;
 };

@@ -36,8 +36,21 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A private home: nothing of the user's settings, data, scanners or temporary files is used.
-export HOME="$work/home"
+# A private home: nothing of the user's settings, data, scanners or temporary files is used. The
+# pictures show its paths, so it is a home as a user has one: /home/alex, on a /home of its own in
+# a private mount namespace (the real /home stays untouched and unseen).
+if [ -z "${CORVANTA_SHOTS_HOME:-}" ] && unshare --user --map-root-user --mount true 2>/dev/null; then
+  rm -rf "$work"
+  trap - EXIT
+  CORVANTA_SHOTS_HOME=/home/alex exec unshare --user --map-root-user --mount \
+    bash -c 'mount -t tmpfs -o mode=0755 tmpfs /home && exec "$0" "$1"' "$0" "$program"
+fi
+if [ -n "${CORVANTA_SHOTS_HOME:-}" ]; then
+  export HOME="$CORVANTA_SHOTS_HOME"
+else
+  echo "help-screenshots: no private mount namespace here; the pictures show a temporary home" >&2
+  export HOME="$work/home"
+fi
 export XDG_CONFIG_HOME="$HOME/.config" XDG_DATA_HOME="$HOME/.local/share"
 export XDG_CACHE_HOME="$HOME/.cache" XDG_RUNTIME_DIR="$work/runtime" TMPDIR="$work/tmp"
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$TMPDIR"

@@ -6,11 +6,13 @@
 #include "batch/ProgramState.h"
 #include "batch/ScheduleTexts.h"
 #include "batch/SchtasksCommandLines.h"
+#include "conversion/ConversionRun.h"
 #include "platform/settings/FileSettingsStore.h"
 #include "tests/support/FakeClock.h"
 #include "tests/support/FakeSchedulePage.h"
 #include "tests/support/ScriptedDialogs.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -22,8 +24,7 @@ class FakeScheduler final : public TaskScheduler
 public:
     Outcome query(const QString& queryFile) override
     {
-        ++queries;
-        if (!queryWorks)
+        if (++queries > workingQueries)
             return {false, "atq is missing"};
         QFile file(queryFile);
         file.open(QIODevice::WriteOnly);
@@ -35,6 +36,8 @@ public:
     Outcome create(const QString& program, const QDateTime& when) override
     {
         created.append(program + " at " + when.toString(Qt::ISODate));
+        if (onCreate)
+            onCreate();
         if (!createWorks)
             return {false, "at refused it"};
         if (taskAppears)
@@ -58,7 +61,8 @@ public:
     QStringList created;
     int queries = 0;
     int removals = 0;
-    bool queryWorks = true;
+    int workingQueries = 1000; // the queries after these fail
+    std::function<void()> onCreate;
     bool createWorks = true;
     bool taskAppears = true;
     bool removeWorks = true;
@@ -80,10 +84,22 @@ struct Harness
     {
         page.start = folders.filePath("in");
         page.destination = folders.filePath("out");
+        QDir().mkpath(page.start);
+        QDir().mkpath(page.destination);
+        QFile(log()).open(QIODevice::WriteOnly); // the last run's
+
         clock.moment = QDateTime(QDate(2026, 7, 12), QTime(9, 0));
         dialogs.passwordAnswers.enqueue(QString("secret"));
     }
     QString queryFile() const { return folders.filePath("querylog.txt"); }
+    QString log() const { return page.start + "/Corvanta_Batch.txt"; }
+    QString storedStart()
+    {
+        SettingsError error;
+        const auto value =
+            store.readValue("Software\\Corvanta\\Program", "ConvertStartFolder", error);
+        return value ? value->text() : QString();
+    }
 
     QTemporaryDir folders;
     ProgramState state;
@@ -95,8 +111,13 @@ struct Harness
     ScriptedDialogs dialogs;
     FakeClock clock;
     int runs = 0;
+    bool batchModeInRun = false;
     JobScheduling jobs{{state, page, settings, page, scheduler, account, dialogs, clock,
-                        [this] { ++runs; }, "/opt/Corvanta Tool/corvanta", queryFile()}};
+                        [this] {
+                            ++runs;
+                            batchModeInRun = state.BatchMode;
+                        },
+                        "/opt/Corvanta Tool/corvanta", queryFile()}};
 };
 
 TEST(JobSchedulingTest, ScheduleTimeCreatesTheTaskAfterTheCredentialsAndConfirmsIt)
@@ -110,16 +131,11 @@ TEST(JobSchedulingTest, ScheduleTimeCreatesTheTaskAfterTheCredentialsAndConfirms
     EXPECT_EQ(h.dialogs.texts(),
               QStringList{"Corvanta Batch job scheduled for " + ScheduleTimeText({14, 5, 0}) +
                           " on " + ScheduleDateText({2026, 7, 12}) + "."});
-    EXPECT_TRUE(h.state.BatchMode) << "stays in bulk mode until Cancel";
+    EXPECT_FALSE(h.state.BatchMode) << "bulk mode ends with the press";
+    EXPECT_FALSE(QFile::exists(h.log())) << "the task's run writes the next log";
     EXPECT_EQ(h.state.StartFolder, h.page.start);
     EXPECT_EQ(h.runs, 0);
-    // The folders are stored for the run the task starts.
-    SettingsError error;
-    EXPECT_EQ(h.store.readValue("Software\\Corvanta\\Program", "ConvertStartFolder", error)->text(),
-              h.page.start);
-
-    h.jobs.cmdCancelClick();
-    EXPECT_FALSE(h.state.BatchMode);
+    EXPECT_EQ(h.storedStart(), h.page.start) << "stored for the run the task starts";
 }
 
 TEST(JobSchedulingTest, AnExistingTaskRefusesEverySchedulingRunNowIncluded)
@@ -141,17 +157,60 @@ TEST(JobSchedulingTest, AnExistingTaskRefusesEverySchedulingRunNowIncluded)
     }
 }
 
-TEST(JobSchedulingTest, RunNowConvertsAtOnceAndDeletesTheOldLog)
+TEST(JobSchedulingTest, RunNowConvertsAtOnceInBulkModeAndLeavesItAfterwards)
 {
     Harness h;
     h.page.runNow = true;
-    QDir().mkpath(h.page.start);
-    QFile(h.page.start + "/Corvanta_Batch.txt").open(QIODevice::WriteOnly);
     h.jobs.cmdOKClick();
     EXPECT_EQ(h.runs, 1);
+    EXPECT_TRUE(h.batchModeInRun);
+    EXPECT_FALSE(h.state.BatchMode);
     EXPECT_TRUE(h.scheduler.created.isEmpty());
-    EXPECT_TRUE(h.dialogs.shown.isEmpty());
-    EXPECT_FALSE(QFile::exists(h.page.start + "/Corvanta_Batch.txt"));
+    EXPECT_TRUE(h.dialogs.shown.isEmpty()) << h.dialogs.texts().join('|').toStdString();
+}
+
+// Folders "Run Now!" cannot use are refused before the press changes anything: nothing is run
+// or stored, and the last run's log stays.
+TEST(JobSchedulingTest, RunNowRefusesFoldersItCannotUseBeforeAnythingChanges)
+{
+    struct Case
+    {
+        const char* name;
+        std::function<void(Harness&)> arrange;
+        QString message; // with %1 for the folder
+    };
+    const QList<Case> cases = {
+        {"no starting folder", [](Harness& h) { h.page.start.clear(); }, kNoStartFolderMessage},
+        {"a missing starting folder", [](Harness& h) { h.page.start = h.folders.filePath("gone"); },
+         kStartFolderUnreadable.arg("%1", "the folder does not exist")},
+        {"a file, not a folder",
+         [](Harness& h) {
+             h.page.start = h.folders.filePath("settings.ini");
+             QFile(h.page.start).open(QIODevice::WriteOnly);
+         },
+         kStartFolderUnreadable.arg("%1", "it is not a folder")},
+        {"no ending folder", [](Harness& h) { h.page.destination.clear(); },
+         kNoDestinationFolderMessage},
+        {"a missing ending folder",
+         [](Harness& h) { h.page.destination = h.folders.filePath("nowhere"); },
+         kEndingFolderUnwritable.arg("%1", "the folder does not exist")},
+    };
+    for (const Case& c : cases) {
+        Harness h;
+        h.page.runNow = true;
+        const QString lastLog = h.log();
+        c.arrange(h);
+        h.jobs.cmdOKClick();
+        const QString named =
+            c.message.contains("ending folder") ? h.page.destination : h.page.start;
+        EXPECT_EQ(h.dialogs.texts(), QStringList{QString(c.message).replace("%1", named)})
+            << c.name;
+        EXPECT_EQ(h.runs, 0) << c.name;
+        EXPECT_EQ(h.scheduler.queries, 0) << c.name;
+        EXPECT_TRUE(h.storedStart().isEmpty()) << c.name;
+        EXPECT_TRUE(h.state.StartFolder.isEmpty()) << c.name;
+        EXPECT_TRUE(QFile::exists(lastLog)) << c.name;
+    }
 }
 
 TEST(JobSchedulingTest, WhatStopsATaskBeingCreatedIsSaidOrLeftSilentAsItShould)
@@ -161,6 +220,8 @@ TEST(JobSchedulingTest, WhatStopsATaskBeingCreatedIsSaidOrLeftSilentAsItShould)
         const char* name;
         std::function<void(Harness&)> arrange;
         QString firstMessage; // empty: nothing is shown
+        bool asksForPassword = true;
+        bool taskCreated = false; // and gone again, or never listed
     };
     const QList<Case> cases = {
         {"abandoned credentials",
@@ -170,29 +231,52 @@ TEST(JobSchedulingTest, WhatStopsATaskBeingCreatedIsSaidOrLeftSilentAsItShould)
          },
          {}},
         {"scheduler not running", [](Harness& h) { h.scheduler.running = false; },
-         kUnableToScheduleMessage + "\nthe system scheduler (atd) is not running"},
+         kUnableToScheduleMessage + "\nthe system scheduler (atd) is not running", false},
         {"a time that has passed",
          [](Harness& h) { h.clock.moment = QDateTime(QDate(2026, 7, 12), QTime(15, 0)); },
          "The time chosen, " + ScheduleTimeText({14, 5, 0}) + " on " +
              ScheduleDateText({2026, 7, 12}) +
              ", has already passed: no task was created. "
-             "Choose a later time, or \"Run Now!\"."},
+             "Choose a later time, or \"Run Now!\".",
+         false},
         {"creation refused", [](Harness& h) { h.scheduler.createWorks = false; },
          kUnableToScheduleMessage + "\nat refused it"},
         {"not listed afterwards", [](Harness& h) { h.scheduler.taskAppears = false; },
-         kUnableToScheduleMessage},
-        {"no listing", [](Harness& h) { h.scheduler.queryWorks = false; },
-         "Listing files atq is missing"},
+         kUnableToScheduleMessage, true, true},
+        {"no listing", [](Harness& h) { h.scheduler.workingQueries = 0; },
+         "Listing files atq is missing", false},
+        {"an existing task", [](Harness& h) { h.scheduler.tasks = {"earlier"}; },
+         kTaskExistsMessage, false},
+        {"no listing after the task was made",
+         [](Harness& h) {
+             h.scheduler.workingQueries = 1;
+             h.scheduler.taskAppears = false;
+         },
+         "Error checking scheduled tasks.  atq is missing", true, true},
+        {"the earlier listing cannot be cleared away",
+         [](Harness& h) {
+             h.scheduler.taskAppears = false;
+             h.scheduler.onCreate = [&h] {
+                 QFile::remove(h.queryFile());
+                 QDir().mkpath(h.queryFile() + "/in-the-way");
+             };
+         },
+         "Error Opening Text file.  ", true, true},
     };
     for (const Case& c : cases) {
         Harness h;
         c.arrange(h);
+        const QStringList tasksBefore = h.scheduler.tasks;
         h.jobs.cmdOKClick();
-        EXPECT_TRUE(h.scheduler.tasks.isEmpty()) << c.name;
+        EXPECT_EQ(h.scheduler.tasks, tasksBefore) << c.name;
         if (c.firstMessage.isEmpty())
             EXPECT_TRUE(h.dialogs.shown.isEmpty()) << c.name;
         else
-            EXPECT_EQ(h.dialogs.texts().value(0), c.firstMessage) << c.name;
+            EXPECT_TRUE(h.dialogs.texts().value(0).startsWith(c.firstMessage))
+                << c.name << ": " << h.dialogs.texts().join('|').toStdString();
+        EXPECT_EQ(h.dialogs.passwordRequests.size(), c.asksForPassword ? 1 : 0) << c.name;
+        EXPECT_FALSE(h.state.BatchMode) << c.name;
+        EXPECT_EQ(QFile::exists(h.log()), !c.taskCreated) << c.name;
     }
 }
 

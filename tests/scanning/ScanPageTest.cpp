@@ -6,6 +6,7 @@
 #include "doclist/GeneratePage.h"
 #include "platform/pdfprinter/PdfPrinter.h"
 #include "scanning/ScanControl.h"
+#include "scanning/ScannedPageFiles.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/PdfProbe.h"
 #include "tests/support/SaneTestBackend.h"
@@ -79,7 +80,8 @@ struct ScanHarness
     DocumentList list;
     FakeScanControls controls;
     ScriptedDialogs dialogs;
-    ScanPage page{control, list, controls, controls, controls, dialogs, folder.path() + '/'};
+    ScannedPageFiles pageFiles{folder.path() + '/'};
+    ScanPage page{control, list, controls, controls, controls, dialogs, pageFiles};
     int endings = 0;
     QMetaObject::Connection counting = QObject::connect(&control, &TScanControl::OnPostScan,
                                                         [this](int flag) { endings += flag != 0; });
@@ -190,7 +192,7 @@ TEST(ScanPageTest, APageNeverTakesTheNumberOfAPageFileAlreadyThere)
     h.scan();
     EXPECT_EQ(h.list.name(0), "ScannedImage6.jpg");
     EXPECT_EQ(QFile(h.pageFile(1)).size(), 0) << "the earlier file is untouched";
-    EXPECT_EQ(ScanPage::NextPageNumber(h.folder.path(), 9), 9);
+    EXPECT_EQ(ScannedPageFiles::NextPageNumber(h.folder.path(), 9), 9);
 }
 
 TEST(ScanPageTest, AnAcquisitionThatFailsSaysWhyOnceAndKeepsThePagesScanned)

@@ -130,8 +130,9 @@ Reference<css::lang::XComponent> load(const Reference<css::frame::XDesktop2>& de
     if (interaction->askedForPassword())
         throw ExportFailure(OfficeFailure::Password, detail);
     if (!loaded.is())
-        throw ExportFailure(OfficeFailure::Unreadable,
-                            interaction->askedToRepair() ? QStringLiteral("damaged") : detail);
+        throw ExportFailure(
+            OfficeFailure::Unreadable,
+            interaction->askedToRepair() ? QStringLiteral("it would have to be repaired") : detail);
     return loaded;
 }
 
@@ -143,7 +144,7 @@ void ExportDocumentToPdf(const Reference<css::frame::XDesktop2>& desktop, Route 
     const Reference<css::lang::XComponent> loaded = load(desktop, document);
     const ClosingDocument closing(loaded);
     if (IsPlainTextImport(ImportFilterOf(loaded)) && !LooksLikeText(document))
-        throw ExportFailure(OfficeFailure::Unreadable, "damaged: not text, and no known format");
+        throw ExportFailure(OfficeFailure::Unreadable, "neither text nor a known format");
 
     RemoveLinkedPictures(loaded);
     ShowOwnFileName(loaded, document);
