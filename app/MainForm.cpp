@@ -24,6 +24,7 @@
 #include "platform/files/InstalledFiles.h"
 #include "platform/help/HelpEngine.h"
 #include "platform/messages/WindowMessages.h"
+#include "ui/AltKeys.h"
 #include "ui/CaptionFit.h"
 #include "ui/Resources.h"
 #include "ui_MainForm.h"
@@ -77,7 +78,7 @@ QString printErrorText(qintptr code)
 
 TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::frmMain>()), m_s(std::move(services)),
-      m_controls(*m_ui), m_bulkProgress(m_controls, m_state, m_s.observer),
+      m_controls(*m_ui, m_s.clock), m_bulkProgress(m_controls, m_state, m_s.observer),
       m_documentCommands(m_documents, m_s.dialogs, m_controls),
       m_batchRun(m_documents, m_state, m_controls, m_s.application, m_s.dialogs,
                  [this] { return runConversion(); }),
@@ -385,7 +386,7 @@ void TfrmMain::FormKeyDown(int key)
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    // A key event climbs from the focused control to its parents; look at it once, never eat it.
+    // A key event climbs from the focused control to its parents; look at it once.
     // A later press may reuse the address of an earlier one (a modifier's, say), so a press is
     // known by address and key, and the memory ends with the key's release.
     const bool press = event->type() == QEvent::KeyPress;
@@ -400,6 +401,10 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event)
         m_lastKey = {event, key};
         FormKeyDown(key);
     }
+    // The one key eaten: an Alt combination, which no edit of the window may take for a letter.
+    if (IsAltTextForEdit(watched, *static_cast<QKeyEvent*>(event)) &&
+        static_cast<QWidget*>(watched)->window() == this)
+        return true;
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -558,6 +563,8 @@ void TfrmMain::PNGCreatePDFClick()
         m_runControl.requestStop();
         return;
     }
+    if (m_controls.generateJustBack())
+        return;
     statusBar()->clearMessage();
     try {
         const RunEnd end = runConversion();

@@ -1,5 +1,6 @@
 #include "app/MainFormControls.h"
 
+#include "platform/clock/Clock.h"
 #include "ui_MainForm.h"
 
 #include <QImage>
@@ -122,6 +123,16 @@ void MainFormControls::setRunning(bool running)
     m_ui.PNGCreatePDF->setText(m_generateCaption);
     m_ui.PNGCreatePDF->setToolTip(m_generateToolTip);
     m_ui.PNGCreatePDF->setEnabled(m_generateEnabled);
+    m_generateBackAt = m_clock.now();
+}
+
+bool MainFormControls::generateJustBack() const
+{
+    if (!m_generateBackAt.isValid())
+        return false;
+    // A clock set back since then counts as no time gone by, never as a grace without end.
+    const qint64 gone = m_generateBackAt.msecsTo(m_clock.now());
+    return gone >= 0 && gone < kStopClickGrace.count();
 }
 
 void MainFormControls::repaintStatuses()

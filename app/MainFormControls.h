@@ -9,17 +9,22 @@
 #include "doclist/GeneratePage.h"
 #include "scanning/ScanPage.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
+#include <chrono>
 
 namespace Ui {
 class frmMain;
 }
+class Clock;
 
 // The caption of the Generate PDF button while a run goes on, when a click stops the run.
 inline const QString kStopCaption = QStringLiteral("Stop");
 inline const QString kStopToolTip =
     QStringLiteral("Stop the conversion after the document being converted");
+// How long after a run a click on its button is still taken for the Stop it was aimed at.
+inline constexpr std::chrono::milliseconds kStopClickGrace{500};
 
 // The main window's controls as the parts' logic sees them.
 class MainFormControls final : public GeneratePage,
@@ -32,7 +37,11 @@ class MainFormControls final : public GeneratePage,
                                public BulkProgressView
 {
 public:
-    explicit MainFormControls(Ui::frmMain& ui) : m_ui(ui) {}
+    MainFormControls(Ui::frmMain& ui, const Clock& clock) : m_ui(ui), m_clock(clock) {}
+
+    // True within kStopClickGrace of the button turning back from Stop to Generate PDF: a click
+    // then was meant to stop the run that has just ended, not to start another.
+    bool generateJustBack() const;
 
     // GeneratePage
     void setGenerateEnabled(bool enabled) override;
@@ -89,6 +98,8 @@ private:
     QList<class QWidget*> runCommands() const;
 
     Ui::frmMain& m_ui;
+    const Clock& m_clock;
+    QDateTime m_generateBackAt;
     QList<bool> m_enabledBeforeRun;
     bool m_generateEnabled = false;
     QString m_generateCaption;

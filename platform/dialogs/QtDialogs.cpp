@@ -98,6 +98,9 @@ Dialogs::Answer QtDialogs::ask(const QString& text, bool offerToAll)
     QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text, buttons,
                     m_owner);
     box.setDefaultButton(QMessageBox::Yes);
+    // Escape and the close box mean No. Qt picks that button itself only while No is the one
+    // button of its kind; beside "No to all" the box could not be dismissed at all.
+    box.setEscapeButton(QMessageBox::No);
     switch (box.exec()) {
     case QMessageBox::Yes:
         return Answer::Yes;

@@ -17,6 +17,7 @@
 #include "tests/support/FakePdfPrinter.h"
 #include "tests/support/ListedNames.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "ui/ImageButton.h"
 #include "ui/LinkLabel.h"
 #include "ui_MainForm.h"
 
@@ -24,6 +25,7 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
@@ -375,6 +377,81 @@ TEST(KeyTest, TabReachesTheListCommandsTheKeysUseThemAndDeleteRemovesTheSelected
     QTest::keyClick(ui.Label3, Qt::Key_Enter); // Clear List
     EXPECT_EQ(list.DocumentCount(), 0);
     EXPECT_TRUE(s.dialogs.shown.isEmpty());
+}
+
+TEST(KeyTest, TabGoesFromCommandToCommandPastTheIconsBesideThem)
+{
+    Start s;
+    s.window->show();
+    s.window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(s.window.get()));
+    Ui::frmMain& ui = s.window->form();
+    ui.lstFileList->setFocus();
+    QStringList stops;
+    for (int step = 0; step < 40 && (step == 0 || !ui.lstFileList->hasFocus()); ++step) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        stops.append(QApplication::focusWidget()->objectName());
+    }
+    ASSERT_TRUE(ui.lstFileList->hasFocus())
+        << "Tab never came round: " << stops.join(' ').toStdString();
+    for (const char* icon : {"PNGAddFile", "PNGRemoveFile", "PNGClear"})
+        EXPECT_FALSE(stops.contains(icon)) << icon;
+    EXPECT_EQ(stops.mid(stops.indexOf("Label1"), 3).join(' ').toStdString(), "Label1 Label2 Label3")
+        << stops.join(' ').toStdString();
+}
+
+TEST(KeyTest, AnAltCombinationTypesNothingIntoAnEditWhileAltGrStillTypes)
+{
+    Start s;
+    s.window->show();
+    Ui::frmMain& ui = s.window->form();
+    ui.OfficePager1->setCurrentIndex(1);
+    const struct
+    {
+        Qt::KeyboardModifiers held;
+        const char* typed;
+    } presses[] = {
+        {Qt::AltModifier, ""},
+        {Qt::AltModifier | Qt::ShiftModifier, ""},
+        {Qt::GroupSwitchModifier, "fh"},                   // AltGr as most layouts report it
+        {Qt::AltModifier | Qt::GroupSwitchModifier, "fh"}, // ... with Alt seen as well
+        {Qt::AltModifier | Qt::ControlModifier, "fh"},     // ... as Alt and Ctrl together
+    };
+    for (QLineEdit* edit : {ui.txtStartFolder, ui.txtDestinationFolder}) {
+        for (const auto& press : presses) {
+            edit->setText("/srv/in");
+            edit->setFocus();
+            QTest::keyClick(edit, 'f', press.held);
+            QTest::keyClick(edit, 'h', press.held);
+            EXPECT_EQ(edit->text().toStdString(), std::string("/srv/in") + press.typed)
+                << edit->objectName().toStdString() << " " << press.held.toInt();
+        }
+    }
+}
+
+TEST(StopTest, AClickWithinHalfASecondOfTheRunsEndIsTheLateStopNotANewRun)
+{
+    QTemporaryDir in;
+    writeXml(in.filePath("a.xml"));
+    Start s;
+    s.window->documents().FillGrid("a.xml", in.filePath("a.xml"));
+    ImageButton* button = s.window->form().PNGCreatePDF;
+    const struct
+    {
+        int afterMs;
+        bool runs;
+    } clicks[] = {{0, false}, {499, false}, {500, true}};
+    for (const auto& click : clicks) {
+        s.clock.moment = s.clock.moment.addSecs(1);
+        button->click(); // a whole run: the fake clock's pauses take no time
+        ASSERT_EQ(button->text(), "Generate PDF");
+        const qsizetype jobs = s.printer->jobs.size();
+        ASSERT_GT(jobs, 0);
+        s.clock.moment = s.clock.moment.addMSecs(click.afterMs);
+        button->click();
+        EXPECT_EQ(s.printer->jobs.size() > jobs, click.runs) << click.afterMs << " ms after";
+    }
+    EXPECT_TRUE(s.dialogs.shown.isEmpty()) << s.dialogs.texts().join('|').toStdString();
 }
 
 // Drags over the list and drops there, as a file manager does; true when the list took the drop.

@@ -1,7 +1,9 @@
-// The interactive file dialog's filters with a real QFileDialog, and the unattended answers.
+// The interactive dialogs with real Qt dialogs: the file dialog's filters, dismissing a question;
+// and the unattended answers.
 #include "platform/dialogs/QtDialogs.h"
 #include "platform/dialogs/UnattendedDialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -9,6 +11,7 @@
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QListView>
+#include <QMessageBox>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -82,6 +85,43 @@ TEST(QtDialogsTest, AFilterMatchesInAnyLetterCaseUnderItsOwnCaption)
     EXPECT_TRUE(dialogs.chooseFiles(request).isEmpty());
     EXPECT_EQ(shown.files, (QStringList{"REPORT.PDF", "Report.Pdf", "report.pdf"}));
     EXPECT_EQ(shown.caption, "PDF Files (*.PDF)");
+}
+
+TEST(QtDialogsTest, EscapeAndTheCloseBoxAnswerNoWithOrWithoutTheToAllButtons)
+{
+    enum class Dismiss
+    {
+        Escape,
+        Close
+    };
+    const struct
+    {
+        bool offerToAll;
+        Dismiss dismiss;
+    } cases[] = {{false, Dismiss::Escape},
+                 {false, Dismiss::Close},
+                 {true, Dismiss::Escape},
+                 {true, Dismiss::Close}};
+    for (const auto& c : cases) {
+        const std::string name = std::string(c.offerToAll ? "four buttons, " : "two buttons, ") +
+                                 (c.dismiss == Dismiss::Escape ? "Escape" : "close");
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr) << name;
+            if (c.dismiss == Dismiss::Escape)
+                QTest::keyClick(box, Qt::Key_Escape);
+            else
+                box->close();
+            // A box that stays would hold the test for ever: end it with the wrong answer.
+            if (box->isVisible()) {
+                ADD_FAILURE() << name << ": the question stayed";
+                box->button(QMessageBox::Yes)->click();
+            }
+        });
+        QtDialogs dialogs;
+        EXPECT_EQ(dialogs.ask("File a.PDF Exists.  Overwrite?", c.offerToAll), Dialogs::Answer::No)
+            << name;
+    }
 }
 
 TEST(UnattendedDialogsTest, AnswersYesAndSaysWhetherToAllWasOffered)
