@@ -78,7 +78,8 @@ TEST(ScannedPagesTest, CloseAndRunNowAskBeforeDroppingScansNobodyConverted)
         window.form().txtStartFolder->setText(in.path());
         window.form().txtDestinationFolder->setText(out.path());
 
-        w.start.dialogs.confirmAnswers = QQueue<bool>({agree, false}); // the second: "View the log now?"
+        w.start.dialogs.confirmAnswers =
+            QQueue<bool>({agree, false}); // the second: "View the log now?"
         window.form().cmdOK->click();
         ASSERT_EQ(w.start.dialogs.questions.size(), agree ? 2 : 1);
         EXPECT_EQ(w.start.dialogs.questions[0], kRunNowDropsScansQuestion.arg("1 scanned page"));
