@@ -12,6 +12,10 @@ struct RowPdf
 
 // Merges the PDFs of a run into one file after the loop. Answers false when the run must end
 // there (the user cancelled, or no merged file was made).
+//
+// The single PDFs are written unprotected, for the merged file alone carries the password and
+// the withheld permissions. Whenever the merge does not happen, the PDFs the run wrote get the
+// protection a run without "Create one PDF file" gives them, so none stays unprotected.
 class CombineStep
 {
 public:
@@ -19,4 +23,6 @@ public:
 
     // `folder` is where the save dialog opens: the documents' own folder.
     virtual bool combine(const QList<RowPdf>& pdfs, const QString& folder) = 0;
+    // The run was stopped before the merged file was published.
+    virtual void protectUnmerged(const QList<RowPdf>& pdfs) = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "conversion/PdfToolkit.h"
 #include "conversion/SecurityForm.h"
+#include "platform/application/Progress.h"
 #include "platform/dialogs/Dialogs.h"
 
 #include <QDir>
@@ -21,6 +22,19 @@ namespace {
 std::chrono::milliseconds limitFor(int files)
 {
     return 60s + files * 2s;
+}
+
+// Protecting the single PDFs is not stopped halfway: a stop would leave the rest unprotected.
+class Unstoppable final : public Progress
+{
+public:
+    bool advance(int) override { return true; }
+};
+
+void wipe(PdfProtection& protection)
+{
+    if (protection.password)
+        protection.password->fill(QChar(0));
 }
 
 } // namespace
@@ -48,8 +62,10 @@ bool Combiner::combine(const QList<RowPdf>& pdfs, const QString& folder)
     request.save = true;
     request.folder = folder;
     const QString chosen = m_dialogs.chooseFile(request);
-    if (chosen.isEmpty() || chosen.size() <= 4)
+    if (chosen.isEmpty() || chosen.size() <= 4) {
+        endUnmerged(pdfs, {});
         return false;
+    }
     const QString output = outputNameFor(chosen);
 
     // A row without a PDF of its own adds nothing: no other file is guessed in its place.
@@ -81,18 +97,26 @@ bool Combiner::combine(const QList<RowPdf>& pdfs, const QString& folder)
         m_dialogs.message(kCombineStartError);
     if (!result.succeeded || expectedPages < 0 || m_checker.pageCount(merged) != expectedPages) {
         qCWarning(lcCombine) << "the merge failed:" << result.error;
-        m_dialogs.message(kCombineFailed);
+        endUnmerged(pdfs, kCombineFailed);
         return false;
     }
-    if (!publish(merged, output, expectedPages))
+    if (const QString failure = publish(merged, output, expectedPages); !failure.isEmpty()) {
+        endUnmerged(pdfs, failure);
         return false;
+    }
     deleteWrittenByRun(pdfs, output);
     return true;
 }
 
-// As every single PDF: the password when one is set, and printing, changing and copying
-// withheld together by "Disable Printing/Copy", with or without a password.
-PdfProtection Combiner::protection() const
+void Combiner::protectUnmerged(const QList<RowPdf>& pdfs)
+{
+    endUnmerged(pdfs, {});
+}
+
+// As a run without "Create one PDF file" protects each PDF: the password when one is set, and
+// printing, changing and copying withheld together by "Disable Printing/Copy", with or without
+// a password.
+PdfProtection Combiner::singleProtection() const
 {
     PdfProtection protection;
     if (m_security.passwordWanted())
@@ -104,30 +128,79 @@ PdfProtection Combiner::protection() const
     return protection;
 }
 
-bool Combiner::publish(const QString& merged, const QString& output, int pages)
+// A merged file with a password allows printing at most, and only while "Disable Printing/Copy"
+// is off; it is never changed or copied from. Without a password it is protected as a single
+// PDF is.
+PdfProtection Combiner::mergedProtection() const
 {
-    PdfProtection wanted = protection();
-    const auto wipe = qScopeGuard([&wanted] {
-        if (wanted.password)
-            wanted.password->fill(QChar(0));
-    });
+    PdfProtection protection = singleProtection();
+    if (protection.password) {
+        protection.allowModify = false;
+        protection.allowCopy = false;
+    }
+    return protection;
+}
+
+QString Combiner::publish(const QString& merged, const QString& output, int pages)
+{
+    PdfProtection wanted = mergedProtection();
+    const auto wiped = qScopeGuard([&wanted] { wipe(wanted); });
     const PdfPublisher::Result published = m_publisher.publish(merged, output, wanted);
     if (published.outcome != PdfPublisher::Outcome::Published) {
         qCWarning(lcCombine) << "the merged file could not be written as" << output << ":"
                              << published.error;
-        m_dialogs.message(published.outcome == PdfPublisher::Outcome::ProtectionFailed
-                              ? kProtectStartError
-                              : kCombineFailed);
-        return false;
+        return published.outcome == PdfPublisher::Outcome::ProtectionFailed ? kProtectStartError
+                                                                            : kCombineFailed;
     }
     // Read back as its user will open it, before any PDF it replaces is deleted.
     if (m_checker.pageCount(output, wanted.password.value_or(QString())) != pages) {
         qCWarning(lcCombine) << "the merged file" << output << "does not read back";
         QFile::remove(output);
-        m_dialogs.message(kCombineFailed);
-        return false;
+        return kCombineFailed;
     }
-    return true;
+    return {};
+}
+
+void Combiner::endUnmerged(const QList<RowPdf>& pdfs, const QString& message)
+{
+    const QString protectedNote = protectSingles(pdfs);
+    if (protectedNote.isEmpty()) {
+        if (!message.isEmpty())
+            m_dialogs.message(message);
+        return;
+    }
+    m_dialogs.message((message.isEmpty() ? kNotCombined + QLatin1Char(' ') : message + "\n\n") +
+                      protectedNote);
+}
+
+QString Combiner::protectSingles(const QList<RowPdf>& pdfs)
+{
+    PdfProtection wanted = singleProtection();
+    const auto wiped = qScopeGuard([&wanted] { wipe(wanted); });
+    if (!wanted.encrypted())
+        return {};
+    Unstoppable unstoppable;
+    ProgressScope reporting(unstoppable);
+    bool protectedAny = false;
+    QStringList deleted;
+    for (const RowPdf& pdf : pdfs) {
+        if (!pdf.writtenByRun || pdf.file.isEmpty() || !QFileInfo::exists(pdf.file))
+            continue;
+        protectedAny = true;
+        // Written in one step over the unprotected file, which it reads first.
+        const PdfPublisher::Result result = m_publisher.publish(pdf.file, pdf.file, wanted);
+        if (result.outcome == PdfPublisher::Outcome::Published &&
+            m_checker.pageCount(pdf.file, wanted.password.value_or(QString())) > 0)
+            continue;
+        qCWarning(lcCombine) << pdf.file << "could not be protected:" << result.error;
+        QFile::remove(pdf.file);
+        deleted.append(QFileInfo(pdf.file).fileName());
+    }
+    if (!protectedAny)
+        return {};
+    if (deleted.isEmpty())
+        return kEachProtected;
+    return kEachProtected + "\n\n" + kUnprotectableDeleted.arg(deleted.join(QStringLiteral(", ")));
 }
 
 // Only the files this run wrote go; a PDF the user kept, or had before, stays, and so does the

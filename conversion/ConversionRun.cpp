@@ -185,8 +185,12 @@ RunEnd ConversionRun::run()
     m_s.clock.pause(500ms);
 
     // A stopped run merges nothing: merging deletes the files it merged.
-    if (!m_summary.stopped && m_s.security.combineChosen() && m_s.combiner && !combine())
-        return endEarly();
+    if (m_s.security.combineChosen() && m_s.combiner) {
+        if (m_summary.stopped)
+            m_s.combiner->protectUnmerged(m_rowPdfs);
+        else if (!combine())
+            return endEarly();
+    }
 
     m_s.clock.pause(3000ms);
     m_s.application.processMessages();
@@ -234,13 +238,15 @@ bool ConversionRun::combine()
 {
     const QString folder =
         DocumentNames::of(m_s.list.DocumentCount() > 0 ? m_s.list.path(0) : QString()).folder;
-    ProgressScope waiting(*m_progress);
     try {
+        ProgressScope waiting(*m_progress);
         return m_s.combiner->combine(m_rowPdfs, batch() ? m_destination : folder);
     } catch (const RunStopped&) {
         m_summary.stopped = true;
-        return true; // nothing was merged or deleted; the run closes as a stopped one
     }
+    // Nothing was merged or deleted; the run closes as a stopped one.
+    m_s.combiner->protectUnmerged(m_rowPdfs);
+    return true;
 }
 
 bool ConversionRun::overwrite(const QString& question)
@@ -302,6 +308,7 @@ ConversionRun::RowEnd ConversionRun::rowDone(int row, Result result)
     case Result::Ignored:
         break;
     }
+    m_progress->end(); // whatever waits after the row (the merge) shows on no row
     m_s.form.repaintStatuses();
     if (m_s.observer)
         m_s.observer->rowDone(row + 1, m_s.list.DocumentCount(), m_s.list.name(row),

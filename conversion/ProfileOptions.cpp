@@ -4,6 +4,26 @@
 #include "conversion/SecurityForm.h"
 #include "platform/dialogs/Dialogs.h"
 
+#include <stdexcept>
+
+namespace {
+
+// The printer did not take a security option: its settings could not be stored, say.
+class SecurityOptionRefused : public std::runtime_error
+{
+public:
+    SecurityOptionRefused(const QString& option, PrinterResult result)
+        : std::runtime_error(QStringLiteral("The PDF printer did not take the option \"%1\" "
+                                            "(error 0x%2).")
+                                 .arg(option)
+                                 .arg(quint32(result), 8, 16, QLatin1Char('0'))
+                                 .toStdString())
+    {
+    }
+};
+
+} // namespace
+
 ProfileOptions::ProfileOptions(IPdfPrinterOptions& options, SecurityForm& form, Dialogs& dialogs)
     : m_options(options), m_form(form), m_dialogs(dialogs)
 {
@@ -12,6 +32,13 @@ ProfileOptions::ProfileOptions(IPdfPrinterOptions& options, SecurityForm& form, 
 void ProfileOptions::setNumber(const QString& option, int value)
 {
     m_options.SetNumberOption(option, value, kProfileName, 0);
+}
+
+void ProfileOptions::setSecurityNumber(const QString& option, int value)
+{
+    const PrinterResult result = m_options.SetNumberOption(option, value, kProfileName, 0);
+    if (failed(result))
+        throw SecurityOptionRefused(option, result);
 }
 
 bool ProfileOptions::UpdateProfileFromDialog()
@@ -29,25 +56,46 @@ bool ProfileOptions::UpdateProfileFromDialog()
                             0);
     setNumber(QStringLiteral("SilentPrint"), 1);
 
-    if (m_form.combineChosen()) {
-        // Only the combined file is protected: the single PDFs are plain (whatever an earlier
-        // run left in the profile), and kept from other users' eyes while they exist when the
-        // merged file will be protected. The password gets the same checks here so a mistyped
-        // password never locks the merged file.
-        setNumber(QStringLiteral("Level"), 0);
-        setPermissions(true);
-        const bool protectedMerge = m_form.passwordWanted() || m_form.printCopyDisabled();
-        setNumber(kOwnerOnlyOption, protectedMerge ? 1 : 0);
-        return !m_form.passwordWanted() || passwordAccepted();
-    }
+    if (m_form.combineChosen())
+        return writeCombineSecurityOptions();
     const bool accepted = CheckSecurityOptions();
     setNumber(kOwnerOnlyOption, 0);
     return accepted;
 }
 
+// Only the combined file is protected: the single PDFs are plain (whatever an earlier run left
+// in the profile), and kept from other users' eyes while they exist when the merged file will be
+// protected. The password gets the same checks here so a mistyped password never locks the
+// merged file.
+bool ProfileOptions::writeCombineSecurityOptions()
+{
+    try {
+        setSecurityNumber(QStringLiteral("Level"), 0);
+        setPermissions(true);
+        const bool protectedMerge = m_form.passwordWanted() || m_form.printCopyDisabled();
+        setSecurityNumber(kOwnerOnlyOption, protectedMerge ? 1 : 0);
+    } catch (const SecurityOptionRefused& error) {
+        m_dialogs.message(kSetSecurityOptionsError + QString::fromStdString(error.what()));
+        return false;
+    }
+    return !m_form.passwordWanted() || passwordAccepted();
+}
+
+// A security option the printer did not take is told, and the run converts nothing: it would
+// otherwise write PDFs with less protection than asked.
 bool ProfileOptions::CheckSecurityOptions()
 {
-    setNumber(QStringLiteral("Level"), 0);
+    try {
+        return writeSecurityOptions();
+    } catch (const SecurityOptionRefused& error) {
+        m_dialogs.message(kSetSecurityOptionsError + QString::fromStdString(error.what()));
+        return false;
+    }
+}
+
+bool ProfileOptions::writeSecurityOptions()
+{
+    setSecurityNumber(QStringLiteral("Level"), 0);
     setPermissions(!m_form.printCopyDisabled());
 
     if (!m_form.passwordWanted()) {
@@ -58,17 +106,20 @@ bool ProfileOptions::CheckSecurityOptions()
     m_form.setPasswordPanelVisible(true);
     if (!passwordAccepted())
         return false;
-    m_options.SetPasswordOption(kUserPasswordOption, m_form.password(), kProfileName, 0);
-    setNumber(QStringLiteral("Level"), 2);
+    const PrinterResult result =
+        m_options.SetPasswordOption(kUserPasswordOption, m_form.password(), kProfileName, 0);
+    if (failed(result))
+        throw SecurityOptionRefused(kUserPasswordOption, result);
+    setSecurityNumber(QStringLiteral("Level"), 2);
     return true;
 }
 
 void ProfileOptions::setPermissions(bool allowed)
 {
     const int value = allowed ? 1 : 0;
-    setNumber(QStringLiteral("AllowPrint"), value);
-    setNumber(QStringLiteral("AllowModify"), value);
-    setNumber(QStringLiteral("AllowCopyExtract"), value);
+    setSecurityNumber(QStringLiteral("AllowPrint"), value);
+    setSecurityNumber(QStringLiteral("AllowModify"), value);
+    setSecurityNumber(QStringLiteral("AllowCopyExtract"), value);
 }
 
 bool ProfileOptions::passwordAccepted()

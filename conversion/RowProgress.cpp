@@ -31,14 +31,16 @@ bool RowProgress::advance(int pagesDone)
 {
     if (pagesDone >= 0)
         m_pages = pagesDone;
-    if (m_row >= 0 && m_lastShown.elapsed() >= kRefreshMs) {
-        m_lastShown.restart();
-        QString status = DocumentList::kStatusConverting;
-        if (m_pages > 0)
-            status += QStringLiteral(" (page %1)").arg(m_pages);
-        else if (m_started.elapsed() >= 1000)
-            status += QStringLiteral(" (%1 s)").arg(m_started.elapsed() / 1000);
-        m_list.setStatus(m_row, status);
+    if (!m_lastShown.isValid() || m_lastShown.elapsed() >= kRefreshMs) {
+        m_lastShown.start();
+        if (m_row >= 0) {
+            QString status = DocumentList::kStatusConverting;
+            if (m_pages > 0)
+                status += QStringLiteral(" (page %1)").arg(m_pages);
+            else if (m_started.elapsed() >= 1000)
+                status += QStringLiteral(" (%1 s)").arg(m_started.elapsed() / 1000);
+            m_list.setStatus(m_row, status);
+        }
         m_application.processMessages();
     }
     return !m_control.stopRequested();

@@ -10,7 +10,8 @@ class RunControl;
 class RunForm;
 
 // The progress of the row being converted: the row shows that it is being converted and, for a
-// long document, the pages made or the seconds spent; the window repaints and takes a Stop.
+// long document, the pages made or the seconds spent; the window repaints and takes a Stop,
+// between rows too.
 class RowProgress final : public Progress
 {
 public:
@@ -19,6 +20,8 @@ public:
 
     // Marks `row` as the one being converted and brings it into view.
     void start(int row);
+    // The row has ended: its status is its own from now on.
+    void end() { m_row = -1; }
     bool advance(int pagesDone) override;
 
 private:

@@ -2,10 +2,13 @@
 #include "conversion/Combiner.h"
 #include "conversion/PdfToolkit.h"
 #include "conversion/ToolkitCommandLines.h"
+#include "platform/application/Progress.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
 
 #include <QDir>
+#include <QThread>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,6 +21,8 @@ public:
                  std::chrono::milliseconds) override
     {
         calls.append("merge " + inputs.join(',') + " -> " + output);
+        if (whileMerging)
+            whileMerging();
         if (!startable)
             return {};
         QByteArray all;
@@ -49,30 +54,39 @@ public:
     QStringList calls;
     bool startable = true;
     bool dropPageOnMerge = false;
+    std::function<void()> whileMerging;
 };
 
-// Copies the merged file to its name, or fails as told; records the protection asked for.
+// Copies the merged file to its name, or fails as told; records the protection asked for. A
+// single PDF protected where it stands is published over itself.
 class FakePublisher final : public PdfPublisher
 {
 public:
     Result publish(const QString& input, const QString& output,
                    const PdfProtection& protection) const override
     {
-        asked.append(protection);
-        if (outcome != Outcome::Published)
-            return {outcome, "failed"};
+        const bool single = input == output;
+        (single ? singlesAsked : asked).append(protection);
+        if (single)
+            singles.append(QFileInfo(output).fileName());
+        const Outcome wanted = single ? singleOutcome : outcome;
+        if (wanted != Outcome::Published)
+            return {wanted, "failed"};
         QFile in(input);
         in.open(QIODevice::ReadOnly);
         QByteArray bytes = in.readAll();
-        if (losePage)
+        if (losePage && !single)
             bytes.chop(bytes.size() - bytes.lastIndexOf('\n', -2) - 1);
         FakeToolkit::write(output, bytes);
         return {Outcome::Published, {}};
     }
 
-    Outcome outcome = Outcome::Published;
+    Outcome outcome = Outcome::Published;       // of the merged file
+    Outcome singleOutcome = Outcome::Published; // of each single PDF
     bool losePage = false;
     mutable QList<PdfProtection> asked;
+    mutable QList<PdfProtection> singlesAsked;
+    mutable QStringList singles;
 };
 
 struct CombineHarness
@@ -136,6 +150,15 @@ TEST(CombinerTest, ARowWithoutAPdfAddsNothingAndNoFileIsGuessedInItsPlace)
     EXPECT_TRUE(none.toolkit.calls.isEmpty());
 }
 
+RunEnd runCombining(RunHarness<FakePdfPrinter>& h, FakeToolkit& toolkit, FakePublisher& publisher)
+{
+    Combiner combiner(toolkit, publisher, toolkit, h.security, h.dialogs);
+    RunServices services{h.list,    h.state,     h.printer, h.printer, h.profile, h.security,
+                         h.images,  h.renderers, h.form,    h.dialogs, h.clock,   h.application,
+                         h.control, h.opener,    nullptr,   &combiner};
+    return ConversionRun(services).PNGCreatePDFClick();
+}
+
 TEST(CombinerTest, ARunMergesWhatItWroteAndWhatTheUserKeptButDeletesOnlyWhatItWrote)
 {
     RunHarness<FakePdfPrinter> h;
@@ -150,12 +173,7 @@ TEST(CombinerTest, ARunMergesWhatItWroteAndWhatTheUserKeptButDeletesOnlyWhatItWr
     h.dialogs.fileAnswers.enqueue(h.inPath("all"));
     FakeToolkit toolkit;
     FakePublisher publisher;
-    Combiner combiner(toolkit, publisher, toolkit, h.security, h.dialogs);
-    RunServices services{h.list,    h.state,     h.printer, h.printer, h.profile, h.security,
-                         h.images,  h.renderers, h.form,    h.dialogs, h.clock,   h.application,
-                         h.control, h.opener,    nullptr,   &combiner};
-    ConversionRun run(services);
-    ASSERT_EQ(run.PNGCreatePDFClick(), RunEnd::Finished);
+    ASSERT_EQ(runCombining(h, toolkit, publisher), RunEnd::Finished);
 
     ASSERT_EQ(toolkit.calls.size(), 1);
     EXPECT_EQ(toolkit.calls[0].section(" -> ", 0, 0),
@@ -164,6 +182,46 @@ TEST(CombinerTest, ARunMergesWhatItWroteAndWhatTheUserKeptButDeletesOnlyWhatItWr
     EXPECT_FALSE(QFile::exists(h.inPath("a.PDF")));
     EXPECT_TRUE(QFile::exists(h.inPath("kept.PDF")));
     EXPECT_TRUE(QFile::exists(h.inPath("report.pdf")));
+}
+
+TEST(CombinerTest, AStoppedRunMergesNothingAndProtectsEachPdfItWrote)
+{
+    RunHarness<FakePdfPrinter> h;
+    h.printer.writeFiles = true;
+    h.security.combine = true;
+    h.security.passwordChecked = true;
+    h.security.password1 = h.security.password2 = "secret";
+    for (const char* name : {"a.xml", "b.xml", "c.xml"})
+        h.add(h.makeFile(name));
+    h.clock.onPause = [&] {
+        if (h.list.status(1) == "Converting")
+            h.control.requestStop();
+    };
+    FakeToolkit toolkit;
+    FakePublisher publisher;
+    EXPECT_EQ(runCombining(h, toolkit, publisher), RunEnd::Stopped);
+    EXPECT_TRUE(toolkit.calls.isEmpty());
+    EXPECT_EQ(publisher.singles, (QStringList{"a.PDF", "b.PDF"}));
+    EXPECT_EQ(h.dialogs.texts(), QStringList{kNotCombined + " " + kEachProtected});
+}
+
+TEST(CombinerTest, TheLastRowKeepsItsStatusWhileTheMergeWorks)
+{
+    RunHarness<FakePdfPrinter> h;
+    h.printer.writeFiles = true;
+    h.security.combine = true;
+    h.add(h.makeFile("a.xml"));
+    h.add(h.makeFile("b.xml"));
+    h.dialogs.fileAnswers.enqueue(h.inPath("all"));
+    FakeToolkit toolkit;
+    // The merge reports progress as the real one does while it waits for the toolkit.
+    toolkit.whileMerging = [] {
+        QThread::msleep(150);
+        ReportProgress();
+    };
+    FakePublisher publisher;
+    ASSERT_EQ(runCombining(h, toolkit, publisher), RunEnd::Finished);
+    EXPECT_EQ(h.list.status(1), "Completed");
 }
 
 TEST(CombinerTest, NamesEndingInPdfInAnyCaseGetNoSecondEnding)
@@ -181,7 +239,70 @@ TEST(CombinerTest, CancelOrAShortNameEndsTheRunAndKeepsEverything)
         EXPECT_FALSE(h.combine());
         EXPECT_TRUE(h.toolkit.calls.isEmpty());
         EXPECT_EQ(h.files().size(), 3);
+        EXPECT_TRUE(h.dialogs.shown.isEmpty()) << "nothing was asked to be protected";
+        EXPECT_TRUE(h.publisher.singles.isEmpty());
     }
+}
+
+TEST(CombinerTest, AMergeThatDoesNotHappenProtectsEachPdfTheRunWroteAsASingleRunWouldAndSaysSo)
+{
+    const QString protectedNote = kNotCombined + " " + kEachProtected;
+    struct Case
+    {
+        const char* name;
+        std::function<void(CombineHarness&)> arrange;
+        QStringList messages;
+    };
+    const QList<Case> cases{
+        {"cancelled",
+         [](CombineHarness& h) { h.dialogs.fileAnswers.enqueue(""); },
+         {protectedNote}},
+        {"too short",
+         [](CombineHarness& h) { h.dialogs.fileAnswers.enqueue("/a.p"); },
+         {protectedNote}},
+        {"no toolkit",
+         [](CombineHarness& h) { h.toolkit.startable = false; },
+         {kCombineStartError, kCombineFailed + "\n\n" + kEachProtected}},
+        {"pages lost",
+         [](CombineHarness& h) { h.toolkit.dropPageOnMerge = true; },
+         {kCombineFailed + "\n\n" + kEachProtected}},
+        {"merged file unprotectable",
+         [](CombineHarness& h) { h.publisher.outcome = PdfPublisher::Outcome::ProtectionFailed; },
+         {kProtectStartError + "\n\n" + kEachProtected}},
+    };
+    for (const Case& c : cases) {
+        for (const bool disablePrintCopy : {false, true}) {
+            SCOPED_TRACE(c.name);
+            CombineHarness h;
+            h.security.passwordChecked = true;
+            h.security.password1 = "secret";
+            h.security.printCopy = disablePrintCopy;
+            c.arrange(h);
+            h.dialogs.fileAnswers.enqueue(h.dir.filePath("all"));
+            EXPECT_FALSE(h.combine());
+            EXPECT_EQ(h.dialogs.texts(), c.messages);
+            EXPECT_EQ(h.publisher.singles, (QStringList{"a.PDF", "b.PDF"})) << "not kept.PDF";
+            for (const PdfProtection& single : h.publisher.singlesAsked) {
+                EXPECT_EQ(single.password, "secret");
+                EXPECT_EQ(single.allowPrint, !disablePrintCopy);
+                EXPECT_EQ(single.allowModify, !disablePrintCopy);
+                EXPECT_EQ(single.allowCopy, !disablePrintCopy);
+            }
+            EXPECT_EQ(h.files(), (QStringList{"a.PDF", "b.PDF", "kept.PDF"}));
+        }
+    }
+}
+
+TEST(CombinerTest, APdfThatCannotBeProtectedOnItsOwnIsDeletedAndNamed)
+{
+    CombineHarness h;
+    h.security.printCopy = true;
+    h.publisher.singleOutcome = PdfPublisher::Outcome::Failed;
+    h.dialogs.fileAnswers.enqueue("");
+    EXPECT_FALSE(h.combine());
+    EXPECT_EQ(h.dialogs.texts(), QStringList{kNotCombined + " " + kEachProtected + "\n\n" +
+                                             kUnprotectableDeleted.arg("a.PDF, b.PDF")});
+    EXPECT_EQ(h.files(), QStringList{"kept.PDF"});
 }
 
 TEST(CombinerTest, AToolkitThatCannotStartGivesBothMessagesAndKeepsEveryPdf)
@@ -205,18 +326,20 @@ TEST(CombinerTest, AMergedFileWithMissingPagesIsNotTrustedAndNothingIsDeleted)
     EXPECT_TRUE(h.publisher.asked.isEmpty());
 }
 
-TEST(CombinerTest, TheMergedFileIsProtectedAsEverySinglePdf)
+TEST(CombinerTest, AMergedFileWithAPasswordAllowsPrintingAtMostAndOneWithoutIsProtectedAsASingle)
 {
     struct Case
     {
         bool password;
         bool disablePrintCopy;
         std::optional<QString> expectedPassword;
-        bool allowed;
+        bool print;
+        bool modifyAndCopy;
     };
-    for (const Case& c : {Case{true, true, "two words\"quoted", false},
-                          Case{true, false, "two words\"quoted", true},
-                          Case{false, true, std::nullopt, false}, Case{false, false, {}, true}}) {
+    for (const Case& c :
+         {Case{true, true, "two words\"quoted", false, false},
+          Case{true, false, "two words\"quoted", true, false},
+          Case{false, true, std::nullopt, false, false}, Case{false, false, {}, true, true}}) {
         CombineHarness h;
         h.security.passwordChecked = c.password;
         h.security.password1 = "two words\"quoted";
@@ -226,9 +349,10 @@ TEST(CombinerTest, TheMergedFileIsProtectedAsEverySinglePdf)
         ASSERT_EQ(h.publisher.asked.size(), 1);
         const PdfProtection& asked = h.publisher.asked[0];
         EXPECT_EQ(asked.password, c.expectedPassword);
-        EXPECT_EQ(asked.allowPrint, c.allowed);
-        EXPECT_EQ(asked.allowModify, c.allowed);
-        EXPECT_EQ(asked.allowCopy, c.allowed);
+        EXPECT_EQ(asked.allowPrint, c.print);
+        EXPECT_EQ(asked.allowModify, c.modifyAndCopy);
+        EXPECT_EQ(asked.allowCopy, c.modifyAndCopy);
+        EXPECT_TRUE(h.publisher.singles.isEmpty());
     }
 }
 
@@ -250,7 +374,7 @@ TEST(CombinerTest, APublishThatFailsOrDoesNotReadBackKeepsEveryInputAndLeavesNoO
         h.publisher.losePage = c.losePage;
         h.dialogs.fileAnswers.enqueue(h.dir.filePath("all"));
         EXPECT_FALSE(h.combine());
-        EXPECT_EQ(h.dialogs.texts(), QStringList{c.message});
+        EXPECT_EQ(h.dialogs.texts(), QStringList{c.message + "\n\n" + kEachProtected});
         EXPECT_EQ(h.files(), (QStringList{"a.PDF", "b.PDF", "kept.PDF"}));
     }
 }

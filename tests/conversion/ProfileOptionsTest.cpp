@@ -132,4 +132,28 @@ TEST(ProfileOptionsTest, CombiningLeavesTheFilesUnprotectedButPrivateAndStillChe
     EXPECT_EQ(h.dialogs.texts().last(), kPasswordMismatchMessage);
 }
 
+TEST(ProfileOptionsTest, ASecurityOptionThePrinterRefusesIsToldAndTheRunConvertsNothing)
+{
+    struct Case
+    {
+        bool combine;
+        QString refused;
+    };
+    for (const Case& c : {Case{false, "AllowCopyExtract"}, Case{false, kUserPasswordOption},
+                          Case{true, kOwnerOnlyOption}}) {
+        SCOPED_TRACE(c.refused.toStdString());
+        Harness h;
+        h.add(h.makeFile("a.xml"));
+        h.security.combine = c.combine;
+        h.security.passwordChecked = true;
+        h.security.password1 = h.security.password2 = "good one";
+        h.printer.refused = QStringList{c.refused};
+        EXPECT_EQ(h.run(), RunEnd::EndedEarly);
+        EXPECT_EQ(h.dialogs.texts(),
+                  QStringList{"Set Security options. The PDF printer did not take the option \"" +
+                              c.refused + "\" (error 0x80004005)."});
+        EXPECT_TRUE(h.printer.jobs.isEmpty());
+    }
+}
+
 } // namespace

@@ -50,7 +50,7 @@ public:
     {
         folderBeforePublish =
             QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-        if (protectionFails)
+        if (protectionFails && input != output) // the merged file; a single is protected in place
             return {Outcome::ProtectionFailed, QStringLiteral("refused")};
         return kQpdfPublisher.publish(input, output, protection);
     }
@@ -113,6 +113,50 @@ TEST(CombinedFileTest, APasswordOfAnyLengthAndScriptProtectsItWithAes256AndEvery
     }
 }
 
+TEST(CombinedFileTest, WithAPasswordTheMergedFileAllowsPrintingAtMostAndNeverChangeOrCopy)
+{
+    for (const bool disablePrintCopy : {false, true}) {
+        Combine c;
+        c.security.passwordChecked = true;
+        c.security.password1 = QStringLiteral("secret words");
+        c.security.printCopy = disablePrintCopy;
+        ASSERT_TRUE(c.run()) << c.dialogs.texts().join('|').toStdString();
+        PdfProbe merged(c.output(), QStringLiteral("secret words"));
+        ASSERT_TRUE(merged.isOpen()) << merged.error().toStdString();
+        EXPECT_EQ(merged.allowsPrint(), !disablePrintCopy);
+        EXPECT_FALSE(merged.allowsModify());
+        EXPECT_FALSE(merged.allowsExtract());
+    }
+}
+
+TEST(CombinedFileTest, WhenTheMergeDoesNotHappenEverySinglePdfIsLeftProtected)
+{
+    for (const bool cancelled : {true, false}) {
+        Combine c;
+        c.security.passwordChecked = true;
+        c.security.password1 = QStringLiteral("secret words");
+        c.security.printCopy = true;
+        if (cancelled) {
+            c.dialogs.fileAnswers.clear();
+            c.dialogs.fileAnswers.enqueue(QString());
+        } else {
+            c.publisher.protectionFails = true;
+        }
+        EXPECT_FALSE(c.run());
+        ASSERT_EQ(c.dialogs.texts().size(), 1);
+        EXPECT_TRUE(c.dialogs.texts()[0].endsWith(kEachProtected));
+        EXPECT_EQ(c.files(), (QStringList{"a.PDF", "b.PDF"}));
+        for (const RowPdf& single : c.pdfs) {
+            EXPECT_FALSE(PdfProbe(single.file).isOpen()) << "opens without the password";
+            PdfProbe opened(single.file, QStringLiteral("secret words"));
+            ASSERT_TRUE(opened.isOpen()) << opened.error().toStdString();
+            EXPECT_TRUE(opened.usesAes256());
+            EXPECT_FALSE(opened.allowsPrint());
+            EXPECT_FALSE(opened.allowsExtract());
+        }
+    }
+}
+
 TEST(CombinedFileTest, DisablePrintingCopyWithoutAPasswordWithholdsThemFromTheMergedFile)
 {
     Combine c;
@@ -147,7 +191,7 @@ TEST(CombinedFileTest, AProtectionThatFailsKeepsEveryInputAndLeavesNothingUnderT
     c.security.password1 = QStringLiteral("secret words");
     c.publisher.protectionFails = true;
     EXPECT_FALSE(c.run());
-    EXPECT_EQ(c.dialogs.texts(), QStringList{kProtectStartError});
+    EXPECT_EQ(c.dialogs.texts(), QStringList{kProtectStartError + "\n\n" + kEachProtected});
     EXPECT_EQ(c.files(), (QStringList{"a.PDF", "b.PDF"}));
 }
 

@@ -47,14 +47,20 @@ public:
     }
     PrinterResult SetNumberOption(const QString& o, int v, const QString& p, int) override
     {
+        record("SetNumberOption " + o + "=" + QString::number(v) + " " + p);
+        if (refused.contains(o))
+            return kPrinterFailed;
         options[o] = v;
-        return record("SetNumberOption " + o + "=" + QString::number(v) + " " + p);
+        return kPrinterOk;
     }
     PrinterResult SetPasswordOption(const QString& o, const QString& v, const QString& p,
                                     int) override
     {
+        record("SetPasswordOption " + o + " " + p);
+        if (refused.contains(o))
+            return kPrinterFailed;
         options[o] = v;
-        return record("SetPasswordOption " + o + " " + p);
+        return kPrinterOk;
     }
     PrinterResult CreateProfile(const QString& p, int) override
     {
@@ -141,6 +147,7 @@ public:
     PrinterResult initializeResult = kPrinterOk;
     bool writeFiles = false;
     bool failSaves = false;                  // every job fails, as on a full disk
+    QStringList refused;                     // options it does not take, as when unwritable
     QString saved;                           // the file of the last job that "saved"
     static constexpr double kCharWidth = 10; // every character is as wide as this
     static constexpr double kLineSpacing = 12;
