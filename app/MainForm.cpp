@@ -568,8 +568,10 @@ void TfrmMain::PNGCreatePDFClick()
     statusBar()->clearMessage();
     try {
         const RunEnd end = runConversion();
-        if (end == RunEnd::Finished || end == RunEnd::Stopped)
-            statusBar()->showMessage(SummaryText(m_run->summary()));
+        // A run cut short after its rows (the merge's Save dialog cancelled) still made its PDFs.
+        const RunSummary& summary = m_run->summary();
+        if (end != RunEnd::EndedEarly || summary.converted + summary.failed + summary.skipped > 0)
+            statusBar()->showMessage(SummaryText(summary));
     } catch (const std::exception& error) {
         m_s.dialogs.message(QString::fromStdString(error.what()), Dialogs::Icon::Error);
     }

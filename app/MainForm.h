@@ -33,12 +33,12 @@ class RendererRoutes;
 
 inline const QString kHelpFileName = QStringLiteral("CORVANTA PDF HELP.CHM");
 inline const QString kCloseDropsScansQuestion =
-    QStringLiteral("The list holds %1 not converted to PDF yet. Closing Corvanta deletes their "
-                   "picture files. Close anyway?");
+    QStringLiteral("The list holds %1 not converted to PDF yet. Closing Corvanta deletes the "
+                   "scanned pictures. Close anyway?");
 inline const QString kRunNowDropsScansQuestion =
     QStringLiteral("\"Run Now!\" replaces the Generate PDF list, which holds %1 not converted "
-                   "to PDF yet; their picture files are deleted when Corvanta closes. Replace the "
-                   "list anyway?");
+                   "to PDF yet; the scanned pictures are deleted when Corvanta closes. Replace "
+                   "the list anyway?");
 
 // The main window. Its handlers keep the names the rest of the program knows them by; the
 // logic behind them lives in the parts' classes.

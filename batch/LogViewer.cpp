@@ -16,5 +16,7 @@ void ViewBatchLog(const QString& startFolder, Desktop& desktop, Dialogs& dialogs
         dialogs.message(kLogNotFoundMessage);
         return;
     }
-    desktop.openFile(log.absoluteFilePath()); // the editor's result is not looked at
+    // Only whether an editor could be started at all is looked at, not what became of it.
+    if (!desktop.openFile(log.absoluteFilePath()))
+        dialogs.message(kNoLogViewerMessage.arg(log.absoluteFilePath()), Dialogs::Icon::Warning);
 }

@@ -95,7 +95,10 @@ PrinterResult PdfPrinter::CreateProfile(const QString& profile, int)
         return kPrinterFailed;
     if (profile.isEmpty())
         return kPrinterInvalidArg;
-    return m_settings->createProfile(profile) ? kPrinterOk : kPrinterFailed;
+    if (!m_settings->createProfile(profile))
+        return kPrinterFailed;
+    m_createdHere.insert(profile);
+    return kPrinterOk;
 }
 
 PrinterResult PdfPrinter::RemoveProfile(const QString& profile, int)
@@ -106,6 +109,7 @@ PrinterResult PdfPrinter::RemoveProfile(const QString& profile, int)
         return kPrinterInvalidArg;
     wipeSecrets(profile);
     m_runOptions.remove(profile);
+    m_createdHere.remove(profile);
     if (m_activeProfile == profile)
         m_activeProfile.clear();
     return m_settings->removeProfile(profile) ? kPrinterOk : kPrinterFailed;
@@ -117,7 +121,7 @@ PrinterResult PdfPrinter::SelectActiveProfile(const QString& profile, int)
         return kPrinterFailed;
     if (profile.isEmpty())
         return kPrinterInvalidArg;
-    if (!m_settings->hasProfile(profile))
+    if (!hasProfile(profile))
         return kPrinterFailed;
     m_activeProfile = profile;
     // From here on this process's jobs follow this process's options only: another instance
@@ -127,6 +131,16 @@ PrinterResult PdfPrinter::SelectActiveProfile(const QString& profile, int)
     return kPrinterOk;
 }
 
+// Every instance of the program uses the same profile, and each removes it when its window
+// closes: a profile this instance created is created again when another has removed it, so one
+// window closing never ends the runs of another. Its options live on in this instance's memory.
+bool PdfPrinter::hasProfile(const QString& profile)
+{
+    if (m_settings->hasProfile(profile))
+        return true;
+    return m_createdHere.contains(profile) && m_settings->createProfile(profile);
+}
+
 PrinterResult PdfPrinter::setOption(const QString& option, const QString& profile,
                                     const std::function<bool()>& store)
 {
@@ -134,7 +148,7 @@ PrinterResult PdfPrinter::setOption(const QString& option, const QString& profil
         return kPrinterFailed;
     if (option.isEmpty() || profile.isEmpty())
         return kPrinterInvalidArg;
-    if (!m_settings->hasProfile(profile))
+    if (!hasProfile(profile))
         return kPrinterFailed;
     return store() ? kPrinterOk : kPrinterFailed;
 }
@@ -278,7 +292,7 @@ bool PdfPrinter::deliver(PdfJobOutput& job)
     m_lastSaved.clear();
     m_lastFailure.clear();
     try {
-        if (m_activeProfile.isEmpty() || !m_settings->hasProfile(m_activeProfile))
+        if (m_activeProfile.isEmpty() || !hasProfile(m_activeProfile))
             throw PdfOutputError(job.title, QStringLiteral("no profile is active"));
         const std::optional<QString> password =
             m_secrets.value(m_activeProfile).contains(kUserPasswordOption)

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -64,6 +65,7 @@ private:
     struct CanvasJob;
 
     bool ready() const { return m_settings != nullptr; }
+    bool hasProfile(const QString& profile);
     PrinterResult setOption(const QString& option, const QString& profile,
                             const std::function<bool()>& store);
     bool deliver(PdfJobOutput& job);
@@ -79,6 +81,7 @@ private:
     QHash<QString, QHash<QString, QString>> m_secrets; // profile -> option -> value, memory only
     // The options this process set, per profile: what its jobs are written with.
     QHash<QString, ProfileValues> m_runOptions;
+    QSet<QString> m_createdHere; // the profiles this instance created and has not removed
     QPointer<QObject> m_window;
     QString m_automationServer;
     bool m_automationPrint = false;

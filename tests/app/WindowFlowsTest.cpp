@@ -124,6 +124,20 @@ TEST(BulkModeTest, AfterARefusedScheduleGeneratePdfConvertsTheListBesideItsDocum
     EXPECT_EQ(s.window->statusBar()->currentMessage(), "1 converted, 0 failed, 0 skipped");
 }
 
+TEST(GeneratePdfTest, AMergeWhoseSaveIsCancelledStillSummarisesTheRowsInTheStatusBar)
+{
+    QTemporaryDir docs;
+    Start s;
+    for (const char* name : {"a.xml", "b.xml"}) {
+        writeXml(docs.filePath(name));
+        s.window->documents().FillGrid(name, docs.filePath(name));
+    }
+    s.window->form().radCombineFiles->setChecked(true);
+    s.dialogs.fileAnswers.enqueue(QString()); // the Save dialog cancelled
+    s.window->form().PNGCreatePDF->click();
+    EXPECT_EQ(s.window->statusBar()->currentMessage(), "2 converted, 0 failed, 0 skipped");
+}
+
 TEST(BulkModeTest, OnlyTheUnattendedStartEndsTheProgram)
 {
     QTemporaryDir in;

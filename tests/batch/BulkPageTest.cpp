@@ -39,7 +39,7 @@ public:
     bool openFile(const QString& path) override
     {
         opened.append(path);
-        return true;
+        return canOpen;
     }
     bool openUrl(const QString& address) override
     {
@@ -47,6 +47,7 @@ public:
         return true;
     }
     QStringList opened;
+    bool canOpen = true;
 };
 
 void touch(const QString& path)
@@ -246,6 +247,10 @@ TEST(LogViewerTest, OpensTheStartingFoldersLogOrSaysThereIsNone)
     ViewBatchLog(folder + "/", desktop, dialogs);
     EXPECT_EQ(desktop.opened, QStringList{folder + "/Corvanta_Batch.txt"});
     EXPECT_EQ(dialogs.shown.size(), 1);
+
+    desktop.canOpen = false; // no editor is set up for text
+    ViewBatchLog(folder, desktop, dialogs);
+    EXPECT_EQ(dialogs.texts().last(), kNoLogViewerMessage.arg(folder + "/Corvanta_Batch.txt"));
 }
 
 TEST(FolderCommandsTest, TheBrowserOpensAtTheFolderTypedInItsOwnBox)

@@ -58,21 +58,27 @@ TEST_F(PrinterOptionsTest, ProfileAndOptionsAreSeenByTheNextProcess)
     EXPECT_TRUE(ini.contains("PDF Created by Corvanta Professional")) << ini.toStdString();
 }
 
-TEST_F(PrinterOptionsTest, ProfileWithoutOptionsPersistsAndRemovingItIsSeenEverywhere)
+TEST_F(PrinterOptionsTest, AProfileRemovedByAnotherInstanceLivesOnOnlyWhereItWasCreated)
 {
     ASSERT_EQ(m_printer.CreateProfile("Empty Profile", 0), kPrinterOk);
     PdfPrinter next;
     ASSERT_EQ(next.InitializeOptions("Corvanta", "Corvanta"), kPrinterOk);
     EXPECT_EQ(next.SelectActiveProfile("Empty Profile", 0), kPrinterOk);
 
+    // Another window closes and removes the profile both use: this one's runs go on.
     EXPECT_EQ(next.RemoveProfile(kProfileName, 0), kPrinterOk);
-    EXPECT_EQ(m_printer.SelectActiveProfile(kProfileName, 0), kPrinterFailed);
-    EXPECT_EQ(m_printer.SetNumberOption("Level", 0, kProfileName, 0), kPrinterFailed);
-    EXPECT_EQ(m_printer.RemoveProfile(kProfileName, 0), kPrinterFailed);
+    EXPECT_EQ(m_printer.SetNumberOption("Level", 0, kProfileName, 0), kPrinterOk);
+    EXPECT_EQ(m_printer.SelectActiveProfile(kProfileName, 0), kPrinterOk);
+    EXPECT_TRUE(printLines("/in/kept.PDF", {"x"}));
+
+    // A profile an instance only used is gone for it once its creator removes it.
+    EXPECT_EQ(m_printer.RemoveProfile("Empty Profile", 0), kPrinterOk);
+    EXPECT_EQ(next.SelectActiveProfile("Empty Profile", 0), kPrinterFailed);
+    EXPECT_EQ(next.SetNumberOption("Level", 0, "Empty Profile", 0), kPrinterFailed);
+    EXPECT_EQ(m_printer.RemoveProfile(kProfileName, 0), kPrinterOk);
     EXPECT_FALSE(readAll(m_printer.settingsFile()).contains("Corvanta document"));
     // A job for a removed profile is not written.
     EXPECT_FALSE(printLines("/in/gone.PDF", {"x"}));
-    EXPECT_TRUE(outputEntries().isEmpty());
 }
 
 TEST_F(PrinterOptionsTest, UnknownProfileCannotBeSelectedOrWritten)
