@@ -587,6 +587,7 @@ void TfrmMain::runNow()
     if (!mayDropUnconvertedScans(kRunNowDropsScansQuestion))
         return;
     m_controls.setBulkProgress(QStringLiteral("Listing %1 ...").arg(m_controls.startFolderText()));
+    statusBar()->clearMessage(); // a Generate PDF run's summary, which this run replaces
     const BatchEnd end = RunBatchConversion();
     m_documentCommands.showCount();
     QString summary;
