@@ -1,6 +1,6 @@
 #include "app/CommandLine.h"
 
-#include "app/NativeNames.h"
+#include "common/NativeNames.h"
 #include "conversion/ConversionRun.h"
 #include "platform/settings/FileSettingsStore.h"
 

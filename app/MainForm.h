@@ -7,7 +7,7 @@
 #include "batch/FolderCommands.h"
 #include "batch/FolderSettings.h"
 #include "batch/JobScheduling.h"
-#include "batch/ProgramState.h"
+#include "common/ProgramState.h"
 #include "conversion/RunControl.h"
 #include "doclist/DocumentCommands.h"
 #include "doclist/DocumentList.h"

@@ -1,6 +1,6 @@
 #include "app/MainFormControls.h"
 
-#include "platform/clock/Clock.h"
+#include "common/Clock.h"
 #include "ui_MainForm.h"
 
 #include <QImage>

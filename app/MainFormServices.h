@@ -1,8 +1,8 @@
 #pragma once
 
 #include "conversion/PrintHandlerTable.h"
-#include "platform/pdfprinter/PdfPublisher.h"
-#include "platform/pictures/FilePictureCheck.h"
+#include "pdfprinter/PdfPublisher.h"
+#include "pdfprinter/pictures/FilePictureCheck.h"
 #include "platform/text/UchardetDetector.h"
 
 #include <QString>

@@ -3,9 +3,9 @@
 #include "app/MainForm.h"
 #include "app/OfficeWorkers.h"
 #include "conversion/ConversionRun.h"
-#include "platform/dialogs/QtDialogs.h"
+#include "pdfprinter/PdfPrinter.h"
 #include "platform/dialogs/UnattendedDialogs.h"
-#include "platform/pdfprinter/PdfPrinter.h"
+#include "ui/QtDialogs.h"
 
 #include <QGuiApplication>
 #include <cstdio>

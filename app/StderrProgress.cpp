@@ -1,6 +1,6 @@
 #include "app/StderrProgress.h"
 
-#include "app/NativeNames.h"
+#include "common/NativeNames.h"
 
 void StderrProgress::rowDone(int row, int count, const QString& name, const QString& status,
                              RowResult result)

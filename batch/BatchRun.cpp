@@ -1,14 +1,14 @@
 #include "batch/BatchRun.h"
 
-#include "app/NativeNames.h"
-#include "app/PathHelpers.h"
 #include "batch/FolderEdits.h"
 #include "batch/FolderRunLock.h"
-#include "batch/ProgramState.h"
+#include "common/Application.h"
+#include "common/Dialogs.h"
+#include "common/NativeNames.h"
+#include "common/PathHelpers.h"
+#include "common/ProgramState.h"
 #include "conversion/ConversionRun.h"
 #include "doclist/DocumentList.h"
-#include "platform/application/Application.h"
-#include "platform/dialogs/Dialogs.h"
 
 #include <QElapsedTimer>
 #include <QFile>

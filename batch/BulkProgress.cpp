@@ -1,6 +1,6 @@
 #include "batch/BulkProgress.h"
 
-#include "batch/ProgramState.h"
+#include "common/ProgramState.h"
 
 void BulkProgress::rowDone(int row, int count, const QString& name, const QString& status,
                            RowResult result)

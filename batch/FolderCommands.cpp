@@ -1,8 +1,8 @@
 #include "batch/FolderCommands.h"
 
 #include "batch/FolderEdits.h"
-#include "batch/ProgramState.h"
-#include "platform/dialogs/Dialogs.h"
+#include "common/Dialogs.h"
+#include "common/ProgramState.h"
 
 #include <QDir>
 

@@ -1,6 +1,6 @@
 #include "batch/FolderRunLock.h"
 
-#include "app/PathHelpers.h"
+#include "common/PathHelpers.h"
 #include "platform/files/FolderLock.h"
 
 #include <QCryptographicHash>

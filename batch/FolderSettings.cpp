@@ -1,8 +1,8 @@
 #include "batch/FolderSettings.h"
 
 #include "batch/FolderEdits.h"
-#include "batch/ProgramState.h"
 #include "batch/cRegistry.h"
+#include "common/ProgramState.h"
 
 FolderSettings::FolderSettings(ISettingsStore& store, ProgramState& state, FolderEdits& edits)
     : m_store(store), m_state(state), m_edits(edits)

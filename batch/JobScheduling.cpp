@@ -1,15 +1,15 @@
 #include "batch/JobScheduling.h"
 
-#include "app/PathHelpers.h"
 #include "batch/FolderEdits.h"
 #include "batch/FolderSettings.h"
-#include "batch/ProgramState.h"
 #include "batch/ScheduleTexts.h"
+#include "common/Clock.h"
+#include "common/Dialogs.h"
+#include "common/PathHelpers.h"
+#include "common/ProgramState.h"
 #include "conversion/BatchLog.h"
 #include "conversion/ConversionRun.h"
 #include "conversion/DocumentFile.h"
-#include "platform/clock/Clock.h"
-#include "platform/dialogs/Dialogs.h"
 
 #include <QFile>
 #include <QScopeGuard>

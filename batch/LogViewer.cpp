@@ -1,9 +1,9 @@
 #include "batch/LogViewer.h"
 
-#include "app/PathHelpers.h"
+#include "common/Desktop.h"
+#include "common/Dialogs.h"
+#include "common/PathHelpers.h"
 #include "conversion/BatchLog.h"
-#include "platform/desktop/Desktop.h"
-#include "platform/dialogs/Dialogs.h"
 
 #include <QFileInfo>
 

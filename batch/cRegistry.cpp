@@ -1,6 +1,6 @@
 #include "batch/cRegistry.h"
 
-#include "platform/settings/ISettingsStore.h"
+#include "common/ISettingsStore.h"
 
 #include <limits>
 #include <optional>

@@ -2,7 +2,9 @@
 // web page) and the real PDF printer, and prints documents per second, the time the run spent in
 // its pauses and, per file type, the time of the first document and of each one after it.
 //   corvanta-bench <input folder> <output folder>
-#include "batch/ProgramState.h"
+#include "common/Application.h"
+#include "common/Clock.h"
+#include "common/ProgramState.h"
 #include "conversion/ConversionRun.h"
 #include "conversion/DocumentRenderer.h"
 #include "conversion/ImageRoute.h"
@@ -16,16 +18,14 @@
 #include "conversion/RunObserver.h"
 #include "conversion/SecurityForm.h"
 #include "doclist/DocumentList.h"
-#include "platform/application/Application.h"
-#include "platform/clock/Clock.h"
+#include "office/OfficeRenderer.h"
+#include "pdfprinter/PdfPrinter.h"
+#include "pdfprinter/pictures/FilePictureCheck.h"
 #include "platform/dialogs/UnattendedDialogs.h"
 #include "platform/files/DescriptorOpener.h"
-#include "platform/office/OfficeRenderer.h"
-#include "platform/pdfprinter/PdfPrinter.h"
-#include "platform/pictures/FilePictureCheck.h"
 #include "platform/process/QtProcessLauncher.h"
 #include "platform/text/UchardetDetector.h"
-#include "platform/web/WebPageRenderer.h"
+#include "web/WebPageRenderer.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,12 +6,12 @@
 //   corvanta-text-bench <layout|route|job> <text file> <output folder>
 // Prints the time spent in the route and in ending the job, the pages, the size of the PDF, and
 // how often the route reported progress.
+#include "common/Progress.h"
 #include "conversion/IPdfPrinterOptions.h"
 #include "conversion/IPrinter.h"
 #include "conversion/TextRoute.h"
-#include "platform/application/Progress.h"
-#include "platform/pdfprinter/PdfCanvas.h"
-#include "platform/pdfprinter/PdfPrinter.h"
+#include "pdfprinter/PdfCanvas.h"
+#include "pdfprinter/PdfPrinter.h"
 #include "platform/text/UchardetDetector.h"
 
 #include <QDir>

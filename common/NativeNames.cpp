@@ -1,4 +1,4 @@
-#include "app/NativeNames.h"
+#include "common/NativeNames.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "app/PathHelpers.h"
+#include "common/PathHelpers.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "conversion/BatchLog.h"
 
-#include "app/NativeNames.h"
-#include "platform/clock/Clock.h"
+#include "common/Clock.h"
+#include "common/NativeNames.h"
 #include "platform/files/OwnFile.h"
 
 #include <QLocale>

@@ -1,9 +1,9 @@
 #include "conversion/Combiner.h"
 
+#include "common/Dialogs.h"
+#include "common/Progress.h"
 #include "conversion/PdfToolkit.h"
 #include "conversion/SecurityForm.h"
-#include "platform/application/Progress.h"
-#include "platform/dialogs/Dialogs.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,11 @@
 #include "conversion/ConversionRun.h"
 
-#include "app/PathHelpers.h"
-#include "batch/ProgramState.h"
+#include "common/Application.h"
+#include "common/Clock.h"
+#include "common/Dialogs.h"
+#include "common/PathHelpers.h"
+#include "common/ProgramState.h"
+#include "common/Progress.h"
 #include "conversion/DocumentFile.h"
 #include "conversion/DocumentNames.h"
 #include "conversion/IPdfPrinterOptions.h"
@@ -15,10 +19,6 @@
 #include "conversion/SecurityForm.h"
 #include "conversion/TextRoute.h"
 #include "doclist/DocumentList.h"
-#include "platform/application/Application.h"
-#include "platform/application/Progress.h"
-#include "platform/clock/Clock.h"
-#include "platform/dialogs/Dialogs.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>

@@ -1,6 +1,6 @@
 #include "conversion/DocumentNames.h"
 
-#include "app/PathHelpers.h"
+#include "common/PathHelpers.h"
 
 QString DocumentNames::fileNameOf(const QString& path)
 {

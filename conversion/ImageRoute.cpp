@@ -1,12 +1,12 @@
 #include "conversion/ImageRoute.h"
 
+#include "common/Clock.h"
+#include "common/Dialogs.h"
 #include "conversion/DocumentRenderer.h"
 #include "conversion/IPrinter.h"
 #include "conversion/PictureCheck.h"
 #include "conversion/PicturePreview.h"
 #include "conversion/RouteSelection.h"
-#include "platform/clock/Clock.h"
-#include "platform/dialogs/Dialogs.h"
 
 #include <QFileInfo>
 #include <QImageReader>

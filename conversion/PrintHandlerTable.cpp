@@ -1,10 +1,10 @@
 #include "conversion/PrintHandlerTable.h"
 
+#include "common/Progress.h"
 #include "conversion/IPrinter.h"
 #include "conversion/ImageRoute.h"
 #include "conversion/PictureCheck.h"
 #include "conversion/TextRoute.h"
-#include "platform/application/Progress.h"
 
 #include <QImageReader>
 #include <QTemporaryDir>

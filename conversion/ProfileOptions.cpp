@@ -1,8 +1,8 @@
 #include "conversion/ProfileOptions.h"
 
+#include "common/Dialogs.h"
 #include "conversion/IPdfPrinterOptions.h"
 #include "conversion/SecurityForm.h"
-#include "platform/dialogs/Dialogs.h"
 
 #include <stdexcept>
 

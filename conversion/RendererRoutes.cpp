@@ -1,11 +1,11 @@
 #include "conversion/RendererRoutes.h"
 
+#include "common/Dialogs.h"
+#include "common/Progress.h"
 #include "conversion/DocumentNames.h"
 #include "conversion/DocumentRenderer.h"
 #include "conversion/IPdfPrinterOptions.h"
 #include "conversion/IPrinter.h"
-#include "platform/application/Progress.h"
-#include "platform/dialogs/Dialogs.h"
 
 #include <QTemporaryDir>
 

@@ -1,9 +1,9 @@
 #include "conversion/RowProgress.h"
 
+#include "common/Application.h"
 #include "conversion/RunControl.h"
 #include "conversion/RunForm.h"
 #include "doclist/DocumentList.h"
-#include "platform/application/Application.h"
 
 namespace {
 // Often enough to feel alive, seldom enough to cost nothing next to the work itself.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/application/Progress.h"
+#include "common/Progress.h"
 
 #include <QElapsedTimer>
 

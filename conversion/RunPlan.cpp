@@ -1,6 +1,6 @@
 #include "conversion/RunPlan.h"
 
-#include "app/PathHelpers.h"
+#include "common/PathHelpers.h"
 #include "conversion/BatchLog.h"
 #include "conversion/DocumentNames.h"
 #include "doclist/DocumentList.h"

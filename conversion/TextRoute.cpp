@@ -1,8 +1,8 @@
 #include "conversion/TextRoute.h"
 
+#include "common/Progress.h"
 #include "conversion/IPrinter.h"
 #include "conversion/TextDecoder.h"
-#include "platform/application/Progress.h"
 
 #include <QElapsedTimer>
 #include <QFile>

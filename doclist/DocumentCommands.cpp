@@ -1,10 +1,10 @@
 #include "doclist/DocumentCommands.h"
 
-#include "app/NativeNames.h"
-#include "app/PathHelpers.h"
+#include "common/Dialogs.h"
+#include "common/NativeNames.h"
+#include "common/PathHelpers.h"
 #include "doclist/DocumentList.h"
 #include "doclist/GeneratePage.h"
-#include "platform/dialogs/Dialogs.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "platform/help/ChmFile.h"
+#include "helpviewer/ChmFile.h"
 
 #include <QFile>
 #include <QFileInfo>

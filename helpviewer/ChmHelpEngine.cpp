@@ -1,7 +1,7 @@
-#include "platform/help/ChmHelpEngine.h"
+#include "helpviewer/ChmHelpEngine.h"
 
-#include "platform/help/ChmFile.h"
-#include "platform/help/HelpWindow.h"
+#include "helpviewer/ChmFile.h"
+#include "helpviewer/HelpWindow.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/help/HelpEngine.h"
+#include "helpviewer/HelpEngine.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
-#include "platform/help/HelpBrowser.h"
+#include "helpviewer/HelpBrowser.h"
 
-#include "platform/help/ChmFile.h"
+#include "helpviewer/ChmFile.h"
 
 #include <QDesktopServices>
 

@@ -1,7 +1,7 @@
-#include "platform/help/HelpWindow.h"
+#include "helpviewer/HelpWindow.h"
 
-#include "platform/help/ChmFile.h"
-#include "platform/help/HelpBrowser.h"
+#include "helpviewer/ChmFile.h"
+#include "helpviewer/HelpBrowser.h"
 
 #include <QAction>
 #include <QLineEdit>

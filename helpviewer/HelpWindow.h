@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/help/Sitemap.h"
+#include "helpviewer/Sitemap.h"
 
 #include <QMainWindow>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "platform/help/Sitemap.h"
+#include "helpviewer/Sitemap.h"
 
 #include <QRegularExpression>
 #include <QStringDecoder>

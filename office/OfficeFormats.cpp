@@ -1,4 +1,4 @@
-#include "platform/office/OfficeFormats.h"
+#include "office/OfficeFormats.h"
 
 #include <QFileInfo>
 #include <QMimeType>

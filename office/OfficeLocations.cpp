@@ -1,4 +1,4 @@
-#include "platform/office/OfficeLocations.h"
+#include "office/OfficeLocations.h"
 
 #include "platform/files/InstalledFiles.h"
 

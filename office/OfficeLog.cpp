@@ -1,3 +1,3 @@
-#include "platform/office/OfficeLog.h"
+#include "office/OfficeLog.h"
 
 Q_LOGGING_CATEGORY(lcOffice, "corvanta.office", QtInfoMsg)

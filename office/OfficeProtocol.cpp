@@ -1,4 +1,4 @@
-#include "platform/office/OfficeProtocol.h"
+#include "office/OfficeProtocol.h"
 
 #include "platform/process/JsonLines.h"
 

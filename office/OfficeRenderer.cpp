@@ -1,13 +1,13 @@
-#include "platform/office/OfficeRenderer.h"
+#include "office/OfficeRenderer.h"
 
-#include "platform/application/Progress.h"
+#include "common/Progress.h"
+#include "office/OfficeFormats.h"
+#include "office/OfficeLimits.h"
+#include "office/OfficeLocations.h"
+#include "office/OfficeLog.h"
+#include "office/OfficeProtocol.h"
+#include "office/PdfCheck.h"
 #include "platform/files/LockedFolder.h"
-#include "platform/office/OfficeFormats.h"
-#include "platform/office/OfficeLimits.h"
-#include "platform/office/OfficeLocations.h"
-#include "platform/office/OfficeLog.h"
-#include "platform/office/OfficeProtocol.h"
-#include "platform/office/PdfCheck.h"
 #include "platform/process/ProcessLauncher.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "platform/office/PdfCheck.h"
+#include "office/PdfCheck.h"
 
 #include <QFile>
 #include <qpdf/QPDF.hh>

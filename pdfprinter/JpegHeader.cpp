@@ -1,4 +1,4 @@
-#include "platform/pdfprinter/JpegHeader.h"
+#include "pdfprinter/JpegHeader.h"
 
 namespace {
 

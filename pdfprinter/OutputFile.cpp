@@ -1,6 +1,6 @@
-#include "platform/pdfprinter/OutputFile.h"
+#include "pdfprinter/OutputFile.h"
 
-#include "platform/pdfprinter/OutputName.h"
+#include "pdfprinter/OutputName.h"
 
 #include <QDir>
 #include <QFile>

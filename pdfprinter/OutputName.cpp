@@ -1,4 +1,4 @@
-#include "platform/pdfprinter/OutputName.h"
+#include "pdfprinter/OutputName.h"
 
 namespace {
 const QString kPdfSuffix = QStringLiteral(".PDF");

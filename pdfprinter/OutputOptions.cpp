@@ -1,4 +1,4 @@
-#include "platform/pdfprinter/OutputOptions.h"
+#include "pdfprinter/OutputOptions.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "conversion/IPdfPrinterOptions.h"
-#include "platform/pdfprinter/PrinterSettings.h"
+#include "pdfprinter/PrinterSettings.h"
 
 #include <QString>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/application/Progress.h"
-#include "platform/pdfprinter/OutputFile.h"
+#include "common/Progress.h"
+#include "pdfprinter/OutputFile.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "platform/pdfprinter/PdfCanvas.h"
+#include "pdfprinter/PdfCanvas.h"
 
 #include <QGlyphRun>
 #include <QPageLayout>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "conversion/IPrinter.h"
-#include "platform/pdfprinter/PlacedPicture.h"
+#include "pdfprinter/PlacedPicture.h"
 
 #include <QFile>
 #include <QFont>

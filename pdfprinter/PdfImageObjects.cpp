@@ -1,8 +1,8 @@
-#include "platform/pdfprinter/PdfImageObjects.h"
+#include "pdfprinter/PdfImageObjects.h"
 
-#include "platform/pdfprinter/JpegHeader.h"
-#include "platform/pdfprinter/PdfPrinterLog.h"
-#include "platform/pdfprinter/PngChunks.h"
+#include "pdfprinter/JpegHeader.h"
+#include "pdfprinter/PdfPrinterLog.h"
+#include "pdfprinter/PngChunks.h"
 
 #include <QFile>
 #include <qpdf/Buffer.hh>

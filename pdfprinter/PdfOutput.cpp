@@ -1,11 +1,11 @@
-#include "platform/pdfprinter/PdfOutput.h"
+#include "pdfprinter/PdfOutput.h"
 
-#include "platform/pdfprinter/OutputName.h"
-#include "platform/pdfprinter/OutputPipeline.h"
-#include "platform/pdfprinter/PdfPrinterLog.h"
-#include "platform/pdfprinter/PdfSecurity.h"
-#include "platform/pdfprinter/PicturePlacement.h"
-#include "platform/pdfprinter/ToUnicodeLetters.h"
+#include "pdfprinter/OutputName.h"
+#include "pdfprinter/OutputPipeline.h"
+#include "pdfprinter/PdfPrinterLog.h"
+#include "pdfprinter/PdfSecurity.h"
+#include "pdfprinter/PicturePlacement.h"
+#include "pdfprinter/ToUnicodeLetters.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/pdfprinter/OutputOptions.h"
-#include "platform/pdfprinter/PlacedPicture.h"
+#include "pdfprinter/OutputOptions.h"
+#include "pdfprinter/PlacedPicture.h"
 
 #include <QList>
 #include <atomic>

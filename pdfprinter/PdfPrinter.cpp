@@ -1,15 +1,15 @@
-#include "platform/pdfprinter/PdfPrinter.h"
+#include "pdfprinter/PdfPrinter.h"
 
+#include "pdfprinter/OutputOptions.h"
+#include "pdfprinter/OutputPipeline.h"
+#include "pdfprinter/PdfCanvas.h"
+#include "pdfprinter/PdfOutput.h"
+#include "pdfprinter/PdfPrinterLog.h"
+#include "pdfprinter/PrinterSettings.h"
 #include "platform/application/Secrets.h"
 #include "platform/messages/WindowMessages.h"
-#include "platform/pdfprinter/OutputOptions.h"
-#include "platform/pdfprinter/OutputPipeline.h"
-#include "platform/pdfprinter/PdfCanvas.h"
-#include "platform/pdfprinter/PdfOutput.h"
-#include "platform/pdfprinter/PdfPrinterLog.h"
-#include "platform/pdfprinter/PrinterSettings.h"
 
-#include "platform/application/Progress.h"
+#include "common/Progress.h"
 
 #include <QDesktopServices>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 
 #include "conversion/IPdfPrinterOptions.h"
 #include "conversion/IPrinter.h"
-#include "platform/pdfprinter/PrinterSettings.h"
+#include "pdfprinter/PrinterSettings.h"
 
 #include <QHash>
 #include <QObject>

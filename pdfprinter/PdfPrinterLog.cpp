@@ -1,3 +1,3 @@
-#include "platform/pdfprinter/PdfPrinterLog.h"
+#include "pdfprinter/PdfPrinterLog.h"
 
 Q_LOGGING_CATEGORY(lcPdfPrinter, "corvanta.pdfprinter", QtInfoMsg)

@@ -1,8 +1,8 @@
-#include "platform/pdfprinter/PdfPublisher.h"
+#include "pdfprinter/PdfPublisher.h"
 
-#include "platform/application/Progress.h"
-#include "platform/pdfprinter/OutputPipeline.h"
-#include "platform/pdfprinter/PdfSecurity.h"
+#include "common/Progress.h"
+#include "pdfprinter/OutputPipeline.h"
+#include "pdfprinter/PdfSecurity.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "platform/pdfprinter/PdfSecurity.h"
+#include "pdfprinter/PdfSecurity.h"
 
 #include <QRandomGenerator>
 #include <QScopeGuard>

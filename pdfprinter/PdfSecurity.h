@@ -1,7 +1,7 @@
 #pragma once
 
 #include "conversion/PdfToolkit.h"
-#include "platform/pdfprinter/OutputOptions.h"
+#include "pdfprinter/OutputOptions.h"
 
 class QPDFWriter;
 

@@ -1,7 +1,7 @@
-#include "platform/pdfprinter/PicturePlacement.h"
+#include "pdfprinter/PicturePlacement.h"
 
-#include "platform/pdfprinter/PdfImageObjects.h"
-#include "platform/pdfprinter/PdfPrinterLog.h"
+#include "pdfprinter/PdfImageObjects.h"
+#include "pdfprinter/PdfPrinterLog.h"
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>

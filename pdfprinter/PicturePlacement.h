@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/pdfprinter/PlacedPicture.h"
+#include "pdfprinter/PlacedPicture.h"
 
 #include <QList>
 

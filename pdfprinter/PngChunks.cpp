@@ -1,4 +1,4 @@
-#include "platform/pdfprinter/PngChunks.h"
+#include "pdfprinter/PngChunks.h"
 
 namespace {
 

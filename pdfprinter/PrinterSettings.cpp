@@ -1,6 +1,6 @@
-#include "platform/pdfprinter/PrinterSettings.h"
+#include "pdfprinter/PrinterSettings.h"
 
-#include "platform/pdfprinter/PdfPrinterLog.h"
+#include "pdfprinter/PdfPrinterLog.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/pdfprinter/ToUnicodeLetters.h"
+#include "pdfprinter/ToUnicodeLetters.h"
 
 #include <QByteArray>
 #include <QRegularExpression>

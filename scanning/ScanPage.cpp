@@ -1,9 +1,9 @@
 #include "scanning/ScanPage.h"
 
+#include "common/Dialogs.h"
 #include "conversion/PicturePreview.h"
 #include "doclist/DocumentList.h"
 #include "doclist/GeneratePage.h"
-#include "platform/dialogs/Dialogs.h"
 #include "scanning/ScanControl.h"
 #include "scanning/ScannedPageFiles.h"
 

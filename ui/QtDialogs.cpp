@@ -1,4 +1,4 @@
-#include "platform/dialogs/QtDialogs.h"
+#include "ui/QtDialogs.h"
 
 #include "ui/FormPassword.h"
 

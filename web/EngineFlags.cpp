@@ -1,4 +1,4 @@
-#include "platform/web/EngineFlags.h"
+#include "web/EngineFlags.h"
 
 #include <QList>
 

@@ -1,9 +1,9 @@
-#include "platform/web/WebPageRenderer.h"
+#include "web/WebPageRenderer.h"
 
-#include "platform/application/Progress.h"
+#include "common/Progress.h"
 #include "platform/files/InstalledFiles.h"
 #include "platform/process/ProcessLauncher.h"
-#include "platform/web/WebProtocol.h"
+#include "web/WebProtocol.h"
 
 #include <QFile>
 #include <QFileInfo>

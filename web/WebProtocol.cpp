@@ -1,4 +1,4 @@
-#include "platform/web/WebProtocol.h"
+#include "web/WebProtocol.h"
 
 #include "platform/process/JsonLines.h"
 

@@ -1,4 +1,4 @@
-#include "platform/office/worker/CompoundFile.h"
+#include "office/worker/CompoundFile.h"
 
 #include <QFile>
 #include <QtEndian>

@@ -1,14 +1,14 @@
-#include "platform/office/worker/DocumentExport.h"
+#include "office/worker/DocumentExport.h"
 
-#include "platform/office/worker/ImportFilter.h"
-#include "platform/office/worker/LinkedPictures.h"
-#include "platform/office/worker/OwnFileName.h"
-#include "platform/office/worker/PageSetup.h"
-#include "platform/office/worker/RefusingInteraction.h"
-#include "platform/office/worker/TextContent.h"
-#include "platform/office/worker/UnoText.h"
-#include "platform/office/worker/WorkerLog.h"
-#include "platform/office/worker/XlsActiveSheet.h"
+#include "office/worker/ImportFilter.h"
+#include "office/worker/LinkedPictures.h"
+#include "office/worker/OwnFileName.h"
+#include "office/worker/PageSetup.h"
+#include "office/worker/RefusingInteraction.h"
+#include "office/worker/TextContent.h"
+#include "office/worker/UnoText.h"
+#include "office/worker/WorkerLog.h"
+#include "office/worker/XlsActiveSheet.h"
 
 #include <QUrl>
 #include <com/sun/star/beans/PropertyValue.hpp>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/office/OfficeProtocol.h"
+#include "office/OfficeProtocol.h"
 
 #include <QString>
 #include <com/sun/star/frame/XDesktop2.hpp>

@@ -1,4 +1,4 @@
-#include "platform/office/worker/ImportFilter.h"
+#include "office/worker/ImportFilter.h"
 
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/XModel.hpp>

@@ -1,7 +1,7 @@
-#include "platform/office/worker/LinkedPictures.h"
+#include "office/worker/LinkedPictures.h"
 
-#include "platform/office/worker/UnoText.h"
-#include "platform/office/worker/WorkerLog.h"
+#include "office/worker/UnoText.h"
+#include "office/worker/WorkerLog.h"
 
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/beans/XPropertySetInfo.hpp>

@@ -1,4 +1,4 @@
-#include "platform/office/worker/MemoryWatch.h"
+#include "office/worker/MemoryWatch.h"
 
 #include <QDir>
 #include <QFile>

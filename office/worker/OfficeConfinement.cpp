@@ -1,4 +1,4 @@
-#include "platform/office/worker/OfficeConfinement.h"
+#include "office/worker/OfficeConfinement.h"
 
 #include <cerrno>
 #include <climits>

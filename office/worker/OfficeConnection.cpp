@@ -1,10 +1,10 @@
-#include "platform/office/worker/OfficeConnection.h"
+#include "office/worker/OfficeConnection.h"
 
-#include "platform/office/worker/MemoryWatch.h"
-#include "platform/office/worker/OfficeConfinement.h"
-#include "platform/office/worker/OfficeProfile.h"
-#include "platform/office/worker/UnoText.h"
-#include "platform/office/worker/WorkerLog.h"
+#include "office/worker/MemoryWatch.h"
+#include "office/worker/OfficeConfinement.h"
+#include "office/worker/OfficeProfile.h"
+#include "office/worker/UnoText.h"
+#include "office/worker/WorkerLog.h"
 #include "platform/process/ProcessLauncher.h"
 
 #include <QCoreApplication>

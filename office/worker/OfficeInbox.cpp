@@ -1,4 +1,4 @@
-#include "platform/office/worker/OfficeInbox.h"
+#include "office/worker/OfficeInbox.h"
 
 #include <QFile>
 #include <QFileInfo>

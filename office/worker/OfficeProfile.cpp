@@ -1,4 +1,4 @@
-#include "platform/office/worker/OfficeProfile.h"
+#include "office/worker/OfficeProfile.h"
 
 #include <QDir>
 #include <QFile>

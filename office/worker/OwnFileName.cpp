@@ -1,7 +1,7 @@
-#include "platform/office/worker/OwnFileName.h"
+#include "office/worker/OwnFileName.h"
 
-#include "platform/office/worker/UnoText.h"
-#include "platform/office/worker/WorkerLog.h"
+#include "office/worker/UnoText.h"
+#include "office/worker/WorkerLog.h"
 
 #include <QFileInfo>
 #include <QUrl>

@@ -1,8 +1,8 @@
-#include "platform/office/worker/PageSetup.h"
+#include "office/worker/PageSetup.h"
 
-#include "platform/office/worker/ImportFilter.h"
-#include "platform/office/worker/UnoText.h"
-#include "platform/office/worker/WorkerLog.h"
+#include "office/worker/ImportFilter.h"
+#include "office/worker/UnoText.h"
+#include "office/worker/WorkerLog.h"
 
 #include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/PropertyAttribute.hpp>

@@ -1,7 +1,7 @@
-#include "platform/office/worker/RefusingInteraction.h"
+#include "office/worker/RefusingInteraction.h"
 
-#include "platform/office/worker/UnoText.h"
-#include "platform/office/worker/WorkerLog.h"
+#include "office/worker/UnoText.h"
+#include "office/worker/WorkerLog.h"
 
 #include <com/sun/star/document/BrokenPackageRequest.hpp>
 #include <com/sun/star/task/PasswordRequest.hpp>

@@ -1,4 +1,4 @@
-#include "platform/office/worker/TextContent.h"
+#include "office/worker/TextContent.h"
 
 #include <QFile>
 

@@ -1,3 +1,3 @@
-#include "platform/office/worker/WorkerLog.h"
+#include "office/worker/WorkerLog.h"
 
 Q_LOGGING_CATEGORY(lcWorker, "corvanta.office.worker", QtInfoMsg)

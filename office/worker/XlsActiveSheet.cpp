@@ -1,6 +1,6 @@
-#include "platform/office/worker/XlsActiveSheet.h"
+#include "office/worker/XlsActiveSheet.h"
 
-#include "platform/office/worker/CompoundFile.h"
+#include "office/worker/CompoundFile.h"
 
 #include <QtEndian>
 

@@ -6,15 +6,15 @@
 //
 // It starts the office through itself, "--confine-office <folder> -- <soffice> ...": so started
 // it confines itself to the office's folder (OfficeConfinement.h) and becomes the office.
-#include "platform/office/OfficeLimits.h"
-#include "platform/office/OfficeProtocol.h"
-#include "platform/office/worker/DocumentExport.h"
-#include "platform/office/worker/MemoryWatch.h"
-#include "platform/office/worker/OfficeConfinement.h"
-#include "platform/office/worker/OfficeConnection.h"
-#include "platform/office/worker/OfficeInbox.h"
-#include "platform/office/worker/UnoText.h"
-#include "platform/office/worker/WorkerLog.h"
+#include "office/OfficeLimits.h"
+#include "office/OfficeProtocol.h"
+#include "office/worker/DocumentExport.h"
+#include "office/worker/MemoryWatch.h"
+#include "office/worker/OfficeConfinement.h"
+#include "office/worker/OfficeConnection.h"
+#include "office/worker/OfficeInbox.h"
+#include "office/worker/UnoText.h"
+#include "office/worker/WorkerLog.h"
 #include "platform/process/QtProcessLauncher.h"
 #include "platform/process/WorkerLife.h"
 

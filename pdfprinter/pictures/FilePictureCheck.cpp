@@ -1,8 +1,8 @@
-#include "platform/pictures/FilePictureCheck.h"
+#include "pdfprinter/pictures/FilePictureCheck.h"
 
-#include "platform/pdfprinter/PngChunks.h"
-#include "platform/pictures/JpegCheck.h"
-#include "platform/pictures/PngCheck.h"
+#include "pdfprinter/PngChunks.h"
+#include "pdfprinter/pictures/JpegCheck.h"
+#include "pdfprinter/pictures/PngCheck.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "platform/pictures/JpegCheck.h"
+#include "pdfprinter/pictures/JpegCheck.h"
 
 #include <QIODevice>
 #include <csetjmp>

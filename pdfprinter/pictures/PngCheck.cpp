@@ -1,6 +1,6 @@
-#include "platform/pictures/PngCheck.h"
+#include "pdfprinter/pictures/PngCheck.h"
 
-#include "platform/pdfprinter/PngChunks.h"
+#include "pdfprinter/PngChunks.h"
 
 #include <QIODevice>
 #include <array>

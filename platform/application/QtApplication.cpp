@@ -1,4 +1,4 @@
-#include "platform/application/Application.h"
+#include "common/Application.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "platform/clock/Clock.h"
+#include "common/Clock.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,4 +1,4 @@
-#include "platform/desktop/Desktop.h"
+#include "common/Desktop.h"
 
 #include "platform/files/ScratchArea.h"
 

@@ -1,6 +1,6 @@
 #include "platform/dialogs/UnattendedDialogs.h"
 
-#include "app/NativeNames.h"
+#include "common/NativeNames.h"
 
 namespace {
 

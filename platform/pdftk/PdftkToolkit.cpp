@@ -1,7 +1,7 @@
 #include "platform/pdftk/PdftkToolkit.h"
 
-#include "app/PathHelpers.h"
-#include "platform/application/Progress.h"
+#include "common/PathHelpers.h"
+#include "common/Progress.h"
 #include "platform/process/ProcessLauncher.h"
 
 #include <QFile>

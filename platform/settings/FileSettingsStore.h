@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/settings/ISettingsStore.h"
+#include "common/ISettingsStore.h"
 
 #include <QString>
 

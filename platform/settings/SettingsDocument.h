@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/settings/SettingsValue.h"
+#include "common/SettingsValue.h"
 
 #include <QByteArray>
 #include <QList>

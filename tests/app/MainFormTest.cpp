@@ -1,10 +1,10 @@
 // Start-up, close and the window's message handling, against a recording PDF printer.
 #include "app/MainForm.h"
-#include "app/PathHelpers.h"
+#include "common/Desktop.h"
+#include "common/PathHelpers.h"
 #include "conversion/DocumentRenderer.h"
+#include "helpviewer/HelpEngine.h"
 #include "platform/com/ComApartment.h"
-#include "platform/desktop/Desktop.h"
-#include "platform/help/HelpEngine.h"
 #include "platform/messages/WindowMessages.h"
 #include "platform/pdftk/PdftkToolkit.h"
 #include "platform/process/QtProcessLauncher.h"

@@ -4,11 +4,11 @@
 // dialogs, a fake clock) and the real settings store, scheduler, toolkit and, when asked, SANE's
 // test scanner.
 #include "app/MainForm.h"
-#include "app/PathHelpers.h"
+#include "common/Desktop.h"
+#include "common/PathHelpers.h"
 #include "conversion/DocumentRenderer.h"
+#include "helpviewer/HelpEngine.h"
 #include "platform/com/ComApartment.h"
-#include "platform/desktop/Desktop.h"
-#include "platform/help/HelpEngine.h"
 #include "platform/pdftk/PdftkToolkit.h"
 #include "platform/process/QtProcessLauncher.h"
 #include "platform/scheduler/AtScheduler.h"

@@ -3,10 +3,10 @@
 #include "batch/FolderCommands.h"
 #include "batch/FolderEdits.h"
 #include "batch/LogViewer.h"
-#include "batch/ProgramState.h"
+#include "common/Desktop.h"
+#include "common/ProgramState.h"
 #include "conversion/ConversionRun.h"
 #include "doclist/DocumentList.h"
-#include "platform/desktop/Desktop.h"
 #include "tests/support/FakeApplication.h"
 #include "tests/support/ScriptedDialogs.h"
 

@@ -1,7 +1,7 @@
 #include "batch/FolderSettings.h"
 #include "batch/FolderEdits.h"
-#include "batch/ProgramState.h"
 #include "batch/cRegistry.h"
+#include "common/ProgramState.h"
 #include "platform/settings/FileSettingsStore.h"
 #include "tests/support/FakeSchedulePage.h"
 

@@ -1,8 +1,8 @@
 // The combining step's decisions, with a toolkit and a publisher that write files on request.
 #include "conversion/Combiner.h"
+#include "common/Progress.h"
 #include "conversion/PdfToolkit.h"
 #include "conversion/ToolkitCommandLines.h"
-#include "platform/application/Progress.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
 

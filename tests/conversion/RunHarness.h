@@ -1,6 +1,6 @@
 #pragma once
 
-#include "batch/ProgramState.h"
+#include "common/ProgramState.h"
 #include "conversion/ConversionRun.h"
 #include "conversion/DocumentNames.h"
 #include "conversion/DocumentRenderer.h"

@@ -1,5 +1,5 @@
 // The whole run against the real PDF printer, reading the PDFs back.
-#include "platform/pdfprinter/PdfPrinter.h"
+#include "pdfprinter/PdfPrinter.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/PdfProbe.h"
 

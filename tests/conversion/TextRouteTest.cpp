@@ -2,8 +2,8 @@
 // between the markup margins of an A4 page; and on the real printer, read back from the PDF.
 #include "conversion/TextRoute.h"
 
-#include "platform/application/Progress.h"
-#include "platform/pdfprinter/PdfPrinter.h"
+#include "common/Progress.h"
+#include "pdfprinter/PdfPrinter.h"
 #include "platform/text/UchardetDetector.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"

@@ -1,6 +1,6 @@
 // The compiled help as the program ships it: the topics the window opens are there, and no link
 // of a page, of the table of contents or of the index leads nowhere.
-#include "platform/help/ChmFile.h"
+#include "helpviewer/ChmFile.h"
 
 #include <QDir>
 #include <QRegularExpression>

@@ -1,9 +1,9 @@
 // The help window over the help file the build makes.
-#include "platform/help/ChmHelpEngine.h"
+#include "helpviewer/ChmHelpEngine.h"
 
-#include "platform/help/ChmFile.h"
-#include "platform/help/HelpBrowser.h"
-#include "platform/help/HelpWindow.h"
+#include "helpviewer/ChmFile.h"
+#include "helpviewer/HelpBrowser.h"
+#include "helpviewer/HelpWindow.h"
 
 #include <QFile>
 #include <QRegularExpression>

@@ -4,8 +4,8 @@
 //
 //   corvanta-office-document-maker --office <soffice> --profile <folder> --in <file>
 //       --out <file> --filter <office filter name> [--active-sheet <name>] < password
-#include "platform/office/worker/OfficeConnection.h"
-#include "platform/office/worker/UnoText.h"
+#include "office/worker/OfficeConnection.h"
+#include "office/worker/UnoText.h"
 #include "platform/process/QtProcessLauncher.h"
 
 #include <QCoreApplication>

@@ -6,7 +6,7 @@
 //   halfpdf    claims success, writes half a PDF
 //   officefail reports that its office failed
 //   anything else: writes a one-page PDF and succeeds
-#include "platform/office/OfficeProtocol.h"
+#include "office/OfficeProtocol.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

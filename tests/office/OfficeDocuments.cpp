@@ -1,7 +1,7 @@
-#include "tests/platform/office/OfficeDocuments.h"
+#include "tests/office/OfficeDocuments.h"
 
-#include "platform/office/OfficeLocations.h"
-#include "platform/office/worker/OfficeProfile.h"
+#include "office/OfficeLocations.h"
+#include "office/worker/OfficeProfile.h"
 #include "platform/process/QtProcessLauncher.h"
 
 #include <QCoreApplication>

@@ -1,11 +1,11 @@
 // How the office renderer survives a worker that crashes, hangs, garbles or lies, with a fake
 // worker program that does so on request.
-#include "platform/application/Progress.h"
-#include "platform/office/OfficeRenderer.h"
-#include "platform/office/PdfCheck.h"
+#include "common/Progress.h"
+#include "office/OfficeRenderer.h"
+#include "office/PdfCheck.h"
 #include "platform/process/QtProcessLauncher.h"
-#include "tests/platform/office/OfficeDocuments.h"
-#include "tests/platform/office/OfficeTestSupport.h"
+#include "tests/office/OfficeDocuments.h"
+#include "tests/office/OfficeTestSupport.h"
 #include "tests/support/StopAtReport.h"
 
 #include <QCoreApplication>

@@ -1,13 +1,13 @@
 // The office renderer's parts that need no office: the type table, the protocol, the profile,
 // the workbook reader, the text and PDF checks.
-#include "platform/office/OfficeProtocol.h"
-#include "platform/office/OfficeRenderer.h"
-#include "platform/office/PdfCheck.h"
-#include "platform/office/worker/CompoundFile.h"
-#include "platform/office/worker/OfficeProfile.h"
-#include "platform/office/worker/TextContent.h"
-#include "platform/office/worker/XlsActiveSheet.h"
-#include "tests/platform/office/OfficeDocuments.h"
+#include "office/OfficeProtocol.h"
+#include "office/OfficeRenderer.h"
+#include "office/PdfCheck.h"
+#include "office/worker/CompoundFile.h"
+#include "office/worker/OfficeProfile.h"
+#include "office/worker/TextContent.h"
+#include "office/worker/XlsActiveSheet.h"
+#include "tests/office/OfficeDocuments.h"
 
 #include <QFile>
 #include <QMimeDatabase>

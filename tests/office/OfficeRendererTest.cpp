@@ -1,10 +1,10 @@
 // The office renderer against the real LibreOffice: what it prints, how it keeps its office, and
 // how documents that cannot be printed fail.
-#include "platform/office/OfficeRenderer.h"
-#include "platform/office/PdfCheck.h"
+#include "office/OfficeRenderer.h"
+#include "office/PdfCheck.h"
 #include "platform/process/QtProcessLauncher.h"
-#include "tests/platform/office/OfficeDocuments.h"
-#include "tests/platform/office/OfficeTestSupport.h"
+#include "tests/office/OfficeDocuments.h"
+#include "tests/office/OfficeTestSupport.h"
 #include "tests/support/PdfProbe.h"
 
 #include <QCoreApplication>
@@ -129,8 +129,7 @@ TEST_F(OfficeRendererTest, WorkbookPrintsEverySheetWithOnlyTheActiveOneInLandsca
 // the same paper, scaling, header and footer, compared with what LibreOffice itself prints.
 TEST_F(OfficeRendererTest, ActiveSheetPrintsOnItsOwnPaperTurnedWithItsHeaderAndFooter)
 {
-    const QString data =
-        qEnvironmentVariable("CORVANTA_SOURCE_DIR") + "/tests/platform/office/data";
+    const QString data = qEnvironmentVariable("CORVANTA_SOURCE_DIR") + "/tests/office/data";
     const struct
     {
         QString workbook;

@@ -1,4 +1,4 @@
-#include "tests/platform/office/OfficeTestSupport.h"
+#include "tests/office/OfficeTestSupport.h"
 
 #include <QElapsedTimer>
 

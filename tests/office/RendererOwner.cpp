@@ -2,8 +2,8 @@
 // works on a document and see what is left of the worker and the office.
 //   corvanta-office-renderer-owner <profile> <first document> <long document> <output folder>
 // Prints the first document, then the long one; says "busy" once the long one is under way.
-#include "platform/application/Progress.h"
-#include "platform/office/OfficeRenderer.h"
+#include "common/Progress.h"
+#include "office/OfficeRenderer.h"
 #include "platform/process/QtProcessLauncher.h"
 
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
-#include "platform/pdfprinter/OutputName.h"
+#include "pdfprinter/OutputName.h"
 #include "conversion/DocumentNames.h"
-#include "platform/pdfprinter/JpegHeader.h"
-#include "platform/pdfprinter/PngChunks.h"
+#include "pdfprinter/JpegHeader.h"
+#include "pdfprinter/PngChunks.h"
 
 #include <QBuffer>
 #include <QImage>

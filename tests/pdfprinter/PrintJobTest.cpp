@@ -1,6 +1,6 @@
-#include "platform/application/Progress.h"
-#include "platform/pdfprinter/PdfOutput.h"
-#include "tests/platform/pdfprinter/PrinterFixture.h"
+#include "common/Progress.h"
+#include "pdfprinter/PdfOutput.h"
+#include "tests/pdfprinter/PrinterFixture.h"
 #include "tests/support/PdfProbe.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "tests/platform/pdfprinter/PrinterFixture.h"
+#include "tests/pdfprinter/PrinterFixture.h"
 
 #include <QCoreApplication>
 #include <QDir>

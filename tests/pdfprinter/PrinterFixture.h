@@ -1,7 +1,7 @@
 #pragma once
 
+#include "pdfprinter/PdfPrinter.h"
 #include "platform/messages/WindowMessages.h"
-#include "platform/pdfprinter/PdfPrinter.h"
 #include "tests/support/TempHome.h"
 
 #include <QList>

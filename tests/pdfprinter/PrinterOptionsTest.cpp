@@ -1,5 +1,5 @@
-#include "platform/pdfprinter/PdfPrinter.h"
-#include "tests/platform/pdfprinter/PrinterFixture.h"
+#include "pdfprinter/PdfPrinter.h"
+#include "tests/pdfprinter/PrinterFixture.h"
 #include "tests/support/PdfProbe.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/pdfprinter/ToUnicodeLetters.h"
+#include "pdfprinter/ToUnicodeLetters.h"
 
 #include <gtest/gtest.h>
 #include <qpdf/Buffer.hh>

@@ -4,7 +4,7 @@
 #include "conversion/PicturePreview.h"
 #include "doclist/DocumentList.h"
 #include "doclist/GeneratePage.h"
-#include "platform/pdfprinter/PdfPrinter.h"
+#include "pdfprinter/PdfPrinter.h"
 #include "scanning/ScanControl.h"
 #include "scanning/ScannedPageFiles.h"
 #include "tests/conversion/RunHarness.h"

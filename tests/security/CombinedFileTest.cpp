@@ -2,7 +2,7 @@
 // unprotected where others can read it. Real pdftk merges, real qpdf protects and reads back.
 #include "conversion/Combiner.h"
 #include "conversion/PdfToolkit.h"
-#include "platform/pdfprinter/PdfPublisher.h"
+#include "pdfprinter/PdfPublisher.h"
 #include "platform/pdftk/PdftkToolkit.h"
 #include "platform/process/QtProcessLauncher.h"
 #include "tests/conversion/RunHarness.h"

@@ -1,10 +1,10 @@
 // The program's promise for office documents, which are laid out by the real LibreOffice: a
 // document being converted never fetches anything, neither from the network nor from a file
 // outside itself, and one that needs more memory than the office may take fails alone.
-#include "tests/platform/office/OfficeDocuments.h"
-#include "platform/office/OfficeRenderer.h"
+#include "tests/office/OfficeDocuments.h"
+#include "office/OfficeRenderer.h"
 #include "platform/process/QtProcessLauncher.h"
-#include "tests/platform/office/OfficeTestSupport.h"
+#include "tests/office/OfficeTestSupport.h"
 #include "tests/support/PdfProbe.h"
 #include "tests/support/RequestCounter.h"
 

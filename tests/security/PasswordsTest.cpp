@@ -3,7 +3,7 @@
 // PDFs, the single PDFs of a protected merge are the owner's alone, and a process that holds a
 // password leaves no core dump.
 #include "conversion/IPdfPrinterOptions.h"
-#include "platform/pdfprinter/PdfPrinter.h"
+#include "pdfprinter/PdfPrinter.h"
 #include "tests/support/PdfProbe.h"
 
 #include <QDir>

@@ -1,14 +1,14 @@
 // A web page or drawing being converted can only read files below its own folder and never
 // reaches the network, and a page that wants more memory than a page may use fails alone. The
 // pages go through the program's renderer and its real web worker.
-#include "platform/web/WebPageRenderer.h"
+#include "web/WebPageRenderer.h"
 
 #include "platform/process/QtProcessLauncher.h"
-#include "platform/web/worker/PageFolderGuard.h"
-#include "platform/web/worker/PageFolderScheme.h"
-#include "platform/web/worker/RendererMemory.h"
 #include "tests/support/PdfProbe.h"
 #include "tests/support/RequestCounter.h"
+#include "web/worker/PageFolderGuard.h"
+#include "web/worker/PageFolderScheme.h"
+#include "web/worker/RendererMemory.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/application/Application.h"
+#include "common/Application.h"
 
 class FakeApplication final : public Application
 {

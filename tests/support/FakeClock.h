@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/clock/Clock.h"
+#include "common/Clock.h"
 
 #include <QList>
 #include <functional>

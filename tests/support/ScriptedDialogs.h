@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dialogs/Dialogs.h"
+#include "common/Dialogs.h"
 
 #include <QQueue>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/application/Progress.h"
+#include "common/Progress.h"
 
 // Answers "stop" from its `stopAt`-th report on (counting from 1), as a user pressing Stop while
 // the work goes on, and counts the reports.

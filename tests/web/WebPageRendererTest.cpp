@@ -1,10 +1,10 @@
-#include "platform/web/WebPageRenderer.h"
+#include "web/WebPageRenderer.h"
 
-#include "platform/application/Progress.h"
+#include "common/Progress.h"
 #include "platform/process/QtProcessLauncher.h"
-#include "platform/web/EngineFlags.h"
-#include "platform/web/WebProtocol.h"
 #include "tests/support/StopAtReport.h"
+#include "web/EngineFlags.h"
+#include "web/WebProtocol.h"
 
 #include <QElapsedTimer>
 #include <QFile>

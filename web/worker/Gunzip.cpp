@@ -1,4 +1,4 @@
-#include "platform/web/worker/Gunzip.h"
+#include "web/worker/Gunzip.h"
 
 #include <zlib.h>
 

@@ -1,9 +1,9 @@
-#include "platform/web/worker/PageEngine.h"
+#include "web/worker/PageEngine.h"
 
-#include "platform/web/worker/Gunzip.h"
-#include "platform/web/worker/PageFolderGuard.h"
-#include "platform/web/worker/RendererMemory.h"
-#include "platform/web/worker/WebWorkerLog.h"
+#include "web/worker/Gunzip.h"
+#include "web/worker/PageFolderGuard.h"
+#include "web/worker/RendererMemory.h"
+#include "web/worker/WebWorkerLog.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/web/WebProtocol.h"
-#include "platform/web/worker/PageFolderScheme.h"
+#include "web/WebProtocol.h"
+#include "web/worker/PageFolderScheme.h"
 
 #include <QByteArray>
 #include <QHash>

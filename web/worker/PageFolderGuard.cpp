@@ -1,6 +1,6 @@
-#include "platform/web/worker/PageFolderGuard.h"
+#include "web/worker/PageFolderGuard.h"
 
-#include "platform/web/worker/PageFolderScheme.h"
+#include "web/worker/PageFolderScheme.h"
 
 #include <QLoggingCategory>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "platform/web/worker/PageFolderScheme.h"
+#include "web/worker/PageFolderScheme.h"
 
 #include <QBuffer>
 #include <QFile>

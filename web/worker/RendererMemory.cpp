@@ -1,4 +1,4 @@
-#include "platform/web/worker/RendererMemory.h"
+#include "web/worker/RendererMemory.h"
 
 #include <QFile>
 #include <QList>

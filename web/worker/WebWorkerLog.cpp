@@ -1,3 +1,3 @@
-#include "platform/web/worker/WebWorkerLog.h"
+#include "web/worker/WebWorkerLog.h"
 
 Q_LOGGING_CATEGORY(lcWebWorker, "corvanta.web", QtWarningMsg)

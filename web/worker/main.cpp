@@ -7,11 +7,11 @@
 // It never shows a window, and dies with the program: it leads its process group, which holds
 // the engine's own processes, and ends the whole group when the program ends.
 #include "platform/process/WorkerLife.h"
-#include "platform/web/EngineFlags.h"
-#include "platform/web/WebProtocol.h"
-#include "platform/web/worker/PageEngine.h"
-#include "platform/web/worker/PageFolderScheme.h"
-#include "platform/web/worker/WebWorkerLog.h"
+#include "web/EngineFlags.h"
+#include "web/WebProtocol.h"
+#include "web/worker/PageEngine.h"
+#include "web/worker/PageFolderScheme.h"
+#include "web/worker/WebWorkerLog.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 // The real picture check, alone and behind the image route.
 #include "conversion/ImageRoute.h"
 #include "conversion/PrintHandlerTable.h"
-#include "platform/pictures/FilePictureCheck.h"
+#include "pdfprinter/pictures/FilePictureCheck.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
 

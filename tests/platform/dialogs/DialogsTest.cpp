@@ -1,7 +1,7 @@
 // The interactive dialogs with real Qt dialogs: the file dialog's filters, dismissing a question;
 // and the unattended answers.
-#include "platform/dialogs/QtDialogs.h"
 #include "platform/dialogs/UnattendedDialogs.h"
+#include "ui/QtDialogs.h"
 
 #include <QAbstractButton>
 #include <QApplication>

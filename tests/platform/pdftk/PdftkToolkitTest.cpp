@@ -1,8 +1,8 @@
 // Combining with the real pdftk, read back with qpdf.
 #include "platform/pdftk/PdftkToolkit.h"
+#include "common/Progress.h"
 #include "conversion/Combiner.h"
-#include "platform/application/Progress.h"
-#include "platform/pdfprinter/PdfPublisher.h"
+#include "pdfprinter/PdfPublisher.h"
 #include "platform/process/QtProcessLauncher.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/PdfProbe.h"
