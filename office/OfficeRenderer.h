@@ -19,9 +19,9 @@ struct OfficeAnswer;
 // found: the programs beside ours or on PATH, the profile in the per-user cache.
 struct OfficeSetup
 {
-    QString workerProgram; // corvanta-office-worker
-    QString officeProgram; // soffice
-    QString profileFolder;
+    QString workerProgram = {}; // corvanta-office-worker
+    QString officeProgram = {}; // soffice
+    QString profileFolder = {};
     std::chrono::milliseconds timeLimit = std::chrono::minutes(2);
     // How many offices may lay out documents at once, each with a worker and a profile of its
     // own.

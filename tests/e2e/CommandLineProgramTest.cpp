@@ -53,13 +53,15 @@ TEST_F(CommandLineProgramTest, HelpAndVersionAnswerWithoutADisplayAndWriteNothin
         EXPECT_EQ(program.exitCode(), c.status);
         const QString out = QString::fromUtf8(program.readAllStandardOutput());
         const QString error = QString::fromUtf8(program.readAllStandardError());
-        for (const QString& text : c.printed)
+        for (const QString& text : c.printed) {
             EXPECT_TRUE(out.contains(text)) << text.toStdString() << " in:\n" << out.toStdString();
-        if (c.printed.isEmpty())
+        }
+        if (c.printed.isEmpty()) {
             EXPECT_TRUE(out.isEmpty()) << out.toStdString();
-        if (c.error.isEmpty())
+        }
+        if (c.error.isEmpty()) {
             EXPECT_TRUE(error.isEmpty()) << error.toStdString();
-        else
+        } else
             EXPECT_TRUE(error.contains(c.error) && error.contains("-BATCH")) << error.toStdString();
     }
     EXPECT_EQ(everything(), before);

@@ -105,8 +105,9 @@ TEST_F(OfficeDocumentPromise, ALinkedPictureStaysOutOfThePdfWhereverItLies)
             MakeLinkingDocuments(folder(c.folder), c.target, &error);
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         for (const QString& pdf : convert(*office, documents)) {
-            for (const PdfProbe::Image& image : PdfProbe(pdf).images())
+            for (const PdfProbe::Image& image : PdfProbe(pdf).images()) {
                 EXPECT_NE(QSize(image.width, image.height), c.size) << pdf.toStdString();
+            }
         }
     }
 }
@@ -125,8 +126,9 @@ TEST_F(OfficeDocumentPromise, FileNameFieldsShowTheDocumentsNameNotTheOfficesCop
         const QString text = PdfProbe(pdfs[i]).pageTexts().join(' ');
         EXPECT_FALSE(text.contains("profile")) << text.toStdString();
         const QString name = QFileInfo(documents[i].path).fileName();
-        if (name.startsWith("linking"))
+        if (name.startsWith("linking")) {
             EXPECT_TRUE(text.contains(name)) << text.toStdString();
+        }
     }
 }
 

@@ -261,8 +261,9 @@ TEST(WebPagesTest, ThePageSchemeReadsOnlyPlainFilesBelowTheFolderWithoutFollowin
         SCOPED_TRACE(c.relative);
         const auto read = ReadBeneath(fd, QString::fromUtf8(c.relative), 9);
         ASSERT_EQ(read.has_value(), c.read != nullptr);
-        if (read)
+        if (read) {
             EXPECT_EQ(*read, c.read);
+        }
     }
     ::close(fd);
 
@@ -280,8 +281,9 @@ TEST(WebPagesTest, ThePageSchemeReadsOnlyPlainFilesBelowTheFolderWithoutFollowin
         {"blob:null/1", false},
         {"ftp://127.0.0.1/", false},
     };
-    for (const auto& u : urls)
+    for (const auto& u : urls) {
         EXPECT_EQ(PageFolderGuard::allows(QUrl(u.url)), u.allowed) << u.url;
+    }
 }
 
 QByteArray gzipped(const QByteArray& bytes)

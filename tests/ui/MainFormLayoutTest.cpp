@@ -299,10 +299,12 @@ TEST_P(FormFont, IsTheOneTheFormStates)
     QWidget* widget = name == form.window.objectName() ? &form.window : form.find(name);
     ASSERT_NE(widget, nullptr);
     const QFont font = widget->font();
-    if (f.family)
+    if (f.family) {
         EXPECT_EQ(font.family(), QString::fromLatin1(f.family));
-    if (f.pointSize)
+    }
+    if (f.pointSize) {
         EXPECT_EQ(font.pointSize(), f.pointSize);
+    }
     EXPECT_EQ(font.bold(), f.bold);
     EXPECT_EQ(font.underline(), f.underline);
 }

@@ -282,8 +282,9 @@ TEST_F(MainFormWindow, EveryPageRendersWithTheBannerAndTheDarkTabStrip)
         EXPECT_LT(qGray(shot.pixel(client + QPoint(495, 645))), 80) << page;
         // The page body is light.
         EXPECT_GT(qGray(shot.pixel(client + QPoint(490, 200))), 180) << page;
-        if (!shots.isEmpty())
+        if (!shots.isEmpty()) {
             EXPECT_TRUE(shot.save(QDir(shots).filePath(files[page] + ".png")));
+        }
     }
 }
 

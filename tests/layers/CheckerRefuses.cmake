@@ -1,0 +1,27 @@
+# Each tree holds one include that runs the wrong way; the checker must fail on every one and
+# pass the tree without it.
+function(tree name from included)
+    set(root ${WORK}/${name})
+    file(REMOVE_RECURSE ${root})
+    file(WRITE ${root}/conversion/Run.cpp "#include \"doclist/List.h\"\n")
+    file(WRITE ${root}/doclist/List.h "#pragma once\n")
+    execute_process(COMMAND ${PYTHON} ${CHECKER} ${root} RESULT_VARIABLE clean OUTPUT_QUIET)
+    if(NOT clean EQUAL 0)
+        message(FATAL_ERROR "${name}: the checker refused a tree without a fault")
+    endif()
+    file(WRITE ${root}/${from} "#include \"${included}\"\n")
+    execute_process(COMMAND ${PYTHON} ${CHECKER} ${root} RESULT_VARIABLE faulty
+        OUTPUT_QUIET ERROR_VARIABLE said)
+    if(faulty EQUAL 0)
+        message(FATAL_ERROR "${name}: the checker passed ${from} including ${included}")
+    endif()
+endfunction()
+
+tree(core_to_adapter conversion/Log.cpp platform/files/OwnFile.h)
+tree(core_to_engine batch/Run.cpp pdfprinter/PdfPrinter.h)
+tree(core_to_ui scanning/Page.cpp ui/QtDialogs.h)
+tree(core_to_app doclist/Commands.cpp app/PathHelpers.h)
+tree(adapter_to_ui platform/dialogs/Boxes.cpp ui/QtDialogs.h)
+tree(engine_to_app office/Renderer.cpp app/MainForm.h)
+tree(backwards_in_core doclist/Order.cpp conversion/Run.h)
+tree(engine_to_engine web/Renderer.cpp office/OfficeRenderer.h)
