@@ -80,7 +80,7 @@ TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::frmMain>()), m_s(std::move(services)),
       m_controls(*m_ui, m_s.clock), m_bulkProgress(m_controls, m_state, m_s.observer),
       m_documentCommands(m_documents, m_s.dialogs, m_controls),
-      m_batchRun(m_documents, m_state, m_controls, m_s.application, m_s.dialogs,
+      m_batchRun(m_documents, m_state, m_controls, m_s.application, m_s.dialogs, m_s.runLocks,
                  [this] { return runConversion(); }),
       m_folderCommands(m_state, m_controls, m_s.dialogs),
       m_folderSettings(m_s.settings, m_state, m_controls)
@@ -292,7 +292,7 @@ void TfrmMain::buildConversion()
     m_run = std::make_unique<ConversionRun>(RunServices{
         m_documents, m_state, *m_pdf.options, *m_pdf.printer, *m_profile, m_controls, *m_images,
         *m_renderers, m_controls, m_s.dialogs, m_s.clock, m_s.application, m_runControl, m_opener,
-        this, m_combiner.get(), &m_bulkProgress, &m_s.encodings});
+        this, m_combiner.get(), &m_bulkProgress, &m_s.encodings, &m_s.logFiles});
 }
 
 RunEnd TfrmMain::runConversion()

@@ -3,6 +3,8 @@
 #include "conversion/PrintHandlerTable.h"
 #include "pdfprinter/PdfPublisher.h"
 #include "pdfprinter/pictures/FilePictureCheck.h"
+#include "platform/files/FolderRunLock.h"
+#include "platform/files/OwnFileOpener.h"
 #include "platform/text/UchardetDetector.h"
 
 #include <QString>
@@ -64,4 +66,7 @@ struct MainFormServices
     const PdfPublisher& publisher = kQpdfPublisher;
     // Names the encoding of a text document that does not say its own.
     const EncodingDetector& encodings = kUchardetDetector;
+    // Opens a bulk conversion's log, and locks its starting folder against a second run.
+    const LogFileOpener& logFiles = kOwnFileOpener;
+    const RunLocks& runLocks = kFolderRunLocks;
 };

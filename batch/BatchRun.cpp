@@ -1,7 +1,7 @@
 #include "batch/BatchRun.h"
 
 #include "batch/FolderEdits.h"
-#include "batch/FolderRunLock.h"
+#include "batch/RunLocks.h"
 #include "common/Application.h"
 #include "common/Dialogs.h"
 #include "common/NativeNames.h"
@@ -14,15 +14,15 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <filesystem>
-#include <optional>
 #include <system_error>
 
 Q_LOGGING_CATEGORY(lcBatch, "corvanta.batch", QtWarningMsg)
 
 BatchRun::BatchRun(DocumentList& list, ProgramState& state, FolderEdits& edits,
-                   Application& application, Dialogs& dialogs, Convert convert)
+                   Application& application, Dialogs& dialogs, const RunLocks& locks,
+                   Convert convert)
     : m_list(list), m_state(state), m_edits(edits), m_application(application), m_dialogs(dialogs),
-      m_convert(std::move(convert))
+      m_locks(locks), m_convert(std::move(convert))
 {
 }
 
@@ -59,11 +59,11 @@ BatchEnd BatchRun::RunBatchConversion()
     if (m_edits.startFolderText().size() <= 2 || m_edits.destinationFolderText().size() <= 2)
         return BatchEnd::FoldersTooShort;
 
-    // Taken only for a run: the lock's file is the folder's log.
-    std::optional<FolderRunLock> lock;
+    // Taken only for a run.
+    std::unique_ptr<RunLock> lock;
     if (m_state.BatchMode)
-        lock.emplace(m_edits.startFolderText());
-    if (lock && !lock->acquired()) {
+        lock = m_locks.lockRunOf(m_edits.startFolderText());
+    if (m_state.BatchMode && !lock) {
         // A scheduled run beside a "Run Now!", or two scheduled runs: the second would rewrite
         // the first one's log and convert every document twice.
         m_dialogs.message(kAlreadyRunningMessage.arg(m_edits.startFolderText()),

@@ -7,6 +7,7 @@ class Application;
 class Dialogs;
 class DocumentList;
 class FolderEdits;
+class RunLocks;
 struct ProgramState;
 enum class RunEnd;
 
@@ -35,7 +36,7 @@ public:
     using Convert = std::function<RunEnd()>;
 
     BatchRun(DocumentList& list, ProgramState& state, FolderEdits& edits, Application& application,
-             Dialogs& dialogs, Convert convert);
+             Dialogs& dialogs, const RunLocks& locks, Convert convert);
 
     BatchEnd RunBatchConversion();
 
@@ -47,5 +48,6 @@ private:
     FolderEdits& m_edits;
     Application& m_application;
     Dialogs& m_dialogs;
+    const RunLocks& m_locks;
     Convert m_convert;
 };

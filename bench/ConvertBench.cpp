@@ -23,6 +23,7 @@
 #include "pdfprinter/pictures/FilePictureCheck.h"
 #include "platform/dialogs/UnattendedDialogs.h"
 #include "platform/files/DescriptorOpener.h"
+#include "platform/files/OwnFileOpener.h"
 #include "platform/process/QtProcessLauncher.h"
 #include "platform/text/UchardetDetector.h"
 #include "web/WebPageRenderer.h"
@@ -162,7 +163,7 @@ int main(int argc, char** argv)
     DescriptorOpener opener;
     ConversionRun run(RunServices{list, state, printer, printer, profile, window, images, renderers,
                                   window, dialogs, clock, application, control, opener, nullptr,
-                                  nullptr, &timing, &kUchardetDetector});
+                                  nullptr, &timing, &kUchardetDetector, &kOwnFileOpener});
 
     const QDir folder(input);
     for (const QString& name : folder.entryList(QDir::Files))

@@ -2,26 +2,25 @@
 
 #include "common/Clock.h"
 #include "common/NativeNames.h"
-#include "platform/files/OwnFile.h"
+#include "conversion/LogFileOpener.h"
 
 #include <QLocale>
 #include <QRegularExpression>
 
-BatchLog::BatchLog(const Clock& clock) : m_clock(clock) {}
+BatchLog::BatchLog(const Clock& clock, const LogFileOpener* files) : m_clock(clock), m_files(files)
+{
+}
 
 bool BatchLog::open(const QString& path, QString* error)
 {
     close();
     // The starting folder is one others may write to: the log is rewritten only when it is the
     // user's own plain file, never through a link planted in its place.
-    QString why;
-    const int handle = OpenOwnFileForRewriting(path, &why);
-    if (handle >= 0 && m_file.open(handle, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle))
+    QString why = QStringLiteral("no log can be written here");
+    if (m_files)
+        m_file = m_files->openForRewriting(path, &why);
+    if (m_file)
         return true;
-    if (handle >= 0) {
-        why = m_file.errorString();
-        CloseOwnFile(handle);
-    }
     if (error)
         *error = path + QStringLiteral(": ") + why;
     return false;
@@ -29,18 +28,17 @@ bool BatchLog::open(const QString& path, QString* error)
 
 void BatchLog::close()
 {
-    if (m_file.isOpen())
-        m_file.close();
+    m_file.reset();
 }
 
 void BatchLog::writeLine(const QString& line)
 {
-    if (!m_file.isOpen())
+    if (!isOpen())
         return; // a log that could not be opened was reported then; the run goes on without
     // A file name with a line break in it stays on its line: it cannot forge another.
     const QByteArray bytes = EscapeControlCharacters(line).toUtf8() + "\r\n";
-    if (m_file.write(bytes) != bytes.size() || !m_file.flush())
-        throw BatchLogError("I/O error: " + m_file.errorString().toStdString());
+    if (m_file->write(bytes) != bytes.size() || !m_file->flush())
+        throw BatchLogError("I/O error: " + m_file->errorString().toStdString());
 }
 
 QString BatchLog::stamp() const

@@ -2,9 +2,11 @@
 
 #include <QFile>
 #include <QString>
+#include <memory>
 #include <stdexcept>
 
 class Clock;
+class LogFileOpener;
 
 inline const QString kBatchLogName = QStringLiteral("Corvanta_Batch.txt");
 
@@ -20,12 +22,13 @@ public:
 class BatchLog
 {
 public:
-    explicit BatchLog(const Clock& clock);
+    // `files` opens the log; without one no log can be written.
+    BatchLog(const Clock& clock, const LogFileOpener* files);
 
     // Truncates or creates the log. On failure answers false with the file and the reason in
     // `error`; the run then goes on without a log.
     bool open(const QString& path, QString* error);
-    bool isOpen() const { return m_file.isOpen(); }
+    bool isOpen() const { return m_file && m_file->isOpen(); }
     void close();
 
     // Writes nothing when the log is not open; throws BatchLogError when the line cannot be
@@ -37,5 +40,6 @@ public:
 
 private:
     const Clock& m_clock;
-    QFile m_file;
+    const LogFileOpener* m_files;
+    std::unique_ptr<QFile> m_file;
 };

@@ -58,7 +58,10 @@ bool fileExists(const QString& path)
 
 } // namespace
 
-ConversionRun::ConversionRun(RunServices services) : m_s(services), m_log(services.clock) {}
+ConversionRun::ConversionRun(RunServices services)
+    : m_s(services), m_log(services.clock, services.logFiles)
+{
+}
 
 ConversionRun::~ConversionRun() = default;
 

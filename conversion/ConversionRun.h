@@ -26,6 +26,7 @@ class RowProgress;
 class RunControl;
 class RunForm;
 class SecurityForm;
+class LogFileOpener;
 struct DocumentNames;
 struct ProgramState;
 
@@ -58,6 +59,8 @@ struct RunServices
     RunObserver* observer = nullptr; // told of every row's end
     // Names the encoding of a text document that does not say its own; none: UTF-8 is assumed.
     const EncodingDetector* encodings = nullptr;
+    // Opens the log of a bulk conversion; none: no log can be written.
+    const LogFileOpener* logFiles = nullptr;
 };
 
 // How a run ended.

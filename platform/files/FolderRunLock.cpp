@@ -1,4 +1,4 @@
-#include "batch/FolderRunLock.h"
+#include "platform/files/FolderRunLock.h"
 
 #include "common/PathHelpers.h"
 #include "platform/files/FolderLock.h"
@@ -41,4 +41,12 @@ FolderRunLock::FolderRunLock(const QString& startFolder)
 FolderRunLock::~FolderRunLock()
 {
     UnlockFolder(m_folderLock);
+}
+
+std::unique_ptr<RunLock> FolderRunLocks::lockRunOf(const QString& startFolder) const
+{
+    auto lock = std::make_unique<FolderRunLock>(startFolder);
+    if (!lock->acquired())
+        return nullptr;
+    return lock;
 }

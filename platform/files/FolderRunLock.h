@@ -1,5 +1,7 @@
 #pragma once
 
+#include "batch/RunLocks.h"
+
 #include <QString>
 #include <memory>
 
@@ -9,11 +11,11 @@ class QLockFile;
 // runs it, for whichever user: the lock is the folder's own (and one in the user's data folder
 // as well, for a folder that cannot be locked). A lock left by a program that was killed is
 // taken over.
-class FolderRunLock
+class FolderRunLock final : public RunLock
 {
 public:
     explicit FolderRunLock(const QString& startFolder);
-    ~FolderRunLock();
+    ~FolderRunLock() override;
 
     bool acquired() const { return m_acquired; }
 
@@ -22,3 +24,13 @@ private:
     int m_folderLock = -1;
     bool m_acquired = false;
 };
+
+// The locks of the real folders.
+class FolderRunLocks final : public RunLocks
+{
+public:
+    std::unique_ptr<RunLock> lockRunOf(const QString& startFolder) const override;
+};
+
+// It holds no state, so one serves everyone.
+inline const FolderRunLocks kFolderRunLocks;

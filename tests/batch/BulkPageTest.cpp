@@ -7,6 +7,7 @@
 #include "common/ProgramState.h"
 #include "conversion/ConversionRun.h"
 #include "doclist/DocumentList.h"
+#include "platform/files/FolderRunLock.h"
 #include "tests/support/FakeApplication.h"
 #include "tests/support/ScriptedDialogs.h"
 
@@ -119,7 +120,7 @@ struct BatchHarness
     int conversions = 0;
     QStringList listed;
     std::function<void()> duringConversion;
-    BatchRun batch{list, state, edits, application, dialogs, [this] {
+    BatchRun batch{list, state, edits, application, dialogs, kFolderRunLocks, [this] {
                        ++conversions;
                        for (int row = 0; row < list.DocumentCount(); ++row)
                            listed.append(list.name(row));

@@ -244,7 +244,7 @@ TEST(ConversionRunTest, AStampAtMidnightHasNoTime)
 {
     Harness h;
     h.clock.moment = QDateTime(QDate(2026, 1, 2), QTime(0, 0));
-    BatchLog log(h.clock);
+    BatchLog log(h.clock, nullptr);
     EXPECT_EQ(log.stamp(), QLocale::system().toString(QDate(2026, 1, 2), QLocale::ShortFormat));
 }
 

@@ -13,6 +13,7 @@
 #include "conversion/SecurityForm.h"
 #include "doclist/DocumentList.h"
 #include "platform/files/DescriptorOpener.h"
+#include "platform/files/OwnFileOpener.h"
 #include "tests/conversion/FakePictureCheck.h"
 #include "tests/support/FakeApplication.h"
 #include "tests/support/FakeClock.h"
@@ -109,10 +110,10 @@ template <typename Printer> struct RunHarness
     // A run of the list whose rendered routes are `routes` (a test's renderer behind them).
     RunEnd runWith(RendererRoutes& routes)
     {
-        ConversionRun other{RunServices{list, state, printer, printer, profile, security, images,
-                                        routes, form, dialogs, clock, application, control,
-                                        opener}};
-        return other.PNGCreatePDFClick();
+        RunServices services{list,   state, printer, printer, profile,     security, images,
+                             routes, form,  dialogs, clock,   application, control,  opener};
+        services.logFiles = &kOwnFileOpener;
+        return ConversionRun(services).PNGCreatePDFClick();
     }
     // A run whose text route asks `encodings` for the encoding of a text that names none.
     RunEnd runWith(const EncodingDetector& encodings)
@@ -120,6 +121,7 @@ template <typename Printer> struct RunHarness
         RunServices services{list,      state, printer, printer, profile,     security, images,
                              renderers, form,  dialogs, clock,   application, control,  opener};
         services.encodings = &encodings;
+        services.logFiles = &kOwnFileOpener;
         return ConversionRun(services).PNGCreatePDFClick();
     }
 
@@ -139,7 +141,7 @@ template <typename Printer> struct RunHarness
     RendererRoutes renderers{printer, printer, renderer, renderer, dialogs};
     RunControl control;
     DescriptorOpener opener;
-    ConversionRun conversion{RunServices{list, state, printer, printer, profile, security, images,
-                                         renderers, form, dialogs, clock, application, control,
-                                         opener}};
+    ConversionRun conversion{RunServices{
+        list, state, printer, printer, profile, security, images, renderers, form, dialogs, clock,
+        application, control, opener, nullptr, nullptr, nullptr, nullptr, &kOwnFileOpener}};
 };

@@ -1,7 +1,7 @@
 // The built program started as a child process for an unattended -BATCH run, with a temporary
 // home and no display, as the system's scheduler would start it.
 #include "tests/support/BatchProgram.h"
-#include "batch/FolderRunLock.h"
+#include "platform/files/FolderRunLock.h"
 #include "tests/support/PdfProbe.h"
 
 #include <QDir>
