@@ -2,6 +2,7 @@
 
 #include "app/MainForm.h"
 #include "app/OfficeWorkers.h"
+#include "app/Program.h"
 #include "conversion/ConversionRun.h"
 #include "pdfprinter/PdfPrinter.h"
 #include "platform/dialogs/UnattendedDialogs.h"
@@ -68,24 +69,24 @@ void ProgramEnvironment::attachWindow(TfrmMain* window)
         m_qtDialogs->setOwner(window);
 }
 
-int ProgramEnvironment::exitStatus(const TfrmMain& window) const
+int ProgramEnvironment::exitStatus(const Program& program) const
 {
-    const auto end = window.lastBatchEnd();
+    const auto end = program.lastBatchEnd();
     if (!end)
         return m_unattended ? kExitUnfinished : kExitConverted;
     if (*end != BatchEnd::Finished)
         return kExitUnfinished;
-    const ConversionRun* run = window.conversionRun();
+    const ConversionRun* run = program.conversionRun();
     return run && run->summary().failed > 0 ? kExitSomeFailed : kExitConverted;
 }
 
-void ProgramEnvironment::reportUnfinished(const TfrmMain& window) const
+void ProgramEnvironment::reportUnfinished(const Program& program) const
 {
     QString reason;
-    const auto end = window.lastBatchEnd();
-    if (m_application.firstArgument().toUpper() != QLatin1String("-BATCH")) {
+    const auto end = program.lastBatchEnd();
+    if (m_application.firstArgument().toUpper() != kBatchSwitch) {
         reason = QStringLiteral("no display, and no -BATCH switch: there is no window to work in");
-    } else if (!window.PdfOptions().options) {
+    } else if (!program.PdfOptions().options) {
         reason = QStringLiteral("the PDF printer could not be started");
     } else if (!end) {
         reason = QStringLiteral("the bulk conversion could not start");
