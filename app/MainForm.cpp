@@ -392,6 +392,8 @@ void TfrmMain::PNGCreatePDFClick()
     statusBar()->clearMessage();
     try {
         const RunEnd end = runConversion();
+        if (!m_p.run)
+            return; // no PDF printer: said so already, and nothing was converted
         // A run cut short after its rows (the merge's Save dialog cancelled) still made its PDFs.
         const RunSummary& summary = m_p.run->summary();
         if (end != RunEnd::EndedEarly || summary.converted + summary.failed + summary.skipped > 0)

@@ -73,6 +73,20 @@ TEST(StartUpTest, APrinterThatCannotBeCreatedGivesOneWarningAndNoBatchRun)
     EXPECT_FALSE(s.application.isTerminated);
 }
 
+TEST(StartUpTest, WithoutAPrinterGeneratePdfSaysSoAndConvertsNothing)
+{
+    QTemporaryDir in;
+    QFile doc(in.filePath("a.xml"));
+    ASSERT_TRUE(doc.open(QIODevice::WriteOnly));
+    doc.write("<a/>\n");
+    doc.close();
+    Start s({}, Driver::CannotCreate);
+    s.window->addDocuments({QFile::encodeName(in.filePath("a.xml"))});
+    s.window->form().PNGCreatePDF->click();
+    EXPECT_EQ(s.dialogs.texts(), QStringList(2, "Failed to create PDF COM object"));
+    EXPECT_EQ(s.program->documents().status(0), "Wating");
+}
+
 TEST(StartUpTest, APrinterThatCannotInitialiseCreatesNoProfile)
 {
     Start s({"-BATCH"}, Driver::CannotInitialize);
