@@ -31,9 +31,22 @@ bool RunsUnattended()
     return QGuiApplication::platformName() == QLatin1String("offscreen");
 }
 
+namespace {
+
+// Set field by field: a designated initializer that leaves fields to their defaults is warned
+// about (and an error under CORVANTA_WERROR).
+OfficeSetup officeSetupFor(ISettingsStore& settings)
+{
+    OfficeSetup setup;
+    setup.workers = OfficeWorkerCount(settings);
+    return setup;
+}
+
+} // namespace
+
 ProgramEnvironment::ProgramEnvironment(bool unattended, QList<QByteArray> arguments)
     : m_unattended(unattended), m_application(std::move(arguments)),
-      m_office(m_launcher, OfficeSetup{.workers = OfficeWorkerCount(m_settings)})
+      m_office(m_launcher, officeSetupFor(m_settings))
 {
     if (m_unattended) {
         m_dialogs = std::make_unique<UnattendedDialogs>();
