@@ -35,7 +35,7 @@ inline const QString kEndingFolderUnwritable =
     QStringLiteral("Error saving PDF file: the ending folder %1 cannot be written (%2). No files "
                    "converted.");
 
-// Everything a run works with. The window owns all of it; the run only borrows.
+// Everything a run works with. The program owns all of it; the run only borrows.
 struct RunServices
 {
     DocumentList& list;
