@@ -1,7 +1,6 @@
 #include "app/CommandLine.h"
 
 #include "common/NativeNames.h"
-#include "conversion/ConversionRun.h"
 #include "platform/settings/FileSettingsStore.h"
 
 #include <QDir>

@@ -5,6 +5,10 @@
 #include <QString>
 #include <optional>
 
+// The switch of the unattended start; the first argument, in any letter case. Only the switch
+// written exactly so lets its run end the program.
+inline const QString kBatchSwitch = QStringLiteral("-BATCH");
+
 // The exit statuses of a bulk conversion, for the scripts that start one.
 inline constexpr int kExitConverted = 0;  // every document was converted or deliberately skipped
 inline constexpr int kExitUnfinished = 1; // the run could not start or did not get to its end

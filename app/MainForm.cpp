@@ -2,35 +2,33 @@
 
 #include "app/CommandLine.h"
 #include "app/HelpTopics.h"
+#include "batch/BatchRun.h"
+#include "batch/FolderSettings.h"
+#include "batch/JobScheduling.h"
 #include "batch/LogViewer.h"
 #include "batch/cRegistry.h"
 #include "common/Application.h"
 #include "common/Clock.h"
 #include "common/Desktop.h"
 #include "common/Dialogs.h"
-#include "common/PathHelpers.h"
-#include "conversion/Combiner.h"
+#include "common/ProgramState.h"
 #include "conversion/ConversionRun.h"
-#include "conversion/IPdfPrinterOptions.h"
-#include "conversion/ImageRoute.h"
-#include "conversion/PrintHandlerTable.h"
-#include "conversion/ProfileOptions.h"
-#include "conversion/RendererRoutes.h"
-#include "conversion/RouteRenderers.h"
-#include "conversion/RouteSelection.h"
+#include "conversion/RunControl.h"
 #include "conversion/RunSummary.h"
+#include "doclist/DocumentCommands.h"
+#include "doclist/DocumentList.h"
 #include "helpviewer/HelpEngine.h"
-#include "platform/application/StopSignals.h"
 #include "platform/com/ComApartment.h"
 #include "platform/files/InstalledFiles.h"
 #include "platform/messages/WindowMessages.h"
+#include "scanning/ScanPage.h"
+#include "scanning/ScannedPageFiles.h"
 #include "ui/AltKeys.h"
 #include "ui/CaptionFit.h"
 #include "ui/Resources.h"
 #include "ui_MainForm.h"
 
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
@@ -44,7 +42,6 @@
 
 namespace {
 
-const QString kPrinterName = QStringLiteral("Corvanta");
 constexpr int kClientWidth = 499;
 constexpr int kClientHeight = 650;
 
@@ -76,14 +73,9 @@ QString printErrorText(qintptr code)
 
 } // namespace
 
-TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
+TfrmMain::TfrmMain(MainFormServices services, DocumentList& documents, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::frmMain>()), m_s(std::move(services)),
-      m_controls(*m_ui, m_s.clock), m_bulkProgress(m_controls, m_state, m_s.observer),
-      m_documentCommands(m_documents, m_s.dialogs, m_controls),
-      m_batchRun(m_documents, m_state, m_controls, m_s.application, m_s.dialogs, m_s.runLocks,
-                 [this] { return runConversion(); }),
-      m_folderCommands(m_state, m_controls, m_s.dialogs),
-      m_folderSettings(m_s.settings, m_state, m_controls)
+      m_controls(*m_ui, m_s.clock), m_documents(documents)
 {
     initCorvantaUiResources();
     m_ui->setupUi(this);
@@ -104,83 +96,11 @@ TfrmMain::TfrmMain(MainFormServices services, QWidget* parent)
                                    statusBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    if (m_s.scheduler && m_s.account)
-        m_jobs = std::make_unique<JobScheduling>(JobScheduling::Services{
-            m_state, m_controls, m_folderSettings, m_controls, *m_s.scheduler, *m_s.account,
-            m_s.dialogs, m_s.clock, [this] { runNow(); }, QCoreApplication::applicationFilePath(),
-            ProgramDataFolder() + kQueryFileName});
-    // Pages a killed window left behind go now, never those of a window still open.
-    m_pageFiles = std::make_unique<ScannedPageFiles>(ProgramDataFolder());
-    if (m_s.scanners) {
-        ScanControl1 = std::make_unique<TScanControl>(*m_s.scanners);
-        m_scanPage = std::make_unique<ScanPage>(*ScanControl1, m_documents, m_controls, m_controls,
-                                                m_controls, m_s.dialogs, *m_pageFiles);
-    }
-    bindHandlers();
-    // A signal to end (Ctrl+C, kill, a logout) takes the close path: a run stops after its
-    // document and leaves a complete log.
-    if (m_s.stopSignals)
-        connect(m_s.stopSignals, &StopSignals::stopRequested, this, [this] {
-            m_closeWithoutAsking = true;
-            close();
-        });
-    FormCreate();
 }
 
 TfrmMain::~TfrmMain()
 {
     FormDestroy();
-}
-
-void TfrmMain::bindHandlers()
-{
-    connect(m_ui->Label1, &LinkLabel::clicked, this, &TfrmMain::PNGAddFileClick);
-    connect(m_ui->Label2, &LinkLabel::clicked, this, &TfrmMain::PNGRemoveClick);
-    connect(m_ui->PNGRemove, &QAbstractButton::clicked, this, &TfrmMain::PNGRemoveClick);
-    connect(m_ui->Label3, &LinkLabel::clicked, this, &TfrmMain::PNGClearClick);
-    connect(m_ui->lstFileList, &ReportListView::deleteRequested, this, &TfrmMain::PNGRemoveClick);
-    // Queued: a message about a refused file must not hold the file manager's drag open.
-    connect(m_ui->lstFileList, &ReportListView::filesDropped, this, &TfrmMain::addDocuments,
-            Qt::QueuedConnection);
-    connect(m_ui->PNGCreatePDF, &QAbstractButton::clicked, this, &TfrmMain::PNGCreatePDFClick);
-    connect(m_ui->chkPass, &QAbstractButton::clicked, this, &TfrmMain::chkPassClick);
-    connect(m_ui->Exit1, &QAction::triggered, this, &TfrmMain::Exit1Click);
-    connect(m_ui->CorvantaHelp1, &QAction::triggered, this, &TfrmMain::CorvantaHelp1Click);
-    connect(m_ui->Web1, &QAction::triggered, this, &TfrmMain::Web1Click);
-    connect(m_ui->PNGBrowseStart, &QAbstractButton::clicked, this, &TfrmMain::PNGBrowseStartClick);
-    connect(m_ui->PNGDest, &QAbstractButton::clicked, this, &TfrmMain::PNGDestClick);
-    connect(m_ui->cmdLog, &QAbstractButton::clicked, this, &TfrmMain::cmdLogClick);
-    connect(m_ui->cmdOK, &QAbstractButton::clicked, this, &TfrmMain::cmdOKClick);
-    connect(m_ui->cmdClearJobs, &QAbstractButton::clicked, this, &TfrmMain::cmdClearJobsClick);
-    connect(m_ui->cmdCancel, &QAbstractButton::clicked, this, &TfrmMain::cmdCancelClick);
-    connect(m_ui->BStartStop, &QAbstractButton::clicked, this, &TfrmMain::BStartStopClick);
-    connect(m_ui->BAcquire, &QAbstractButton::clicked, this, &TfrmMain::BAcquireClick);
-    connect(m_ui->BPrevImage, &QAbstractButton::clicked, this, &TfrmMain::BPrevImageClick);
-    connect(m_ui->BNextImage, &QAbstractButton::clicked, this, &TfrmMain::BNextImageClick);
-    connect(m_ui->BRotateImage, &QAbstractButton::clicked, this, &TfrmMain::BRotateImageClick);
-    if (m_scanPage)
-        connect(m_ui->Sources, &QComboBox::currentIndexChanged, m_scanPage.get(),
-                &ScanPage::SourcesChange);
-    connect(&m_documents, &QAbstractItemModel::rowsInserted, this,
-            [this](const QModelIndex&, int first, int last) { warmUpOfficeFor(first, last); });
-}
-
-// The office takes seconds to start: it starts as soon as a document of its own joins the list,
-// so the first conversion does not wait for it.
-void TfrmMain::warmUpOfficeFor(int first, int last)
-{
-    if (m_officeWarmedUp)
-        return;
-    for (int row = first; row <= last; ++row) {
-        const QString path = m_documents.path(row);
-        const Route route = SelectRoute(path);
-        if (route == Route::Word || route == Route::Excel ||
-            (route == Route::Shell && m_s.officeImports && m_s.officeImports(path, {}))) {
-            m_s.officeRenderer.warmUp();
-            m_officeWarmedUp = true;
-            return;
-        }
-    }
 }
 
 void TfrmMain::FormCreate()
@@ -191,7 +111,7 @@ void TfrmMain::FormCreate()
     try {
         m_helpFileName = InstalledDataFile(kHelpFileName);
         m_s.help.hook(m_helpFileName);
-        m_state.BatchMode = false;
+        m_p.state->BatchMode = false;
         m_fileSavedMessage = RegisterWindowMessage(kFileSavedMessageName);
         m_printErrorMessage = RegisterWindowMessage(kPrintErrorMessageName);
     } catch (const std::exception& error) {
@@ -207,8 +127,8 @@ void TfrmMain::FormCreate()
     }
 
     LoadFolderSettings();
-    m_controls.setStartFolderText(m_state.StartFolder);
-    m_controls.setDestinationFolderText(m_state.DestinationFolder);
+    m_controls.setStartFolderText(m_p.state->StartFolder);
+    m_controls.setDestinationFolderText(m_p.state->DestinationFolder);
     m_ui->rdoNow->setChecked(true);
     const QDateTime now = m_s.clock.now();
     m_ui->DTDate->setDate(now.date());
@@ -221,35 +141,17 @@ void TfrmMain::FormCreate()
     if (!command.files.isEmpty())
         QMetaObject::invokeMethod(
             this, [this, files = command.files] { addDocuments(files); }, Qt::QueuedConnection);
-
-    if (!createPdfPrinter())
-        return;
-    m_pdf.options->CreateProfile(kProfileName, 0);
-    buildConversion();
-
-    try {
-        if (m_s.application.firstArgument().toUpper() == kBatchSwitch) {
-            m_state.BatchMode = true;
-            m_state.UnattendedStart = true;
-            const auto over = qScopeGuard([this] { m_state.UnattendedStart = false; });
-            m_lastBatchEnd = RunBatchConversion();
-        }
-    } catch (const std::exception& error) {
-        m_lastBatchEnd = BatchEnd::EndedEarly;
-        m_s.dialogs.message(QStringLiteral("Error starting Batch Job.") +
-                            QString::fromStdString(error.what()));
-    }
 }
 
 void TfrmMain::LoadFolderSettings()
 {
     try {
-        m_folderSettings.LoadFolderSettings();
+        m_p.folderSettings->LoadFolderSettings();
     } catch (const RegistryError& error) {
         // A damaged store must not stop the program half-way: say so, where and what, and start
         // without folders.
-        m_state.StartFolder.clear();
-        m_state.DestinationFolder.clear();
+        m_p.state->StartFolder.clear();
+        m_p.state->DestinationFolder.clear();
         QString text = QString::fromStdString(error.what());
         if (!error.detail().isEmpty())
             text += QLatin1Char('\n') + error.detail();
@@ -257,47 +159,9 @@ void TfrmMain::LoadFolderSettings()
     }
 }
 
-bool TfrmMain::createPdfPrinter()
-{
-    if (m_s.createPdfDriver)
-        m_pdf = m_s.createPdfDriver();
-    if (!m_pdf.options || !m_pdf.printer) {
-        m_pdf = {};
-        m_s.dialogs.message(QStringLiteral("Failed to create PDF COM object"),
-                            Dialogs::Icon::Warning);
-        return false;
-    }
-    if (failed(m_pdf.options->InitializeOptions(kPrinterName, kPrinterName))) {
-        m_s.dialogs.message(QStringLiteral("Failed to initialize PdfPrinterOptions"),
-                            Dialogs::Icon::Warning);
-        return false;
-    }
-    return true;
-}
-
-void TfrmMain::buildConversion()
-{
-    m_profile = std::make_unique<ProfileOptions>(*m_pdf.options, m_controls, m_s.dialogs);
-    m_images = std::make_unique<ImageRoute>(*m_pdf.printer, m_controls, m_s.dialogs, m_s.clock,
-                                            m_s.pictureCheck, &m_s.officeRenderer);
-    m_routeRenderers = std::make_unique<RouteRenderers>(m_s.officeRenderer, m_s.webRenderer);
-    // Drawings go to the web renderer, which keeps what they name within their folder.
-    m_printHandlers =
-        std::make_unique<PrintHandlerTable>(*m_pdf.printer, m_s.officeRenderer, m_s.officeImports,
-                                            m_s.pictureCheck, &m_s.webRenderer, &m_s.encodings);
-    m_renderers = std::make_unique<RendererRoutes>(
-        *m_pdf.options, *m_pdf.printer, *m_routeRenderers, *m_printHandlers, m_s.dialogs);
-    m_combiner = std::make_unique<Combiner>(m_s.toolkit, m_s.publisher, m_s.checker, m_controls,
-                                            m_s.dialogs);
-    m_run = std::make_unique<ConversionRun>(RunServices{
-        m_documents, m_state, *m_pdf.options, *m_pdf.printer, *m_profile, m_controls, *m_images,
-        *m_renderers, m_controls, m_s.dialogs, m_s.clock, m_s.application, m_runControl, m_opener,
-        this, m_combiner.get(), &m_bulkProgress, &m_s.encodings, &m_s.logFiles});
-}
-
 RunEnd TfrmMain::runConversion()
 {
-    if (!m_run) {
+    if (!m_p.run) {
         // Start-up could not create the PDF printer: nothing can be converted.
         m_s.dialogs.message(QStringLiteral("Failed to create PDF COM object"),
                             Dialogs::Icon::Warning);
@@ -310,7 +174,7 @@ RunEnd TfrmMain::runConversion()
         if (m_closeAfterRun)
             QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     });
-    return m_run->PNGCreatePDFClick();
+    return m_p.run->PNGCreatePDFClick();
 }
 
 bool TfrmMain::FormCloseQuery()
@@ -321,40 +185,22 @@ bool TfrmMain::FormCloseQuery()
 
 void TfrmMain::FormClose()
 {
-    // The scanner is let go first: an acquisition still running ends here.
-    m_scanPage.reset();
-    ScanControl1.reset();
-    if (m_pdf.options)
-        m_pdf.options->RemoveProfile(kProfileName, 0);
-    m_run.reset();
-    m_combiner.reset();
-    m_renderers.reset();
-    m_printHandlers.reset();
-    m_routeRenderers.reset();
-    m_images.reset();
-    m_profile.reset();
-    m_pdf = {};
-    m_s.com.uninitialize();
-    deleteScannedPages();
+    // What the program frees is no longer the handlers' to use.
+    m_p.scanPage = nullptr;
+    m_p.run = nullptr;
+    emit formClosed();
     // Help windows are not the main window's own; they close with it all the same.
     if (m_s.help.available())
         m_s.help.closeAll();
 }
 
-void TfrmMain::deleteScannedPages()
-{
-    // Only this window's: another window's pages are still in its list.
-    if (m_pageFiles)
-        m_pageFiles->deleteOwn();
-}
-
 bool TfrmMain::mayDropUnconvertedScans(const QString& question)
 {
-    if (!m_pageFiles)
+    if (!m_p.pageFiles)
         return true;
     int unconverted = 0;
     for (int row = 0; row < m_documents.DocumentCount(); ++row) {
-        if (m_pageFiles->owns(m_documents.path(row)) &&
+        if (m_p.pageFiles->owns(m_documents.path(row)) &&
             m_documents.status(row) != DocumentList::kStatusCompleted)
             ++unconverted;
     }
@@ -376,7 +222,7 @@ void TfrmMain::FormDestroy()
 void TfrmMain::FormKeyDown(int key)
 {
     if (key == Qt::Key_Escape && m_converting)
-        m_runControl.requestStop();
+        m_p.runControl->requestStop();
     if (key != Qt::Key_F1)
         return;
     const QString topic = HelpTopicForPage(m_ui->OfficePager1->currentIndex());
@@ -430,7 +276,7 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 {
     // Closing during a run stops it after the document being converted, then closes.
     if (m_converting) {
-        m_runControl.requestStop();
+        m_p.runControl->requestStop();
         m_closeAfterRun = true;
         event->ignore();
         return;
@@ -445,6 +291,12 @@ void TfrmMain::closeEvent(QCloseEvent* event)
     }
     FormClose();
     event->accept();
+}
+
+void TfrmMain::closeWithoutAsking()
+{
+    m_closeWithoutAsking = true;
+    close();
 }
 
 void TfrmMain::Exit1Click()
@@ -462,17 +314,9 @@ void TfrmMain::Web1Click()
     m_s.desktop.openUrl(kWebSite);
 }
 
-void TfrmMain::PNGBrowseStartClick()
-{
-    m_folderCommands.PNGBrowseStartClick();
-}
-void TfrmMain::PNGDestClick()
-{
-    m_folderCommands.PNGDestClick();
-}
 void TfrmMain::cmdLogClick()
 {
-    ViewBatchLog(m_state.StartFolder, m_s.desktop, m_s.dialogs);
+    ViewBatchLog(m_p.state->StartFolder, m_s.desktop, m_s.dialogs);
 }
 
 // The list stays as it is while a run walks it, whichever key or button asks otherwise.
@@ -480,30 +324,25 @@ void TfrmMain::cmdOKClick()
 {
     if (m_converting)
         return;
-    if (!m_jobs) {
+    if (!m_p.jobs) {
         m_s.dialogs.message(kUnableToScheduleMessage, Dialogs::Icon::Warning);
         return;
     }
-    m_jobs->cmdOKClick();
-}
-void TfrmMain::cmdClearJobsClick()
-{
-    if (m_jobs)
-        m_jobs->cmdClearJobsClick();
+    m_p.jobs->cmdOKClick();
 }
 void TfrmMain::cmdCancelClick()
 {
     // Leaves bulk mode; without a scheduler there is none to leave but the flag.
-    if (m_jobs)
-        m_jobs->cmdCancelClick();
+    if (m_p.jobs)
+        m_p.jobs->cmdCancelClick();
     else
-        m_state.BatchMode = false;
+        m_p.state->BatchMode = false;
 }
 
 void TfrmMain::BStartStopClick()
 {
-    if (m_scanPage)
-        m_scanPage->BStartStopClick();
+    if (m_p.scanPage)
+        m_p.scanPage->BStartStopClick();
     else
         m_s.dialogs.message(QStringLiteral("No scanner support is available."),
                             Dialogs::Icon::Warning);
@@ -511,44 +350,29 @@ void TfrmMain::BStartStopClick()
 // A page scanned during a conversion would shift the rows the run walks: scanning waits.
 void TfrmMain::BAcquireClick()
 {
-    if (m_scanPage && !m_converting)
-        m_scanPage->BAcquireClick();
-}
-void TfrmMain::BPrevImageClick()
-{
-    if (m_scanPage)
-        m_scanPage->BPrevImageClick();
-}
-void TfrmMain::BNextImageClick()
-{
-    if (m_scanPage)
-        m_scanPage->BNextImageClick();
-}
-void TfrmMain::BRotateImageClick()
-{
-    if (m_scanPage)
-        m_scanPage->BRotateImageClick();
+    if (m_p.scanPage && !m_converting)
+        m_p.scanPage->BAcquireClick();
 }
 
 void TfrmMain::PNGAddFileClick()
 {
     if (!m_converting)
-        m_documentCommands.addFile();
+        m_p.documentCommands->addFile();
 }
 void TfrmMain::addDocuments(const QList<QByteArray>& paths)
 {
     if (!m_converting)
-        m_documentCommands.addPaths(paths);
+        m_p.documentCommands->addPaths(paths);
 }
 void TfrmMain::PNGRemoveClick()
 {
     if (!m_converting)
-        m_documentCommands.remove();
+        m_p.documentCommands->remove();
 }
 void TfrmMain::PNGClearClick()
 {
     if (!m_converting)
-        m_documentCommands.clear();
+        m_p.documentCommands->clear();
 }
 
 void TfrmMain::chkPassClick()
@@ -560,7 +384,7 @@ void TfrmMain::PNGCreatePDFClick()
 {
     // During a run the button reads "Stop".
     if (m_converting) {
-        m_runControl.requestStop();
+        m_p.runControl->requestStop();
         return;
     }
     if (m_controls.generateJustBack())
@@ -568,18 +392,15 @@ void TfrmMain::PNGCreatePDFClick()
     statusBar()->clearMessage();
     try {
         const RunEnd end = runConversion();
+        if (!m_p.run)
+            return; // no PDF printer: said so already, and nothing was converted
         // A run cut short after its rows (the merge's Save dialog cancelled) still made its PDFs.
-        const RunSummary& summary = m_run->summary();
+        const RunSummary& summary = m_p.run->summary();
         if (end != RunEnd::EndedEarly || summary.converted + summary.failed + summary.skipped > 0)
             statusBar()->showMessage(SummaryText(summary));
     } catch (const std::exception& error) {
         m_s.dialogs.message(QString::fromStdString(error.what()), Dialogs::Icon::Error);
     }
-}
-
-BatchEnd TfrmMain::RunBatchConversion()
-{
-    return m_batchRun.RunBatchConversion();
 }
 
 void TfrmMain::runNow()
@@ -588,16 +409,16 @@ void TfrmMain::runNow()
         return;
     m_controls.setBulkProgress(QStringLiteral("Listing %1 ...").arg(m_controls.startFolderText()));
     statusBar()->clearMessage(); // a Generate PDF run's summary, which this run replaces
-    const BatchEnd end = RunBatchConversion();
-    m_documentCommands.showCount();
+    const BatchEnd end = m_p.batchRun->RunBatchConversion();
+    m_p.documentCommands->showCount();
     QString summary;
     switch (end) {
     case BatchEnd::Finished:
     case BatchEnd::Stopped:
-        summary = SummaryText(m_run->summary()) + QStringLiteral(" \u2014 see the log");
+        summary = SummaryText(m_p.run->summary()) + QStringLiteral(" \u2014 see the log");
         break;
     case BatchEnd::EmptyFolder:
-        summary = QStringLiteral("%1 holds no file to convert.").arg(m_state.StartFolder);
+        summary = QStringLiteral("%1 holds no file to convert.").arg(m_p.state->StartFolder);
         break;
     case BatchEnd::EndedEarly:
         summary = QStringLiteral("The bulk conversion ended early; nothing more was converted.");

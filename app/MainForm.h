@@ -2,19 +2,6 @@
 
 #include "app/MainFormControls.h"
 #include "app/MainFormServices.h"
-#include "batch/BatchRun.h"
-#include "batch/BulkProgress.h"
-#include "batch/FolderCommands.h"
-#include "batch/FolderSettings.h"
-#include "batch/JobScheduling.h"
-#include "common/ProgramState.h"
-#include "conversion/RunControl.h"
-#include "doclist/DocumentCommands.h"
-#include "doclist/DocumentList.h"
-#include "platform/files/DescriptorOpener.h"
-#include "scanning/ScanControl.h"
-#include "scanning/ScanPage.h"
-#include "scanning/ScannedPageFiles.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -22,14 +9,17 @@
 namespace Ui {
 class frmMain;
 }
-class Combiner;
+class BatchRun;
 class ConversionRun;
+class DocumentCommands;
+class DocumentList;
+class FolderSettings;
+class JobScheduling;
+class RunControl;
+class ScanPage;
+class ScannedPageFiles;
 enum class RunEnd;
-class PrintHandlerTable;
-class RouteRenderers;
-class ImageRoute;
-class ProfileOptions;
-class RendererRoutes;
+struct ProgramState;
 
 inline const QString kHelpFileName = QStringLiteral("CORVANTA PDF HELP.CHM");
 inline const QString kCloseDropsScansQuestion =
@@ -40,28 +30,56 @@ inline const QString kRunNowDropsScansQuestion =
                    "to PDF yet; the scanned pictures are deleted when Corvanta closes. Replace "
                    "the list anyway?");
 
-// The main window. Its handlers keep the names the rest of the program knows them by; the
-// logic behind them lives in the parts' classes.
+// The parts the window's handlers work on. The program builds them and keeps them for as long
+// as the window lives; the ones that may be missing are null then.
+struct MainFormParts
+{
+    ProgramState* state = nullptr;
+    FolderSettings* folderSettings = nullptr;
+    DocumentCommands* documentCommands = nullptr;
+    BatchRun* batchRun = nullptr;
+    RunControl* runControl = nullptr;
+    ScannedPageFiles* pageFiles = nullptr;
+    JobScheduling* jobs = nullptr; // none: the system has no scheduler to use
+    ScanPage* scanPage = nullptr;  // none: no scanner support
+    ConversionRun* run = nullptr;  // none: start-up could not create the PDF printer
+};
+
+// The main window: its widgets, and its handlers under the names the rest of the program knows
+// them by. It builds nothing but its widgets; the program (app/Program.h) gives it its parts and
+// connects the widgets.
 class TfrmMain : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    // Runs FormCreate, including a whole unattended conversion when the program was started
-    // with the batch switch.
-    explicit TfrmMain(MainFormServices services, QWidget* parent = nullptr);
+    // Lays the widgets out; the list shows `documents`.
+    TfrmMain(MainFormServices services, DocumentList& documents, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    DocumentList& documents() { return m_documents; }
-    ProgramState& state() { return m_state; }
+    // Given once the parts exist, before FormCreate.
+    void attach(const MainFormParts& parts) { m_p = parts; }
+    void attachRun(ConversionRun* run) { m_p.run = run; }
+
     Ui::frmMain& form() { return *m_ui; }
-    const PdfDriver& PdfOptions() const { return m_pdf; }
+    MainFormControls& controls() { return m_controls; }
     int FileSavedMessage() const { return m_fileSavedMessage; }
     int PrintErrorMessage() const { return m_printErrorMessage; }
     QString HelpFileName() const { return m_helpFileName; }
-    // The end of the last bulk conversion, for an unattended start to report.
-    std::optional<BatchEnd> lastBatchEnd() const { return m_lastBatchEnd; }
-    ConversionRun* conversionRun() const { return m_run.get(); }
+
+    // The window's part of start-up: help, the printer's message numbers, COM, the stored
+    // folders and the Bulk Conversion page's start values.
+    void FormCreate();
+    // The run behind "Generate PDF" and every bulk conversion. While it goes on the list stays
+    // as it is, and a close waits for its end.
+    RunEnd runConversion();
+    // "Run Now!": the starting folder's files replace the list and are converted at once.
+    void runNow();
+
+signals:
+    // FormClose: the program lets go of the scanner, the PDF printer and the conversion, ends
+    // COM and deletes this window's scanned pages.
+    void formClosed();
 
 public slots:
     void PNGAddFileClick();
@@ -71,21 +89,17 @@ public slots:
     void PNGClearClick();
     void PNGCreatePDFClick();
     void chkPassClick();
-    void PNGBrowseStartClick();
-    void PNGDestClick();
     void cmdLogClick();
     void cmdOKClick();
-    void cmdClearJobsClick();
     void cmdCancelClick();
     void BStartStopClick();
     void BAcquireClick();
-    void BPrevImageClick();
-    void BNextImageClick();
-    void BRotateImageClick();
     void Exit1Click();
     void CorvantaHelp1Click();
     void Web1Click();
-    BatchEnd RunBatchConversion();
+    // A signal to end (Ctrl+C, kill, a logout) takes the close path and asks nobody: a run
+    // stops after its document and leaves a complete log.
+    void closeWithoutAsking();
 
 protected:
     bool event(QEvent* event) override; // the window's message handler (WndProc)
@@ -93,21 +107,12 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormCreate();
     bool FormCloseQuery();
     void FormClose();
     void FormDestroy();
     void FormKeyDown(int key);
     void LoadFolderSettings();
 
-    bool createPdfPrinter();
-    void buildConversion();
-    RunEnd runConversion();
-    void bindHandlers();
-    void warmUpOfficeFor(int first, int last);
-    void deleteScannedPages();
-    // "Run Now!": the starting folder's files replace the list and are converted at once.
-    void runNow();
     // True when nothing would be lost, or the user agrees to lose the scanned pages the list
     // holds unconverted; `question` takes their count.
     bool mayDropUnconvertedScans(const QString& question);
@@ -115,33 +120,12 @@ private:
     std::unique_ptr<Ui::frmMain> m_ui;
     MainFormServices m_s;
     MainFormControls m_controls;
-    DocumentList m_documents;
-    ProgramState m_state;
-    BulkProgress m_bulkProgress;
-    DocumentCommands m_documentCommands;
-    BatchRun m_batchRun;
-    FolderCommands m_folderCommands;
-    FolderSettings m_folderSettings;
-    std::unique_ptr<JobScheduling> m_jobs;
-    std::unique_ptr<ScannedPageFiles> m_pageFiles;
-    std::unique_ptr<TScanControl> ScanControl1;
-    std::unique_ptr<ScanPage> m_scanPage;
+    DocumentList& m_documents;
+    MainFormParts m_p;
 
     QString m_helpFileName;
-    bool m_officeWarmedUp = false;
     int m_fileSavedMessage = 0;
     int m_printErrorMessage = 0;
-    PdfDriver m_pdf;
-    std::unique_ptr<ProfileOptions> m_profile;
-    std::unique_ptr<ImageRoute> m_images;
-    std::unique_ptr<RouteRenderers> m_routeRenderers;
-    std::unique_ptr<PrintHandlerTable> m_printHandlers;
-    std::unique_ptr<RendererRoutes> m_renderers;
-    std::unique_ptr<Combiner> m_combiner;
-    std::unique_ptr<ConversionRun> m_run;
-    RunControl m_runControl;
-    DescriptorOpener m_opener;
-    std::optional<BatchEnd> m_lastBatchEnd;
     struct SeenKey
     {
         const QEvent* event = nullptr;

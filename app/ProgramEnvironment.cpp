@@ -2,6 +2,7 @@
 
 #include "app/MainForm.h"
 #include "app/OfficeWorkers.h"
+#include "app/Program.h"
 #include "conversion/ConversionRun.h"
 #include "pdfprinter/PdfPrinter.h"
 #include "platform/dialogs/UnattendedDialogs.h"
@@ -30,9 +31,22 @@ bool RunsUnattended()
     return QGuiApplication::platformName() == QLatin1String("offscreen");
 }
 
+namespace {
+
+// Set field by field: a designated initializer that leaves fields to their defaults is warned
+// about (and an error under CORVANTA_WERROR).
+OfficeSetup officeSetupFor(ISettingsStore& settings)
+{
+    OfficeSetup setup;
+    setup.workers = OfficeWorkerCount(settings);
+    return setup;
+}
+
+} // namespace
+
 ProgramEnvironment::ProgramEnvironment(bool unattended, QList<QByteArray> arguments)
     : m_unattended(unattended), m_application(std::move(arguments)),
-      m_office(m_launcher, OfficeSetup{.workers = OfficeWorkerCount(m_settings)})
+      m_office(m_launcher, officeSetupFor(m_settings))
 {
     if (m_unattended) {
         m_dialogs = std::make_unique<UnattendedDialogs>();
@@ -68,24 +82,24 @@ void ProgramEnvironment::attachWindow(TfrmMain* window)
         m_qtDialogs->setOwner(window);
 }
 
-int ProgramEnvironment::exitStatus(const TfrmMain& window) const
+int ProgramEnvironment::exitStatus(const Program& program) const
 {
-    const auto end = window.lastBatchEnd();
+    const auto end = program.lastBatchEnd();
     if (!end)
         return m_unattended ? kExitUnfinished : kExitConverted;
     if (*end != BatchEnd::Finished)
         return kExitUnfinished;
-    const ConversionRun* run = window.conversionRun();
+    const ConversionRun* run = program.conversionRun();
     return run && run->summary().failed > 0 ? kExitSomeFailed : kExitConverted;
 }
 
-void ProgramEnvironment::reportUnfinished(const TfrmMain& window) const
+void ProgramEnvironment::reportUnfinished(const Program& program) const
 {
     QString reason;
-    const auto end = window.lastBatchEnd();
-    if (m_application.firstArgument().toUpper() != QLatin1String("-BATCH")) {
+    const auto end = program.lastBatchEnd();
+    if (m_application.firstArgument().toUpper() != kBatchSwitch) {
         reason = QStringLiteral("no display, and no -BATCH switch: there is no window to work in");
-    } else if (!window.PdfOptions().options) {
+    } else if (!program.PdfOptions().options) {
         reason = QStringLiteral("the PDF printer could not be started");
     } else if (!end) {
         reason = QStringLiteral("the bulk conversion could not start");

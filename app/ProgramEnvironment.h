@@ -23,6 +23,7 @@
 #include <memory>
 
 class Dialogs;
+class Program;
 class QtDialogs;
 class TfrmMain;
 
@@ -44,9 +45,9 @@ public:
     void attachWindow(TfrmMain* window);
     Application& application() { return m_application; }
     // The exit status of a run that ends by itself (see kExitConverted and the others).
-    int exitStatus(const TfrmMain& window) const;
+    int exitStatus(const Program& program) const;
     // Tells on standard error why an unattended start did not end by itself.
-    void reportUnfinished(const TfrmMain& window) const;
+    void reportUnfinished(const Program& program) const;
 
 private:
     bool m_unattended;

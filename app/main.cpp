@@ -1,10 +1,10 @@
 // Program entry: answers --help and --version, and refuses an unknown option, before anything
 // else starts (no display needed, no file written); then picks the display (none: the offscreen
-// platform and unattended dialogs), creates the main window, whose construction may run a whole
-// unattended conversion, and runs the message loop unless that conversion already ended the
-// program.
+// platform and unattended dialogs), builds the program and starts it, which on an unattended
+// start runs the whole conversion, and runs the message loop unless that conversion already
+// ended the program.
 #include "app/CommandLine.h"
-#include "app/MainForm.h"
+#include "app/Program.h"
 #include "app/ProgramEnvironment.h"
 #include "platform/files/ScratchArea.h"
 
@@ -40,16 +40,17 @@ int main(int argc, char** argv)
     QGuiApplication::setDesktopFileName(QStringLiteral(CORVANTA_APP_ID));
 
     ProgramEnvironment environment(unattended, arguments);
-    TfrmMain window(environment.services());
-    environment.attachWindow(&window);
+    Program program(environment.services());
+    program.start();
+    environment.attachWindow(&program.window());
     if (environment.application().terminated())
-        return environment.exitStatus(window);
+        return environment.exitStatus(program);
     if (unattended) {
         // Without a display nobody could ever close the window: say why the run stayed open.
-        environment.reportUnfinished(window);
+        environment.reportUnfinished(program);
         return 1;
     }
-    window.show();
+    program.window().show();
     const int status = QApplication::exec();
-    return status != 0 ? status : environment.exitStatus(window);
+    return status != 0 ? status : environment.exitStatus(program);
 }

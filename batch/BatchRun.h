@@ -11,7 +11,8 @@ class RunLocks;
 struct ProgramState;
 enum class RunEnd;
 
-// How a bulk conversion ended, so an unattended start can say why it did not finish.
+// How a bulk conversion ended: an unattended start ends the program by it (Finished, Stopped),
+// or says why it did not finish.
 enum class BatchEnd
 {
     FoldersTooShort, // a folder text of two characters or fewer: nothing was done

@@ -3,7 +3,7 @@
 #include <QString>
 
 // The program-wide state the bulk conversion shares between its parts, with one owner: the
-// main window.
+// program's composition root.
 struct ProgramState
 {
     // While set, a conversion run works in batch mode.
@@ -11,6 +11,4 @@ struct ProgramState
     // The remembered starting and ending folders, exactly as browsed or typed.
     QString StartFolder;
     QString DestinationFolder;
-    // Set only for the run of an unattended start (-BATCH), the one run that ends the program.
-    bool UnattendedStart = false;
 };

@@ -200,13 +200,10 @@ RunEnd ConversionRun::run()
     forgetPassword();
     m_s.options.RestorePreviousDefaultPrinter();
 
+    // The program's end is the caller's, which knows whether this is the unattended start's run.
     if (batch()) {
         m_log.close();
         m_s.application.processMessages();
-        // Only the run of an unattended start ends the program, and only with the exact switch:
-        // "-batch" converts but stays open.
-        if (m_s.state.UnattendedStart && m_s.application.firstArgument() == kBatchSwitch)
-            m_s.application.terminate();
     }
     return m_summary.stopped ? RunEnd::Stopped : RunEnd::Finished;
 }

@@ -35,9 +35,8 @@ inline const QString kNoPasswordMessage =
 inline const QString kEndingFolderUnwritable =
     QStringLiteral("Error saving PDF file: the ending folder %1 cannot be written (%2). No files "
                    "converted.");
-inline const QString kBatchSwitch = QStringLiteral("-BATCH");
 
-// Everything a run works with. The window owns all of it; the run only borrows.
+// Everything a run works with. The program owns all of it; the run only borrows.
 struct RunServices
 {
     DocumentList& list;
@@ -73,8 +72,9 @@ enum class RunEnd
 };
 
 // The conversion of the whole document list: each row printed by its route into a PDF, the
-// row statuses, and in batch mode the log and the unattended end of the program. A row says
-// "Completed" only when its PDF was written, and the log says a file was converted only then.
+// row statuses, and in batch mode the log. A row says "Completed" only when its PDF was written,
+// and the log says a file was converted only then. The run never ends the program; it says how
+// it ended, and its caller decides.
 class ConversionRun
 {
 public:

@@ -47,8 +47,8 @@ TEST(StartUpTest, CreatesThePrinterWithItsProfileAndShowsNothing)
     EXPECT_EQ(s.window->FileSavedMessage(), RegisterWindowMessage("PDFPRINTER_FILESAVED"));
     EXPECT_EQ(s.window->PrintErrorMessage(), RegisterWindowMessage("PDFPRINTER_PRINTERROR"));
     EXPECT_NE(s.window->FileSavedMessage(), s.window->PrintErrorMessage());
-    EXPECT_FALSE(s.window->state().BatchMode);
-    EXPECT_FALSE(s.window->lastBatchEnd().has_value());
+    EXPECT_FALSE(s.program->state().BatchMode);
+    EXPECT_FALSE(s.program->lastBatchEnd().has_value());
 }
 
 TEST(StartUpTest, SetsTheBulkConversionPageFromTheClockAndTheFirstStart)
@@ -69,8 +69,22 @@ TEST(StartUpTest, APrinterThatCannotBeCreatedGivesOneWarningAndNoBatchRun)
     ASSERT_EQ(s.dialogs.shown.size(), 1);
     EXPECT_EQ(s.dialogs.shown[0].text, "Failed to create PDF COM object");
     EXPECT_EQ(s.dialogs.shown[0].icon, Dialogs::Icon::Warning);
-    EXPECT_FALSE(s.window->lastBatchEnd().has_value());
+    EXPECT_FALSE(s.program->lastBatchEnd().has_value());
     EXPECT_FALSE(s.application.isTerminated);
+}
+
+TEST(StartUpTest, WithoutAPrinterGeneratePdfSaysSoAndConvertsNothing)
+{
+    QTemporaryDir in;
+    QFile doc(in.filePath("a.xml"));
+    ASSERT_TRUE(doc.open(QIODevice::WriteOnly));
+    doc.write("<a/>\n");
+    doc.close();
+    Start s({}, Driver::CannotCreate);
+    s.window->addDocuments({QFile::encodeName(in.filePath("a.xml"))});
+    s.window->form().PNGCreatePDF->click();
+    EXPECT_EQ(s.dialogs.texts(), QStringList(2, "Failed to create PDF COM object"));
+    EXPECT_EQ(s.program->documents().status(0), "Wating");
 }
 
 TEST(StartUpTest, APrinterThatCannotInitialiseCreatesNoProfile)
@@ -78,7 +92,7 @@ TEST(StartUpTest, APrinterThatCannotInitialiseCreatesNoProfile)
     Start s({"-BATCH"}, Driver::CannotInitialize);
     EXPECT_EQ(s.dialogs.texts(), QStringList{"Failed to initialize PdfPrinterOptions"});
     EXPECT_TRUE(s.printer->callsStartingWith("CreateProfile").isEmpty());
-    EXPECT_FALSE(s.window->lastBatchEnd().has_value());
+    EXPECT_FALSE(s.program->lastBatchEnd().has_value());
 }
 
 TEST(StartUpTest, AComFailureIsReportedWithBothSystemTextsAndStartUpGoesOn)
@@ -94,14 +108,14 @@ TEST(StartUpTest, TheBatchSwitchCountsInAnyLetterCaseAsFirstArgumentOnly)
     for (const char* arg : {"-BATCH", "-batch", "-Batch"}) {
         Start s({arg});
         // No stored folders: the batch run starts and stops at once.
-        ASSERT_TRUE(s.window->lastBatchEnd().has_value()) << arg;
-        EXPECT_EQ(*s.window->lastBatchEnd(), BatchEnd::FoldersTooShort);
-        EXPECT_TRUE(s.window->state().BatchMode) << "kept as the caller set it";
+        ASSERT_TRUE(s.program->lastBatchEnd().has_value()) << arg;
+        EXPECT_EQ(*s.program->lastBatchEnd(), BatchEnd::FoldersTooShort);
+        EXPECT_TRUE(s.program->state().BatchMode) << "kept as the caller set it";
     }
     for (QStringList args :
          {QStringList{"/BATCH"}, QStringList{"BATCH"}, QStringList{"x", "-BATCH"}, QStringList{}}) {
         Start s(args);
-        EXPECT_FALSE(s.window->lastBatchEnd().has_value()) << args.join(' ').toStdString();
+        EXPECT_FALSE(s.program->lastBatchEnd().has_value()) << args.join(' ').toStdString();
     }
 }
 
@@ -118,9 +132,9 @@ TEST(StartUpTest, FilesOnTheCommandLineJoinOnceTheWindowIsUpRefusedAsAddFileRefu
     writeXml(in.filePath("a.xml"));
     writeXml(in.filePath("r.pdf"));
     Start s({in.filePath("a.xml"), in.filePath("a.xml"), in.filePath("r.pdf")});
-    EXPECT_EQ(s.window->documents().DocumentCount(), 0);
+    EXPECT_EQ(s.program->documents().DocumentCount(), 0);
     QApplication::processEvents();
-    EXPECT_EQ(ListedNames(s.window->documents()), QStringList{"a.xml"});
+    EXPECT_EQ(ListedNames(s.program->documents()), QStringList{"a.xml"});
     EXPECT_EQ(s.dialogs.texts(), (QStringList{"File " + in.filePath("a.xml") + " already exists",
                                               kAlreadyPdfMessage}));
 }
@@ -140,7 +154,7 @@ TEST(StartUpTest, ShowsTheStoredFolders)
     Start s;
     EXPECT_EQ(s.window->form().txtStartFolder->text(), "/srv/in");
     EXPECT_EQ(s.window->form().txtDestinationFolder->text(), "/srv/out dir");
-    EXPECT_EQ(s.window->state().StartFolder, "/srv/in");
+    EXPECT_EQ(s.program->state().StartFolder, "/srv/in");
     EXPECT_TRUE(s.dialogs.shown.isEmpty());
 }
 
@@ -159,9 +173,9 @@ TEST(StartUpTest, AStoreThatCannotBeReadIsReportedAndStartUpGoesOn)
         EXPECT_TRUE(lines.value(1).contains("settings.ini")) << lines.value(1).toStdString();
         EXPECT_TRUE(lines.value(1).contains("line ") || lines.value(1).contains("no value"));
         EXPECT_TRUE(s.window->form().txtStartFolder->text().isEmpty());
-        EXPECT_TRUE(s.window->state().StartFolder.isEmpty());
+        EXPECT_TRUE(s.program->state().StartFolder.isEmpty());
         EXPECT_EQ(s.printer->callsStartingWith("CreateProfile").size(), 1);
-        EXPECT_EQ(s.window->lastBatchEnd(), BatchEnd::FoldersTooShort);
+        EXPECT_EQ(s.program->lastBatchEnd(), BatchEnd::FoldersTooShort);
     }
 }
 
@@ -174,14 +188,61 @@ TEST(StartUpTest, AnExactBatchSwitchConvertsTheStoredFoldersAndEndsTheProgram)
         "[Software\\Corvanta\\Program]\nConvertStartFolder=string:" + in.path().toUtf8() +
         "\nConvertDestinationFolder=string:" + out.path().toUtf8() + "\n");
     Start s({"-BATCH"});
-    EXPECT_EQ(s.window->lastBatchEnd(), BatchEnd::Finished);
+    EXPECT_EQ(s.program->lastBatchEnd(), BatchEnd::Finished);
     EXPECT_TRUE(s.application.isTerminated);
-    EXPECT_FALSE(s.window->state().BatchMode);
-    EXPECT_EQ(s.window->documents().status(0), "Completed");
+    EXPECT_FALSE(s.program->state().BatchMode);
+    EXPECT_EQ(s.program->documents().status(0), "Completed");
     EXPECT_TRUE(QFile::exists(in.filePath("Corvanta_Batch.txt")));
     // The program ends without its close path: the profile stays for the next interactive close.
-    s.window.reset();
+    s.program.reset();
     EXPECT_TRUE(s.printer->callsStartingWith("RemoveProfile").isEmpty());
+}
+
+// The batch switch's run is the one that ends the program: only under the switch written
+// exactly "-BATCH", and only when the run gets to its end, stopped or not; "-batch" and "-Batch"
+// convert all the same and stay open.
+TEST(StartUpTest, TheBatchRunEndsTheProgramOnlyUnderTheExactSwitchAndWhenItGetsToItsEnd)
+{
+    const struct
+    {
+        const char* argument;
+        bool stop;          // Stop is pressed while the first document is converted
+        bool missingEnding; // the ending folder does not exist
+        BatchEnd end;
+        bool endsTheProgram;
+    } cases[] = {
+        {"-BATCH", false, false, BatchEnd::Finished, true},
+        {"-batch", false, false, BatchEnd::Finished, false},
+        {"-Batch", false, false, BatchEnd::Finished, false},
+        {"-BATCH", true, false, BatchEnd::Stopped, true},
+        {"-BATCH", false, true, BatchEnd::EndedEarly, false},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir in;
+        QTemporaryDir out;
+        writeXml(in.filePath("a.xml"));
+        writeXml(in.filePath("b.xml"));
+        const QString ending = c.missingEnding ? out.filePath("missing") : out.path();
+        StoredSettings stored(
+            "[Software\\Corvanta\\Program]\nConvertStartFolder=string:" + in.path().toUtf8() +
+            "\nConvertDestinationFolder=string:" + ending.toUtf8() + "\n");
+        Start s({c.argument}, Driver::Works, 0, nullptr, [&c](Start& started) {
+            if (!c.stop)
+                return;
+            started.clock.onPause = [&started] {
+                if (started.program->documents().status(0) == "Converting")
+                    started.window->form().PNGCreatePDF->click(); // reads "Stop" now
+            };
+        });
+        const std::string label = std::string(c.argument) + (c.stop ? " stopped" : "") +
+                                  (c.missingEnding ? " no ending folder" : "");
+        EXPECT_EQ(s.program->lastBatchEnd(), c.end) << label;
+        EXPECT_EQ(s.application.isTerminated, c.endsTheProgram) << label;
+        EXPECT_TRUE(QFile::exists(in.filePath("Corvanta_Batch.txt"))) << label;
+        EXPECT_EQ(s.program->documents().status(0) == "Completed", !c.missingEnding) << label;
+        EXPECT_EQ(s.program->documents().status(1) == "Completed", !c.stop && !c.missingEnding)
+            << label;
+    }
 }
 
 TEST(CloseTest, RemovesTheProfileEndsComAndLeavesNoPageFileWithoutAWindow)
@@ -217,23 +278,23 @@ TEST(CloseTest, AClosePressedDuringARunStopsItAfterTheCurrentDocumentThenCloses)
     }
     Start s;
     s.window->show();
-    s.window->documents().FillGrid("a.xml", in.filePath("a.xml"));
-    s.window->documents().FillGrid("b.xml", in.filePath("b.xml"));
+    s.program->documents().FillGrid("a.xml", in.filePath("a.xml"));
+    s.program->documents().FillGrid("b.xml", in.filePath("b.xml"));
     int closes = 0;
     s.clock.onPause = [&] {
-        if (s.window->documents().status(0) != "Converting" || closes++ > 0)
+        if (s.program->documents().status(0) != "Converting" || closes++ > 0)
             return;
         // The list cannot be changed while a run walks it.
         auto& list = *s.window->form().lstFileList;
         list.setCurrentIndex(list.model()->index(1, 0));
         QTest::keyClick(&list, Qt::Key_Delete);
-        EXPECT_EQ(s.window->documents().DocumentCount(), 2);
+        EXPECT_EQ(s.program->documents().DocumentCount(), 2);
         s.window->close();
     };
     s.window->form().PNGCreatePDF->click();
     EXPECT_TRUE(s.window->isVisible());
-    EXPECT_EQ(s.window->documents().status(0), "Completed");
-    EXPECT_EQ(s.window->documents().status(1), "Wating");
+    EXPECT_EQ(s.program->documents().status(0), "Completed");
+    EXPECT_EQ(s.program->documents().status(1), "Wating");
     EXPECT_TRUE(s.printer->callsStartingWith("RemoveProfile").isEmpty());
 
     QCoreApplication::processEvents();
@@ -253,12 +314,12 @@ TEST(ScheduleTest, RunNowConvertsTheFoldersOfThePageAndTheWindowStaysOpen)
     s.window->form().cmdOK->click();
 
     EXPECT_TRUE(s.dialogs.shown.isEmpty()) << s.dialogs.texts().join('|').toStdString();
-    ASSERT_EQ(s.window->documents().DocumentCount(), 1);
-    EXPECT_EQ(s.window->documents().status(0), "Completed");
+    ASSERT_EQ(s.program->documents().DocumentCount(), 1);
+    EXPECT_EQ(s.program->documents().status(0), "Completed");
     EXPECT_EQ(s.printer->jobs.value(0).saveFolder, out.path());
     EXPECT_TRUE(QFile::exists(in.filePath("Corvanta_Batch.txt")));
     EXPECT_FALSE(s.application.isTerminated);
-    EXPECT_FALSE(s.window->state().BatchMode);
+    EXPECT_FALSE(s.program->state().BatchMode);
     // The folders are kept for the next start.
     SettingsError error;
     EXPECT_EQ(
@@ -279,8 +340,8 @@ TEST(MessageTest, PrintErrorsShowTheirWarningAndFileSavedShowsNothing)
 {
     Start s;
     for (int code : {1, 3, 4, 2, 0})
-        PostWindowMessage(s.window.get(), s.window->PrintErrorMessage(), code, 0);
-    PostWindowMessage(s.window.get(), s.window->FileSavedMessage(), 0, 0);
+        PostWindowMessage(s.window, s.window->PrintErrorMessage(), code, 0);
+    PostWindowMessage(s.window, s.window->FileSavedMessage(), 0, 0);
     QApplication::processEvents();
     EXPECT_EQ(s.dialogs.texts(), (QStringList{"Error saving temporary file on printer server",
                                               "Error saving PDF file", "Print job was canceled"}));
@@ -330,9 +391,9 @@ TEST(KeyTest, TabReachesTheListCommandsTheKeysUseThemAndDeleteRemovesTheSelected
     Start s;
     s.window->show();
     s.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(s.window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(s.window));
     Ui::frmMain& ui = s.window->form();
-    DocumentList& list = s.window->documents();
+    DocumentList& list = s.program->documents();
     for (const char* name : {"a.doc", "b.doc", "c.doc", "d.doc"})
         list.FillGrid(name, QString("/x/") + name);
     const auto names = [&] {
@@ -384,7 +445,7 @@ TEST(KeyTest, TabGoesFromCommandToCommandPastTheIconsBesideThem)
     Start s;
     s.window->show();
     s.window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(s.window.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(s.window));
     Ui::frmMain& ui = s.window->form();
     ui.lstFileList->setFocus();
     QStringList stops;
@@ -434,7 +495,7 @@ TEST(StopTest, AClickWithinHalfASecondOfTheRunsEndIsTheLateStopNotANewRun)
     QTemporaryDir in;
     writeXml(in.filePath("a.xml"));
     Start s;
-    s.window->documents().FillGrid("a.xml", in.filePath("a.xml"));
+    s.program->documents().FillGrid("a.xml", in.filePath("a.xml"));
     ImageButton* button = s.window->form().PNGCreatePDF;
     const struct
     {
@@ -491,13 +552,13 @@ TEST(DropTest, ADroppedFolderAddsItsFilesARemoteAddressNothingAndARunRefusesDrop
     EXPECT_FALSE(dropOnList(*s.window, {remote}));
     EXPECT_TRUE(dropOnList(*s.window, {remote, QUrl::fromLocalFile(in.path()),
                                        QUrl("file://elsewhere/c.doc"), oddUrl}));
-    EXPECT_EQ(ListedNames(s.window->documents()), (QStringList{"a.xml", "b.xml", "caf\\xE9.xml"}));
-    EXPECT_EQ(s.window->documents().nativePath(2), odd);
+    EXPECT_EQ(ListedNames(s.program->documents()), (QStringList{"a.xml", "b.xml", "caf\\xE9.xml"}));
+    EXPECT_EQ(s.program->documents().nativePath(2), odd);
     EXPECT_TRUE(s.dialogs.shown.isEmpty()) << s.dialogs.texts().join('|').toStdString();
 
     bool dropped = false;
     s.clock.onPause = [&] {
-        if (dropped || s.window->documents().status(0) != "Converting")
+        if (dropped || s.program->documents().status(0) != "Converting")
             return;
         dropped = true;
         dropOnList(*s.window, {QUrl::fromLocalFile(later.filePath("c.xml"))});
@@ -505,7 +566,7 @@ TEST(DropTest, ADroppedFolderAddsItsFilesARemoteAddressNothingAndARunRefusesDrop
     s.window->form().PNGCreatePDF->click();
     ASSERT_TRUE(dropped);
     QApplication::processEvents();
-    EXPECT_EQ(ListedNames(s.window->documents()), (QStringList{"a.xml", "b.xml", "caf\\xE9.xml"}));
+    EXPECT_EQ(ListedNames(s.program->documents()), (QStringList{"a.xml", "b.xml", "caf\\xE9.xml"}));
     ::unlink(odd.constData()); // QTemporaryDir cannot name it to remove it
 }
 

@@ -27,7 +27,7 @@ struct ScanningWindow
     // Scans one page into the list; answers its file.
     QString scan()
     {
-        DocumentList& list = start.window->documents();
+        DocumentList& list = start.program->documents();
         const int before = list.DocumentCount();
         start.window->BAcquireClick();
         const QDeadlineTimer deadline(30000);
@@ -50,7 +50,7 @@ TEST(ScannedPagesTest, TwoWindowsNeverShareAPageAndEachClosesWithOnlyItsOwn)
         ScanningWindow b;
         pageOfB = b.scan();
         EXPECT_NE(pageOfB, pageOfA);
-        b.start.window->documents().clear(); // the user's own say: closing asks nothing
+        b.start.program->documents().clear(); // the user's own say: closing asks nothing
         b.start.window->close();
         EXPECT_TRUE(b.start.dialogs.questions.isEmpty());
     }
@@ -58,7 +58,7 @@ TEST(ScannedPagesTest, TwoWindowsNeverShareAPageAndEachClosesWithOnlyItsOwn)
     ASSERT_TRUE(QFile::exists(pageOfA)) << "another window's close took it";
 
     a.start.window->form().PNGCreatePDF->click();
-    EXPECT_EQ(a.start.window->documents().status(0), "Completed")
+    EXPECT_EQ(a.start.program->documents().status(0), "Completed")
         << a.start.dialogs.texts().join('|').toStdString();
     a.start.window->close();
     EXPECT_TRUE(a.start.dialogs.questions.isEmpty()) << "its page was converted";
@@ -73,6 +73,7 @@ TEST(ScannedPagesTest, CloseAndRunNowAskBeforeDroppingScansNobodyConverted)
     for (const bool agree : {false, true}) {
         ScanningWindow w;
         TfrmMain& window = *w.start.window;
+        DocumentList& documents = w.start.program->documents();
         const QString page = w.scan();
         window.show();
         window.form().txtStartFolder->setText(in.path());
@@ -83,12 +84,12 @@ TEST(ScannedPagesTest, CloseAndRunNowAskBeforeDroppingScansNobodyConverted)
         window.form().cmdOK->click();
         ASSERT_EQ(w.start.dialogs.questions.size(), agree ? 2 : 1);
         EXPECT_EQ(w.start.dialogs.questions[0], kRunNowDropsScansQuestion.arg("1 scanned page"));
-        EXPECT_EQ(window.documents().name(0), agree ? "a.xml" : "ScannedImage1.jpg");
+        EXPECT_EQ(documents.name(0), agree ? "a.xml" : "ScannedImage1.jpg");
 
         // The page file stays while its window is open, and its row can come back.
         ASSERT_TRUE(QFile::exists(page));
         if (agree)
-            window.documents().FillGrid("ScannedImage1.jpg", page);
+            documents.FillGrid("ScannedImage1.jpg", page);
         w.start.dialogs.questions.clear();
         w.start.dialogs.confirmAnswers = QQueue<bool>({false, true});
         window.close();
@@ -115,9 +116,9 @@ TEST(BulkModeTest, AfterARefusedScheduleGeneratePdfConvertsTheListBesideItsDocum
     ui.DTDate->setDate(s.clock.moment.date().addDays(-1)); // passed: refused
     ui.cmdOK->click();
     EXPECT_TRUE(s.dialogs.passwordRequests.isEmpty()) << "refused before the password";
-    EXPECT_FALSE(s.window->state().BatchMode);
+    EXPECT_FALSE(s.program->state().BatchMode);
 
-    s.window->documents().FillGrid("a.xml", docs.filePath("a.xml"));
+    s.program->documents().FillGrid("a.xml", docs.filePath("a.xml"));
     ui.PNGCreatePDF->click();
     EXPECT_EQ(s.printer->jobs.value(0).saveFolder, docs.path() + "/");
     EXPECT_FALSE(QFile::exists(in.filePath("Corvanta_Batch.txt")));
@@ -130,7 +131,7 @@ TEST(GeneratePdfTest, AMergeWhoseSaveIsCancelledStillSummarisesTheRowsInTheStatu
     Start s;
     for (const char* name : {"a.xml", "b.xml"}) {
         writeXml(docs.filePath(name));
-        s.window->documents().FillGrid(name, docs.filePath(name));
+        s.program->documents().FillGrid(name, docs.filePath(name));
     }
     s.window->form().radCombineFiles->setChecked(true);
     s.dialogs.fileAnswers.enqueue(QString()); // the Save dialog cancelled
@@ -144,11 +145,11 @@ TEST(BulkModeTest, OnlyTheUnattendedStartEndsTheProgram)
     QTemporaryDir out;
     writeXml(in.filePath("a.xml"));
     Start s({"-BATCH"}); // no stored folders: the window stays open
-    ASSERT_EQ(s.window->lastBatchEnd(), BatchEnd::FoldersTooShort);
+    ASSERT_EQ(s.program->lastBatchEnd(), BatchEnd::FoldersTooShort);
     s.window->form().txtStartFolder->setText(in.path());
     s.window->form().txtDestinationFolder->setText(out.path());
     s.window->form().cmdOK->click();
-    EXPECT_EQ(s.window->documents().status(0), "Completed");
+    EXPECT_EQ(s.program->documents().status(0), "Completed");
     EXPECT_FALSE(s.application.isTerminated);
 }
 
@@ -180,10 +181,10 @@ TEST(RunNowTest, CountsOnItsPageAndEndsWithOneSummaryAndTheLogOneClickAway)
     EXPECT_TRUE(s.dialogs.shown.isEmpty()) << s.dialogs.texts().join('|').toStdString();
     EXPECT_EQ(s.desktop.opened, QStringList{in.filePath("Corvanta_Batch.txt")});
     // The failed row says why, as the log does.
-    const int failed = s.window->documents().findPath(in.filePath("c.xyz"));
+    const int failed = s.program->documents().findPath(in.filePath("c.xyz"));
     EXPECT_EQ(
-        s.window->documents()
-            .data(s.window->documents().index(failed, DocumentList::StatusColumn), Qt::ToolTipRole)
+        s.program->documents()
+            .data(s.program->documents().index(failed, DocumentList::StatusColumn), Qt::ToolTipRole)
             .toString(),
         "Error converting file c.xyz Check File Type.");
 }
@@ -204,7 +205,7 @@ TEST(RunNowTest, AnEmptyStartingFolderIsSaidAndLeavesTheControlsAsClearListDoes)
     ui.txtDestinationFolder->setText(out.path());
     ui.cmdOK->click();
     EXPECT_EQ(s.dialogs.texts(), QStringList{in.path() + " holds no file to convert."});
-    EXPECT_EQ(s.window->documents().DocumentCount(), 0);
+    EXPECT_EQ(s.program->documents().DocumentCount(), 0);
     EXPECT_FALSE(ui.PNGCreatePDF->isEnabled());
     EXPECT_FALSE(ui.radCombineFiles->isEnabled());
     EXPECT_FALSE(ui.radCombineFiles->isChecked());

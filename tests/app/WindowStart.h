@@ -1,9 +1,10 @@
 #pragma once
 
-// A main window started against fakes of the system's services (a recording PDF printer, scripted
-// dialogs, a fake clock) and the real settings store, scheduler, toolkit and, when asked, SANE's
-// test scanner.
+// The program, with its main window, started against fakes of the system's services (a
+// recording PDF printer, scripted dialogs, a fake clock) and the real settings store, scheduler,
+// toolkit and, when asked, SANE's test scanner.
 #include "app/MainForm.h"
+#include "app/Program.h"
 #include "common/Desktop.h"
 #include "common/PathHelpers.h"
 #include "conversion/DocumentRenderer.h"
@@ -21,6 +22,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 class RecordingHelp final : public HelpEngine
@@ -73,8 +75,11 @@ inline QByteArray g_storedSettings;
 
 struct Start
 {
+    // `beforeStart` sees the program built and not yet started (an unattended start's run
+    // happens within start()).
     explicit Start(QStringList args = {}, Driver driver = Driver::Works, long com = 0,
-                   ScanDevices* scanners = nullptr)
+                   ScanDevices* scanners = nullptr,
+                   const std::function<void(Start&)>& beforeStart = {})
         : application(std::move(args))
     {
         if (!g_storedSettings.isEmpty()) {
@@ -85,13 +90,17 @@ struct Start
         this->com.result = com;
         printer->initializeResult =
             driver == Driver::CannotInitialize ? kPrinterFailed : kPrinterOk;
-        window = std::make_unique<TfrmMain>(MainFormServices{
+        program = std::make_unique<Program>(MainFormServices{
             dialogs, desktop, help, this->com, clock, application, settings, renderer, renderer,
             [](const QString&, const QMimeType&) { return false; }, toolkit, checker,
             [this, driver] {
                 return driver == Driver::CannotCreate ? PdfDriver{} : PdfDriver{printer, printer};
             },
             nullptr, nullptr, &scheduler, &account, scanners});
+        window = &program->window();
+        if (beforeStart)
+            beforeStart(*this);
+        program->start();
     }
 
     ScriptedDialogs dialogs;
@@ -109,5 +118,6 @@ struct Start
     AtScheduler scheduler{launcher, 'v'}; // a queue of the tests' own
     PosixAccount account;
     std::shared_ptr<FakePdfPrinter> printer = std::make_shared<FakePdfPrinter>();
-    std::unique_ptr<TfrmMain> window;
+    std::unique_ptr<Program> program;
+    TfrmMain* window = nullptr; // the program's
 };

@@ -92,7 +92,6 @@ template <typename Printer> struct RunHarness
     void batchMode()
     {
         state.BatchMode = true;
-        state.UnattendedStart = true;
         state.StartFolder = in.path();
         state.DestinationFolder = out.path();
     }
