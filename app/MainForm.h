@@ -25,11 +25,8 @@ class frmMain;
 class Combiner;
 class ConversionRun;
 enum class RunEnd;
-class PrintHandlerTable;
-class RouteRenderers;
-class ImageRoute;
 class ProfileOptions;
-class RendererRoutes;
+class RouteTable;
 
 inline const QString kHelpFileName = QStringLiteral("CORVANTA PDF HELP.CHM");
 inline const QString kCloseDropsScansQuestion =
@@ -133,10 +130,7 @@ private:
     int m_printErrorMessage = 0;
     PdfDriver m_pdf;
     std::unique_ptr<ProfileOptions> m_profile;
-    std::unique_ptr<ImageRoute> m_images;
-    std::unique_ptr<RouteRenderers> m_routeRenderers;
-    std::unique_ptr<PrintHandlerTable> m_printHandlers;
-    std::unique_ptr<RendererRoutes> m_renderers;
+    std::unique_ptr<RouteTable> m_routes;
     std::unique_ptr<Combiner> m_combiner;
     std::unique_ptr<ConversionRun> m_run;
     RunControl m_runControl;

@@ -1,47 +1,31 @@
 #pragma once
 
-#include "conversion/RouteSelection.h"
+#include "conversion/PrintRoute.h"
 
-#include <QString>
-
-class Dialogs;
 class DocumentRenderer;
 class IPdfPrinterOptions;
 class IPrinter;
-class PrintHandlers;
-struct DocumentNames;
 
-// What became of a document on one of the rendered routes.
-enum class RouteOutcome
-{
-    Printed,
-    Failed,
-    Unassociated
-};
-
-// The Word, Excel, browser and shell routes: a renderer lays the document out and the result is
-// sent to the PDF printer as one job titled with the expected PDF name.
-class RendererRoutes
+// The word-processor, workbook and web-page routes: a renderer (the office, the web renderer)
+// lays the document out as a PDF, which is sent to the PDF printer as one job.
+class RenderedRoute final : public PrintRoute
 {
 public:
-    RendererRoutes(IPdfPrinterOptions& options, IPrinter& printer, DocumentRenderer& renderer,
-                   PrintHandlers& handlers, Dialogs& dialogs);
+    // `kind` is Route::Word, Route::Excel or Route::Browser: what the renderer lays the document
+    // out as, and which automation server the printer is told of.
+    RenderedRoute(IPdfPrinterOptions& options, IPrinter& printer, DocumentRenderer& renderer,
+                  Route kind);
 
-    RouteOutcome print(Route route, const DocumentNames& document);
-    // The document will be printed soon: a renderer may start laying it out now.
-    void prepare(const DocumentNames& document);
-    // Nothing prepared is wanted any more.
-    void forgetPrepared();
-    // What the last failed document's renderer said; empty when it said nothing.
-    const QString& lastError() const { return m_lastError; }
+    RouteResult print(const DocumentSource& document, const QString& title) override;
+    // The renderer may start laying the document out now, beside the documents before it.
+    void prepare(const DocumentSource& document) override;
+    void forgetPrepared() override;
 
 private:
-    RouteOutcome render(Route route, const DocumentNames& document);
+    void notifyPrinter();
 
     IPdfPrinterOptions& m_options;
     IPrinter& m_printer;
     DocumentRenderer& m_renderer;
-    PrintHandlers& m_handlers;
-    Dialogs& m_dialogs;
-    QString m_lastError;
+    Route m_kind;
 };
