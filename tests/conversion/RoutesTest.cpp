@@ -39,7 +39,35 @@ INSTANTIATE_TEST_SUITE_P(
                       RouteCase{"/a/notes.xml", Route::PlainText},
                       RouteCase{"/a/README.TXT", Route::PlainText},
                       RouteCase{"/a/letter.docx", Route::Shell}, // suffix OCX
-                      RouteCase{"/a/book.xlsx", Route::Shell}, RouteCase{"/a/x", Route::Shell}));
+                      RouteCase{"/a/book.xlsx", Route::Shell}, RouteCase{"/a/x", Route::Shell},
+                      // An ending is compared with as many characters as it has, or the whole
+                      // of a shorter path.
+                      RouteCase{"pdf", Route::Pdf}, RouteCase{"PNG", Route::Shell},
+                      RouteCase{"/a/x.shtml", Route::Browser}));
+
+// The office is started ahead for the rows it will lay out: its own routes' documents, and on the
+// shell route what it imports by name; its import check applies to the shell route only.
+TEST(RouteTableTest, TheOfficeIsNeededForItsRoutesAndForWhatItImportsOnTheShellRoute)
+{
+    QStringList asked;
+    const RouteTable::OfficeImports imports = [&asked](const QString& path, const QMimeType&) {
+        asked.append(path);
+        return path.endsWith(".odt") || path.endsWith(".html") || path.endsWith(".xml");
+    };
+    const struct
+    {
+        const char* path;
+        bool needed;
+    } cases[] = {{"/a/x.doc", true},  {"/a/x.RTF", true},  {"/a/x.xls", true},
+                 {"/a/x.odt", true},  {"/a/x.xyz", false}, {"/a/x.html", false},
+                 {"/a/x.xml", false}, {"/a/x.png", false}, {"/a/x.pdf", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(RouteTable::needsOffice(c.path, imports), c.needed) << c.path;
+    EXPECT_EQ(asked, (QStringList{"/a/x.odt", "/a/x.xyz"}));
+    // Without the office's check only its own routes need it.
+    EXPECT_TRUE(RouteTable::needsOffice("/a/x.doc", {}));
+    EXPECT_FALSE(RouteTable::needsOffice("/a/x.odt", {}));
+}
 
 TEST(ImageRouteTest, APictureThatFitsKeepsOneUnitPerPixelAtTheTopLeft)
 {
