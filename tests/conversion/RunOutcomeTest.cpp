@@ -45,9 +45,10 @@ TEST(RunOutcomeTest, TwoDocumentsOfOnePdfNameAreReportedNotSkippedOrAskedAbout)
         EXPECT_TRUE(h.dialogs.questions.isEmpty());
         EXPECT_EQ(h.printer.jobs.size(), 1);
         EXPECT_EQ(h.conversion.summary().failed, 1);
-        if (batch)
+        if (batch) {
             EXPECT_TRUE(h.logLines().contains(
                 "Error converting file a.xml: a.jpg makes the same PDF file a.PDF"));
+        }
     }
 }
 
