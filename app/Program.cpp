@@ -10,9 +10,9 @@
 #include "conversion/ImageRoute.h"
 #include "conversion/PrintHandlerTable.h"
 #include "conversion/ProfileOptions.h"
-#include "conversion/RendererRoutes.h"
-#include "conversion/RouteRenderers.h"
-#include "conversion/RouteSelection.h"
+#include "conversion/RenderedRoute.h"
+#include "conversion/RouteTable.h"
+#include "conversion/TextRoute.h"
 #include "platform/application/StopSignals.h"
 #include "platform/com/ComApartment.h"
 #include "ui/LinkLabel.h"
@@ -124,10 +124,7 @@ void Program::warmUpOfficeFor(int first, int last)
     if (m_officeWarmedUp)
         return;
     for (int row = first; row <= last; ++row) {
-        const QString path = m_documents.path(row);
-        const Route route = SelectRoute(path);
-        if (route == Route::Word || route == Route::Excel ||
-            (route == Route::Shell && m_s.officeImports && m_s.officeImports(path, {}))) {
+        if (RouteTable::needsOffice(m_documents.path(row), m_s.officeImports)) {
             m_s.officeRenderer.warmUp();
             m_officeWarmedUp = true;
             return;
@@ -167,21 +164,27 @@ bool Program::createPdfPrinter()
 void Program::buildConversion()
 {
     m_profile = std::make_unique<ProfileOptions>(*m_pdf.options, m_controls, m_s.dialogs);
-    m_images = std::make_unique<ImageRoute>(*m_pdf.printer, m_controls, m_s.dialogs, m_s.clock,
-                                            m_s.pictureCheck, &m_s.officeRenderer);
-    m_routeRenderers = std::make_unique<RouteRenderers>(m_s.officeRenderer, m_s.webRenderer);
-    // Drawings go to the web renderer, which keeps what they name within their folder.
-    m_printHandlers =
-        std::make_unique<PrintHandlerTable>(*m_pdf.printer, m_s.officeRenderer, m_s.officeImports,
-                                            m_s.pictureCheck, &m_s.webRenderer, &m_s.encodings);
-    m_renderers = std::make_unique<RendererRoutes>(
-        *m_pdf.options, *m_pdf.printer, *m_routeRenderers, *m_printHandlers, m_s.dialogs);
+    IPdfPrinterOptions& options = *m_pdf.options;
+    IPrinter& printer = *m_pdf.printer;
+    DocumentRenderer& office = m_s.officeRenderer;
+    m_routes = std::make_unique<RouteTable>(RouteTable::Routes{
+        .image =
+            std::make_unique<ImageRoute>(printer, m_controls, m_s.clock, m_s.pictureCheck, &office),
+        .word = std::make_unique<RenderedRoute>(options, printer, office, Route::Word),
+        .excel = std::make_unique<RenderedRoute>(options, printer, office, Route::Excel),
+        .browser =
+            std::make_unique<RenderedRoute>(options, printer, m_s.webRenderer, Route::Browser),
+        .plainText = std::make_unique<TextRoute>(printer, &m_s.encodings),
+        // Drawings go to the web renderer, which keeps what they name within their folder.
+        .shell = std::make_unique<PrintHandlerTable>(
+            printer, office, m_s.officeImports, m_s.pictureCheck, &m_s.webRenderer, &m_s.encodings),
+    });
     m_combiner = std::make_unique<Combiner>(m_s.toolkit, m_s.publisher, m_s.checker, m_controls,
                                             m_s.dialogs);
-    m_run = std::make_unique<ConversionRun>(RunServices{
-        m_documents, m_state, *m_pdf.options, *m_pdf.printer, *m_profile, m_controls, *m_images,
-        *m_renderers, m_controls, m_s.dialogs, m_s.clock, m_s.application, m_runControl, m_opener,
-        m_window.get(), m_combiner.get(), &m_bulkProgress, &m_s.encodings, &m_s.logFiles});
+    m_run = std::make_unique<ConversionRun>(
+        RunServices{m_documents, m_state, options, printer, *m_profile, m_controls, *m_routes,
+                    m_controls, m_s.dialogs, m_s.clock, m_s.application, m_runControl, m_opener,
+                    m_window.get(), m_combiner.get(), &m_bulkProgress, &m_s.logFiles});
 }
 
 // The batch switch counts in any letter case; only the exact "-BATCH" lets the run end the
@@ -211,10 +214,7 @@ void Program::FormClose()
         m_pdf.options->RemoveProfile(kProfileName, 0);
     m_run.reset();
     m_combiner.reset();
-    m_renderers.reset();
-    m_printHandlers.reset();
-    m_routeRenderers.reset();
-    m_images.reset();
+    m_routes.reset();
     m_profile.reset();
     m_pdf = {};
     m_s.com.uninitialize();

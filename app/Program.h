@@ -21,11 +21,8 @@
 
 class Combiner;
 class ConversionRun;
-class ImageRoute;
-class PrintHandlerTable;
 class ProfileOptions;
-class RendererRoutes;
-class RouteRenderers;
+class RouteTable;
 
 // The program's one composition root: it builds every part from the platform services, gives
 // the main window the parts its handlers work on and connects the window's widgets to them.
@@ -83,10 +80,7 @@ private:
     bool m_officeWarmedUp = false;
     PdfDriver m_pdf;
     std::unique_ptr<ProfileOptions> m_profile;
-    std::unique_ptr<ImageRoute> m_images;
-    std::unique_ptr<RouteRenderers> m_routeRenderers;
-    std::unique_ptr<PrintHandlerTable> m_printHandlers;
-    std::unique_ptr<RendererRoutes> m_renderers;
+    std::unique_ptr<RouteTable> m_routes;
     std::unique_ptr<Combiner> m_combiner;
     std::unique_ptr<ConversionRun> m_run;
     std::optional<BatchEnd> m_lastBatchEnd;

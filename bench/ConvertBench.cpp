@@ -11,12 +11,13 @@
 #include "conversion/PicturePreview.h"
 #include "conversion/PrintHandlerTable.h"
 #include "conversion/ProfileOptions.h"
-#include "conversion/RendererRoutes.h"
-#include "conversion/RouteRenderers.h"
+#include "conversion/RenderedRoute.h"
+#include "conversion/RouteTable.h"
 #include "conversion/RunControl.h"
 #include "conversion/RunForm.h"
 #include "conversion/RunObserver.h"
 #include "conversion/SecurityForm.h"
+#include "conversion/TextRoute.h"
 #include "doclist/DocumentList.h"
 #include "office/OfficeRenderer.h"
 #include "pdfprinter/PdfPrinter.h"
@@ -153,17 +154,21 @@ int main(int argc, char** argv)
     OfficeRenderer office(processes, OfficeSetup{.workers = workers});
     WebPageRenderer web(processes);
     ProfileOptions profile(printer, window, dialogs);
-    ImageRoute images(printer, window, dialogs, clock, kFilePictureCheck, &office);
-    RouteRenderers routeRenderers(office, web);
-    PrintHandlerTable printHandlers(printer, office, &OfficeRenderer::imports, kFilePictureCheck,
-                                    &web, &kUchardetDetector);
-    RendererRoutes renderers(printer, printer, routeRenderers, printHandlers, dialogs);
+    RouteTable routes(RouteTable::Routes{
+        .image = std::make_unique<ImageRoute>(printer, window, clock, kFilePictureCheck, &office),
+        .word = std::make_unique<RenderedRoute>(printer, printer, office, Route::Word),
+        .excel = std::make_unique<RenderedRoute>(printer, printer, office, Route::Excel),
+        .browser = std::make_unique<RenderedRoute>(printer, printer, web, Route::Browser),
+        .plainText = std::make_unique<TextRoute>(printer, &kUchardetDetector),
+        .shell = std::make_unique<PrintHandlerTable>(printer, office, &OfficeRenderer::imports,
+                                                     kFilePictureCheck, &web, &kUchardetDetector),
+    });
     TimingObserver timing;
     RunControl control;
     DescriptorOpener opener;
-    ConversionRun run(RunServices{list, state, printer, printer, profile, window, images, renderers,
-                                  window, dialogs, clock, application, control, opener, nullptr,
-                                  nullptr, &timing, &kUchardetDetector, &kOwnFileOpener});
+    ConversionRun run(RunServices{list, state, printer, printer, profile, window, routes, window,
+                                  dialogs, clock, application, control, opener, nullptr, nullptr,
+                                  &timing, &kOwnFileOpener});
 
     const QDir folder(input);
     for (const QString& name : folder.entryList(QDir::Files))

@@ -12,7 +12,7 @@
 #include "conversion/IPrinter.h"
 #include "conversion/ImageRoute.h"
 #include "conversion/ProfileOptions.h"
-#include "conversion/RendererRoutes.h"
+#include "conversion/RouteTable.h"
 #include "conversion/RowProgress.h"
 #include "conversion/RunControl.h"
 #include "conversion/RunForm.h"
@@ -112,8 +112,7 @@ RunEnd ConversionRun::PNGCreatePDFClick()
 
 RunEnd ConversionRun::endEarly()
 {
-    m_s.renderers.forgetPrepared();
-    m_s.images.forgetPrepared();
+    m_s.routes.forgetPrepared();
     m_opened.clear();
     // Even a run cut short gives the default printer back and leaves a complete log.
     forgetPassword();
@@ -181,9 +180,8 @@ RunEnd ConversionRun::run()
     if (m_s.observer)
         m_s.observer->runDone(m_summary);
 
-    m_s.renderers.forgetPrepared();
-    m_s.images.forgetPrepared();
-    m_s.images.clearLoaded();
+    m_s.routes.forgetPrepared();
+    m_s.routes.image().clearLoaded();
     m_opened.clear();
     m_s.clock.pause(500ms);
 
@@ -366,7 +364,8 @@ ConversionRun::RowEnd ConversionRun::convertOpened(int row)
     m_s.options.SetTextOption(QStringLiteral("Save Folder"),
                               batch() ? m_destination : document.folder, kProfileName, 0);
 
-    if (!IsImageDocument(document.path) && document.typeSuffix == QLatin1String("PDF")) {
+    const Route route = RouteTable::routeOf(document.path);
+    if (route == Route::Pdf) {
         explain(row, document.fileName + QStringLiteral(" already in PDF format.  Skipping file"));
         m_s.list.setStatus(row, DocumentList::kStatusSkipped);
         m_rowPdfs[row] = {document.path, false};
@@ -374,19 +373,20 @@ ConversionRun::RowEnd ConversionRun::convertOpened(int row)
     }
 
     document.source = opened(row).readable;
-    prepareAhead(row, document);
+    prepareAhead(row, *m_s.routes.printing(route), document);
     m_progress->start(row);
-    Printed printed = Printed::Failed;
+    RouteResult result;
     try {
         ProgressScope reporting(*m_progress);
-        printed = print(row, document);
+        result = print(row, route, document);
     } catch (const RunStopped&) {
         m_s.list.setStatus(row, DocumentList::kStatusStopped);
         qCDebug(lcRun) << "stopped while converting" << document.path;
         return rowDone(row, Result::Stopped);
     }
-    finishRow(row, document, printed);
-    return rowDone(row, printed == Printed::Yes ? Result::Converted : Result::Failed);
+    finishRow(row, document, result);
+    return rowDone(row,
+                   result.outcome == RouteOutcome::Printed ? Result::Converted : Result::Failed);
 }
 
 const OpenedDocument& ConversionRun::opened(int row)
@@ -402,21 +402,20 @@ const OpenedDocument& ConversionRun::opened(int row)
     return found->second;
 }
 
-// Renderers that lay out several documents at once start on this row's document and on the
-// next ones the run will surely hand them; the rows still end, and are logged, in their order.
-void ConversionRun::prepareAhead(int row, const DocumentNames& document)
+// Routes that lay out several documents at once start on this row's document and on the next
+// ones the run will surely hand them; the rows still end, and are logged, in their order.
+void ConversionRun::prepareAhead(int row, PrintRoute& route, const DocumentNames& document)
 {
     constexpr int kRowsLookedAt = 16;
     constexpr int kRowsPrepared = 3; // a renderer takes as many as it has offices free
-    m_s.renderers.prepare(document);
+    route.prepare({document.path, document.source});
     const int rows = int(m_outputNames.size());
     for (int next = row + 1, prepared = 0;
          next < rows && next <= row + kRowsLookedAt && prepared < kRowsPrepared; ++next) {
         if (willBeRendered(next) && opened(next).kind == DocumentFileKind::Regular) {
-            DocumentNames upcoming = DocumentNames::of(m_s.list.path(next));
-            upcoming.source = opened(next).readable;
-            m_s.renderers.prepare(upcoming);
-            m_s.images.prepare({upcoming.path, upcoming.source});
+            const QString path = m_s.list.path(next);
+            if (PrintRoute* upcoming = m_s.routes.printing(RouteTable::routeOf(path)))
+                upcoming->prepare({path, opened(next).readable});
             ++prepared;
         }
     }
@@ -432,75 +431,54 @@ bool ConversionRun::willBeRendered(int row) const
     return !fileExists(RunPlan::outputFileOf(path, batch(), m_destination));
 }
 
-ConversionRun::Printed ConversionRun::print(int row, const DocumentNames& document)
+RouteResult ConversionRun::print(int row, Route route, const DocumentNames& document)
 {
-    m_failure.clear();
-    if (m_s.images.LoadImageDocument({document.path, document.source})) {
-        const bool saved = m_s.images.PrintLoadedImage(document.expectedPdf);
-        if (saved) {
-            log(document.fileName + QStringLiteral(" file successfully converted"));
-            m_rowPdfs[row] = {m_s.printer.savedFile(), true};
-        } else {
-            m_failure = m_s.images.lastError().isEmpty() ? m_s.printer.lastFailure()
-                                                         : m_s.images.lastError();
-        }
-        m_s.clock.pause(500ms);
-        return saved ? Printed::Yes : Printed::Failed;
-    }
-    const Printed printed = printByRoute(document);
-    if (printed == Printed::Yes) {
+    const RouteResult result =
+        m_s.routes.printing(route)->print({document.path, document.source}, document.expectedPdf);
+    tell(route, document, result);
+    if (result.outcome == RouteOutcome::Printed) {
         log(document.fileName + QStringLiteral(" file successfully converted"));
         m_rowPdfs[row] = {m_s.printer.savedFile(), true};
     }
-    return printed;
+    // Time for the printer to take the job; the shell's printing application runs on by itself.
+    if (route == Route::Image)
+        m_s.clock.pause(500ms);
+    else if (route == Route::Shell)
+        m_s.clock.pause(300ms);
+    return result;
 }
 
-void ConversionRun::finishRow(int row, const DocumentNames& document, Printed printed)
+// Routes only report their failures: the user is told of each here, once, in the words of its
+// route. What the printer could not save, the printer reports itself.
+void ConversionRun::tell(Route route, const DocumentNames& document, const RouteResult& result)
 {
-    if (printed == Printed::Unassociated)
+    if (result.outcome != RouteOutcome::Failed || result.printerReports)
+        return;
+    switch (route) {
+    case Route::Image:
+        m_s.dialogs.message(kImageNotLoaded.arg(document.path, result.reason));
+        break;
+    case Route::PlainText:
+        m_s.dialogs.message(TextNotPrinted(document.path, result.reason), Dialogs::Icon::Error);
+        break;
+    default:
+        m_s.dialogs.message(result.reason, Dialogs::Icon::Error);
+        break;
+    }
+}
+
+void ConversionRun::finishRow(int row, const DocumentNames& document, const RouteResult& result)
+{
+    const bool printed = result.outcome == RouteOutcome::Printed;
+    if (result.outcome == RouteOutcome::Unassociated)
         explain(row, QStringLiteral("Error converting file ") + document.fileName +
                          QStringLiteral(" Check File Type."));
-    else if (printed == Printed::Failed)
+    else if (!printed)
         // The reason, where one is known, tells an administrator reading the log what to mend.
-        explain(row, QStringLiteral("Error converting file ") + document.fileName +
-                         (m_failure.isEmpty() ? QString() : QStringLiteral(": ") + m_failure));
+        explain(row,
+                QStringLiteral("Error converting file ") + document.fileName +
+                    (result.reason.isEmpty() ? QString() : QStringLiteral(": ") + result.reason));
     m_s.clock.pause(1000ms);
-    m_s.list.setStatus(row, printed == Printed::Yes ? DocumentList::kStatusCompleted
-                                                    : DocumentList::kStatusError);
-    qCDebug(lcRun) << (printed == Printed::Yes ? "converted" : "failed") << document.path;
-}
-
-ConversionRun::Printed ConversionRun::printByRoute(const DocumentNames& document)
-{
-    const Route route = SelectRoute(document.path);
-    if (route == Route::PlainText) {
-        try {
-            if (PrintTextDocument(m_s.printer, document.source, document.expectedPdf,
-                                  TextLookFor(document.path), m_s.encodings))
-                return Printed::Yes;
-            m_failure = m_s.printer.lastFailure();
-            return Printed::Failed;
-        } catch (const TextReadError& error) {
-            m_failure = QString::fromUtf8(error.what());
-            m_s.dialogs.message(TextNotPrinted(document.path, m_failure), Dialogs::Icon::Error);
-            return Printed::Failed;
-        }
-    }
-    Printed printed = Printed::Failed;
-    switch (m_s.renderers.print(route, document)) {
-    case RouteOutcome::Printed:
-        printed = Printed::Yes;
-        break;
-    case RouteOutcome::Failed:
-        printed = Printed::Failed;
-        m_failure = m_s.renderers.lastError().isEmpty() ? m_s.printer.lastFailure()
-                                                        : m_s.renderers.lastError();
-        break;
-    case RouteOutcome::Unassociated:
-        printed = Printed::Unassociated;
-        break;
-    }
-    if (route == Route::Shell)
-        m_s.clock.pause(300ms);
-    return printed;
+    m_s.list.setStatus(row, printed ? DocumentList::kStatusCompleted : DocumentList::kStatusError);
+    qCDebug(lcRun) << (printed ? "converted" : "failed") << document.path;
 }

@@ -3,6 +3,7 @@
 #include "conversion/BatchLog.h"
 #include "conversion/CombineStep.h"
 #include "conversion/DocumentOpener.h"
+#include "conversion/PrintRoute.h"
 #include "conversion/RunObserver.h"
 #include "conversion/RunPlan.h"
 
@@ -15,13 +16,11 @@ class Application;
 class Clock;
 class Dialogs;
 class DocumentList;
-class EncodingDetector;
 class IPdfPrinterOptions;
 class IPrinter;
-class ImageRoute;
 class ProfileOptions;
 class QObject;
-class RendererRoutes;
+class RouteTable;
 class RowProgress;
 class RunControl;
 class RunForm;
@@ -35,6 +34,8 @@ inline const QString kNoPasswordMessage =
 inline const QString kEndingFolderUnwritable =
     QStringLiteral("Error saving PDF file: the ending folder %1 cannot be written (%2). No files "
                    "converted.");
+// A picture that could not be loaded: its path, then the reason.
+inline const QString kImageNotLoaded = QStringLiteral("Error loading Image %1 %2");
 
 // Everything a run works with. The program owns all of it; the run only borrows.
 struct RunServices
@@ -45,8 +46,7 @@ struct RunServices
     IPrinter& printer;
     ProfileOptions& profile;
     SecurityForm& security;
-    ImageRoute& images;
-    RendererRoutes& renderers;
+    RouteTable& routes; // prints each document by the route its name picks
     RunForm& form;
     Dialogs& dialogs;
     Clock& clock;
@@ -56,8 +56,6 @@ struct RunServices
     QObject* window = nullptr;       // receives the printer's messages
     CombineStep* combiner = nullptr; // merges into one file when chosen
     RunObserver* observer = nullptr; // told of every row's end
-    // Names the encoding of a text document that does not say its own; none: UTF-8 is assumed.
-    const EncodingDetector* encodings = nullptr;
     // Opens the log of a bulk conversion; none: no log can be written.
     const LogFileOpener* logFiles = nullptr;
 };
@@ -95,12 +93,6 @@ private:
         Next,
         StopRun
     };
-    enum class Printed
-    {
-        Yes,
-        Failed,
-        Unassociated
-    };
     using Result = RunObserver::RowResult;
 
     RunEnd run();
@@ -110,12 +102,12 @@ private:
     RowEnd convertOpened(int row);
     bool existingOutputSkips(int row, const DocumentNames& document);
     bool overwrite(const QString& question);
-    void prepareAhead(int row, const DocumentNames& document);
+    void prepareAhead(int row, PrintRoute& route, const DocumentNames& document);
     const OpenedDocument& opened(int row);
     bool willBeRendered(int row) const;
-    Printed print(int row, const DocumentNames& document);
-    Printed printByRoute(const DocumentNames& document);
-    void finishRow(int row, const DocumentNames& document, Printed printed);
+    RouteResult print(int row, Route route, const DocumentNames& document);
+    void tell(Route route, const DocumentNames& document, const RouteResult& result);
+    void finishRow(int row, const DocumentNames& document, const RouteResult& result);
     RowEnd rowDone(int row, Result result);
     bool combine();
     void forgetPassword();
@@ -133,7 +125,6 @@ private:
     QString m_startFolder;
     QString m_destination;
     std::optional<bool> m_overwriteAll;
-    QString m_failure; // why the row being converted failed, when that is known
     std::unique_ptr<RowProgress> m_progress;
     // The rows opened so far and not yet done: the one being converted, and those prepared
     // ahead, which print what was opened when they were prepared.

@@ -8,7 +8,7 @@ void MissingRenderer::renderToPdf(Route route, const DocumentSource& document, c
                           .toStdString());
 }
 
-int MissingRenderer::print(const DocumentSource&, const QString&)
+RouteResult MissingRenderer::print(const DocumentSource&, const QString&)
 {
-    return 31; // no application is associated with the file type
+    return RouteResult::unassociated(); // no application is associated with the file type
 }

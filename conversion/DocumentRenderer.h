@@ -1,7 +1,7 @@
 #pragma once
 
 #include "conversion/DocumentSource.h"
-#include "conversion/RouteSelection.h"
+#include "conversion/PrintRoute.h"
 
 #include <QString>
 #include <stdexcept>
@@ -32,21 +32,11 @@ public:
     virtual void forgetPrepared() {}
 };
 
-// The print-handler table behind the shell route: prints a document by its type. Answers a
-// shell result: 32 or less means no handler could start printing it.
-class PrintHandlers
-{
-public:
-    virtual ~PrintHandlers() = default;
-
-    virtual int print(const DocumentSource& document, const QString& title) = 0;
-};
-
 // Stands in while a machine has no renderer for a kind of document: every document fails with
-// a plain explanation, and every type is unassociated for the shell route.
-class MissingRenderer final : public DocumentRenderer, public PrintHandlers
+// a plain explanation, and, as the shell route, it has a handler for no type at all.
+class MissingRenderer final : public DocumentRenderer, public PrintRoute
 {
 public:
     void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile) override;
-    int print(const DocumentSource& document, const QString& title) override;
+    RouteResult print(const DocumentSource& document, const QString& title) override;
 };

@@ -1,12 +1,11 @@
 #include "conversion/ImageRoute.h"
 
 #include "common/Clock.h"
-#include "common/Dialogs.h"
 #include "conversion/DocumentRenderer.h"
 #include "conversion/IPrinter.h"
 #include "conversion/PictureCheck.h"
 #include "conversion/PicturePreview.h"
-#include "conversion/RouteSelection.h"
+#include "conversion/RouteTable.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -14,10 +13,9 @@
 
 using namespace std::chrono_literals;
 
-ImageRoute::ImageRoute(IPrinter& printer, PicturePreview& preview, Dialogs& dialogs, Clock& clock,
+ImageRoute::ImageRoute(IPrinter& printer, PicturePreview& preview, Clock& clock,
                        const PictureCheck& check, DocumentRenderer* metafiles)
-    : m_printer(printer), m_preview(preview), m_dialogs(dialogs), m_clock(clock), m_check(check),
-      m_metafiles(metafiles)
+    : m_printer(printer), m_preview(preview), m_clock(clock), m_check(check), m_metafiles(metafiles)
 {
 }
 
@@ -27,10 +25,14 @@ bool ImageRoute::isMetafile(const QString& path)
     return ending == QLatin1String(".WMF") || ending == QLatin1String(".EMF");
 }
 
-void ImageRoute::reportLoadError(const QString& error)
+RouteResult ImageRoute::print(const DocumentSource& document, const QString& title)
 {
-    m_lastError = error;
-    m_dialogs.message(QStringLiteral("Error loading Image ") + m_shown + QLatin1Char(' ') + error);
+    if (!LoadImageDocument(document))
+        return RouteResult::unassociated();
+    if (PrintLoadedImage(title))
+        return RouteResult::printed();
+    return m_lastError.isEmpty() ? RouteResult::notSaved(m_printer.lastFailure())
+                                 : RouteResult::failed(m_lastError);
 }
 
 bool ImageRoute::LoadImageDocument(const DocumentSource& document)
@@ -59,7 +61,7 @@ bool ImageRoute::LoadImageDocument(const DocumentSource& document)
     else
         m_size = load(reader, error);
     if (!error.isNull()) {
-        reportLoadError(error);
+        m_lastError = error;
         m_image = QImage();
         m_size = QSize();
     }
@@ -91,6 +93,8 @@ QSize ImageRoute::load(QImageReader& reader, QString& error)
 
 void ImageRoute::prepare(const DocumentSource& document)
 {
+    if (m_metafiles)
+        m_metafiles->prepare(Route::Image, document); // it takes only the metafiles
     const QString& path = document.readable;
     const QString ending = path.right(4).toUpper();
     const bool checked = ending == QLatin1String(".JPG") || ending == QLatin1String("JPEG") ||
@@ -108,6 +112,8 @@ void ImageRoute::prepare(const DocumentSource& document)
 void ImageRoute::forgetPrepared()
 {
     m_ahead.clear(); // waits for the checks still running
+    if (m_metafiles)
+        m_metafiles->forgetPrepared();
 }
 
 CheckedPicture ImageRoute::checkSource()
@@ -157,7 +163,7 @@ bool ImageRoute::printMetafile(const QString& title)
     try {
         m_metafiles->renderToPdf(Route::Image, {m_shown, m_source}, pdf);
     } catch (const RenderError& error) {
-        reportLoadError(QString::fromUtf8(error.what()));
+        m_lastError = QString::fromUtf8(error.what());
         return false;
     }
     m_clock.pause(3000ms);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "conversion/DocumentSource.h"
 #include "conversion/PictureCheck.h"
+#include "conversion/PrintRoute.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -10,23 +10,27 @@
 #include <map>
 
 class Clock;
-class Dialogs;
 class DocumentRenderer;
 class IPrinter;
 class PicturePreview;
 class QImageReader;
 
 // The picture route: the picture is loaded, shown in the preview and printed as one page.
-class ImageRoute
+class ImageRoute final : public PrintRoute
 {
 public:
     // JPEG and PNG files, which the printer embeds as they are, are checked by `check` first.
     // Windows metafiles (WMF, EMF) are drawn by `metafiles`, which lays them out as a PDF.
-    ImageRoute(IPrinter& printer, PicturePreview& preview, Dialogs& dialogs, Clock& clock,
-               const PictureCheck& check, DocumentRenderer* metafiles = nullptr);
+    ImageRoute(IPrinter& printer, PicturePreview& preview, Clock& clock, const PictureCheck& check,
+               DocumentRenderer* metafiles = nullptr);
+
+    // Loads the picture and prints it. A picture that cannot be loaded fails with the reason
+    // (lastError()), and nothing of it is printed; a path that names no picture type is
+    // unassociated.
+    RouteResult print(const DocumentSource& document, const QString& title) override;
 
     // True when the path names a picture type; it is then loaded. A picture that cannot be
-    // read, is damaged or has too many pixels is reported, and nothing of it is printed.
+    // read, is damaged or has too many pixels is not loaded, and lastError() says why.
     bool LoadImageDocument(const DocumentSource& document);
     // Prints the loaded picture as one job. A picture larger than the page is scaled down to
     // fit, keeping its proportions; one that fits takes one device unit per pixel, top left.
@@ -34,10 +38,11 @@ public:
     // not be loaded.
     bool PrintLoadedImage(const QString& title);
 
-    // The picture will be loaded soon: its check starts now, on another core.
-    void prepare(const DocumentSource& document);
+    // The picture will be loaded soon: its check starts now, on another core, and a metafile's
+    // renderer may start laying it out.
+    void prepare(const DocumentSource& document) override;
     // Checks started ahead and not used are dropped (the files may change before the next run).
-    void forgetPrepared();
+    void forgetPrepared() override;
 
     // Clears the loaded picture and the preview, as after the last document of a run.
     void clearLoaded();
@@ -62,7 +67,6 @@ private:
     // The picture's size, with the picture decoded where the printer needs it; the reason in
     // `error` when it is refused.
     QSize load(QImageReader& reader, QString& error);
-    void reportLoadError(const QString& error);
     // The check of the picture at m_source: the one started ahead when the file is unchanged
     // since, else a check now.
     CheckedPicture checkSource();
@@ -77,7 +81,6 @@ private:
 
     IPrinter& m_printer;
     PicturePreview& m_preview;
-    Dialogs& m_dialogs;
     Clock& m_clock;
     const PictureCheck& m_check;
     DocumentRenderer* m_metafiles;
@@ -85,7 +88,7 @@ private:
     QImage m_image;   // what Image2 holds; JPEG and PNG files the printer embeds are not decoded
     QSize m_size;     // the picture's size in pixels; empty when it could not be loaded
     QString m_source; // what is read
-    QString m_shown;  // what messages name
+    QString m_shown;  // what is listed
     QString m_lastError;
     std::map<QString, Ahead> m_ahead;
 };

@@ -18,8 +18,33 @@ PrintHandlerTable::PrintHandlerTable(IPrinter& printer, DocumentRenderer& office
 {
 }
 
+RouteResult PrintHandlerTable::print(const DocumentSource& document, const QString& title)
+{
+    try {
+        return printByContent(document, title) ? RouteResult::printed()
+                                               : RouteResult::unassociated();
+    } catch (const RunStopped&) {
+        throw;
+    } catch (const JobNotSaved&) {
+        return RouteResult::notSaved(m_printer.lastFailure());
+    } catch (const std::exception& error) {
+        // The handler took the document but could not print it.
+        return RouteResult::failed(QString::fromStdString(error.what()));
+    }
+}
+
+void PrintHandlerTable::prepare(const DocumentSource& document)
+{
+    m_office.prepare(Route::Shell, document);
+}
+
+void PrintHandlerTable::forgetPrepared()
+{
+    m_office.forgetPrepared();
+}
+
 // A file is printed as what its bytes are, not as what its name says: others may have named it.
-int PrintHandlerTable::print(const DocumentSource& document, const QString& title)
+bool PrintHandlerTable::printByContent(const DocumentSource& document, const QString& title)
 {
     const QMimeType content = ContentOf(document);
     const bool officeType = m_officeImports && m_officeImports(document.path, content);
@@ -33,30 +58,30 @@ int PrintHandlerTable::print(const DocumentSource& document, const QString& titl
         return renderDrawing(document, title);
     if (!format.isEmpty() && !drawingFormat) {
         printPicture(reader, document, title);
-        return kStarted;
+        return true;
     }
     if (officeType) {
         renderAndPrint(m_office, document, title);
-        return kStarted;
+        return true;
     }
     // Markdown, KML, style sheets, sources: whatever the bytes show to be text is printed as
     // such, as a text editor would print it.
     if (content.inherits(QStringLiteral("text/plain"))) {
         printText(document, title);
-        return kStarted;
+        return true;
     }
     // A compressed drawing: the database knows only that it is compressed.
     if (drawingFormat)
         return renderDrawing(document, title);
-    return kNoAssociation;
+    return false;
 }
 
-int PrintHandlerTable::renderDrawing(const DocumentSource& document, const QString& title)
+bool PrintHandlerTable::renderDrawing(const DocumentSource& document, const QString& title)
 {
     if (!m_drawings)
-        return kNoAssociation;
+        return false;
     renderAndPrint(*m_drawings, document, title);
-    return kStarted;
+    return true;
 }
 
 void PrintHandlerTable::printText(const DocumentSource& document, const QString& title)

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "conversion/DocumentRenderer.h"
-
-#include <functional>
+#include "conversion/RouteTable.h"
 
 class EncodingDetector;
 class IPrintCanvas;
@@ -16,12 +15,12 @@ class QMimeType;
 // drawings (SVG, under any name) go to the confined renderer of `drawings`, never to Qt's own;
 // what the office renderer imports, by name or content, is laid out by it; other text (Markdown,
 // XML types, program sources) is printed as plain text; any other type has no handler, like an
-// unassociated type (result 31).
-class PrintHandlerTable final : public PrintHandlers
+// unassociated type.
+class PrintHandlerTable final : public PrintRoute
 {
 public:
     // Whether the office lays out the document of this name or content type.
-    using Imports = std::function<bool(const QString& path, const QMimeType& content)>;
+    using Imports = RouteTable::OfficeImports;
 
     // `pictures` checks the JPEG and PNG files the printer embeds as they are; `encodings`, when
     // given, names the encoding of a text document that does not say it itself.
@@ -29,24 +28,29 @@ public:
                       const PictureCheck& pictures, DocumentRenderer* drawings = nullptr,
                       const EncodingDetector* encodings = nullptr);
 
-    // Throws RenderError when a handler took the document but could not lay it out, and
-    // JobNotSaved when the PDF printer could not save what it laid out.
-    int print(const DocumentSource& document, const QString& title) override;
+    // Fails when a handler took the document but could not lay it out, or the PDF printer could
+    // not save what it laid out; unassociated when no handler prints the document's type.
+    RouteResult print(const DocumentSource& document, const QString& title) override;
+    // The office may start laying the document out now, when it is one of the office's.
+    void prepare(const DocumentSource& document) override;
+    void forgetPrepared() override;
 
-    static constexpr int kNoAssociation = 31;
-    static constexpr int kStarted = 42;
     // A multi-page picture is printed up to this many pages, holding no more than this many bytes
     // of decoded pictures until the printer saves them (a few hundred A4 pages at 300 dpi).
     static constexpr int kMaxPicturePages = 5000;
     static constexpr qint64 kMaxPictureBytes = qint64(2) << 30;
 
 private:
+    // Answers whether a handler printed the document. Throws RenderError when a handler took the
+    // document but could not lay it out, and JobNotSaved when the PDF printer could not save
+    // what it laid out.
+    bool printByContent(const DocumentSource& document, const QString& title);
     // Pictures over the pixel bound are refused before they are decoded. Throws RenderError
     // when the picture cannot be read or no job can start, JobNotSaved as print().
     void printPicture(QImageReader& reader, const DocumentSource& document, const QString& title);
     void printFurtherPages(QImageReader& reader, IPrintCanvas& canvas, int pages, qint64 heldBytes);
     static RenderError pictureError(const DocumentSource& document, const QString& reason);
-    int renderDrawing(const DocumentSource& document, const QString& title);
+    bool renderDrawing(const DocumentSource& document, const QString& title);
     void printText(const DocumentSource& document, const QString& title);
     void renderAndPrint(DocumentRenderer& renderer, const DocumentSource& document,
                         const QString& title);

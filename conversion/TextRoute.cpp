@@ -349,3 +349,15 @@ bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& ti
     file.close();
     return job.end();
 }
+
+RouteResult TextRoute::print(const DocumentSource& document, const QString& title)
+{
+    try {
+        if (PrintTextDocument(m_printer, document.readable, title, TextLookFor(document.path),
+                              m_encodings))
+            return RouteResult::printed();
+        return RouteResult::notSaved(m_printer.lastFailure());
+    } catch (const TextReadError& error) {
+        return RouteResult::failed(QString::fromUtf8(error.what()));
+    }
+}

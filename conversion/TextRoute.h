@@ -1,5 +1,7 @@
 #pragma once
 
+#include "conversion/PrintRoute.h"
+
 #include <QString>
 #include <stdexcept>
 
@@ -48,3 +50,21 @@ TextLook TextLookFor(const QString& path);
 // the job is dropped, never saved.
 bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& title, TextLook look,
                        const EncodingDetector* encodings);
+
+// The plain-text route: the document printed by PrintTextDocument in the look its name calls for.
+// A document that cannot be read fails with the reason; the user is told it as TextNotPrinted.
+class TextRoute final : public PrintRoute
+{
+public:
+    // `encodings` (may be null) names the encoding of a text that does not say it itself.
+    explicit TextRoute(IPrinter& printer, const EncodingDetector* encodings = nullptr)
+        : m_printer(printer), m_encodings(encodings)
+    {
+    }
+
+    RouteResult print(const DocumentSource& document, const QString& title) override;
+
+private:
+    IPrinter& m_printer;
+    const EncodingDetector* m_encodings;
+};

@@ -153,9 +153,9 @@ TEST(CombinerTest, ARowWithoutAPdfAddsNothingAndNoFileIsGuessedInItsPlace)
 RunEnd runCombining(RunHarness<FakePdfPrinter>& h, FakeToolkit& toolkit, FakePublisher& publisher)
 {
     Combiner combiner(toolkit, publisher, toolkit, h.security, h.dialogs);
-    RunServices services{h.list,    h.state,     h.printer, h.printer, h.profile, h.security,
-                         h.images,  h.renderers, h.form,    h.dialogs, h.clock,   h.application,
-                         h.control, h.opener,    nullptr,   &combiner};
+    RunServices services{h.list,        h.state,   h.printer, h.printer, h.profile,
+                         h.security,    h.routes,  h.form,    h.dialogs, h.clock,
+                         h.application, h.control, h.opener,  nullptr,   &combiner};
     return ConversionRun(services).PNGCreatePDFClick();
 }
 

@@ -216,8 +216,7 @@ TEST(ConversionRunTest, TheNextDocumentsAreNamedAheadAndForgottenAtTheEnd)
         h.add(h.makeFile(name));
     QFile(h.outPath("d.PDF")).open(QIODevice::WriteOnly); // d is skipped as "exists"
     AheadRenderer office;
-    RendererRoutes routes{h.printer, h.printer, office, h.renderer, h.dialogs};
-    ASSERT_EQ(h.runWith(routes), RunEnd::Finished);
+    ASSERT_EQ(h.runWith(office), RunEnd::Finished);
 
     EXPECT_EQ(office.calls.mid(0, 5),
               (QStringList{"prepare a.doc", "prepare b.doc", "prepare c.xls", "prepare e.doc",

@@ -1,7 +1,7 @@
 #include "conversion/DocumentNames.h"
 #include "conversion/ImageRoute.h"
 #include "conversion/PrintHandlerTable.h"
-#include "conversion/RouteSelection.h"
+#include "conversion/RouteTable.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
 
@@ -17,17 +17,17 @@ struct RouteCase
     Route route;
 };
 
-class RouteSelectionTest : public ::testing::TestWithParam<RouteCase>
+class RouteTableRulesTest : public ::testing::TestWithParam<RouteCase>
 {
 };
 
-TEST_P(RouteSelectionTest, FirstMatchingRuleWins)
+TEST_P(RouteTableRulesTest, FirstMatchingRuleWins)
 {
-    EXPECT_EQ(SelectRoute(GetParam().path), GetParam().route) << GetParam().path;
+    EXPECT_EQ(RouteTable::routeOf(GetParam().path), GetParam().route) << GetParam().path;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Table, RouteSelectionTest,
+    Table, RouteTableRulesTest,
     ::testing::Values(RouteCase{"/a/p.png", Route::Image}, RouteCase{"/a/p.JPEG", Route::Image},
                       RouteCase{"/a/photo.jpeg", Route::Image}, RouteCase{"/a/p.Jpg", Route::Image},
                       RouteCase{"/a/p.bmp", Route::Image}, RouteCase{"/a/p.wmf", Route::Image},
@@ -39,7 +39,35 @@ INSTANTIATE_TEST_SUITE_P(
                       RouteCase{"/a/notes.xml", Route::PlainText},
                       RouteCase{"/a/README.TXT", Route::PlainText},
                       RouteCase{"/a/letter.docx", Route::Shell}, // suffix OCX
-                      RouteCase{"/a/book.xlsx", Route::Shell}, RouteCase{"/a/x", Route::Shell}));
+                      RouteCase{"/a/book.xlsx", Route::Shell}, RouteCase{"/a/x", Route::Shell},
+                      // An ending is compared with as many characters as it has, or the whole
+                      // of a shorter path.
+                      RouteCase{"pdf", Route::Pdf}, RouteCase{"PNG", Route::Shell},
+                      RouteCase{"/a/x.shtml", Route::Browser}));
+
+// The office is started ahead for the rows it will lay out: its own routes' documents, and on the
+// shell route what it imports by name; its import check applies to the shell route only.
+TEST(RouteTableTest, TheOfficeIsNeededForItsRoutesAndForWhatItImportsOnTheShellRoute)
+{
+    QStringList asked;
+    const RouteTable::OfficeImports imports = [&asked](const QString& path, const QMimeType&) {
+        asked.append(path);
+        return path.endsWith(".odt") || path.endsWith(".html") || path.endsWith(".xml");
+    };
+    const struct
+    {
+        const char* path;
+        bool needed;
+    } cases[] = {{"/a/x.doc", true},  {"/a/x.RTF", true},  {"/a/x.xls", true},
+                 {"/a/x.odt", true},  {"/a/x.xyz", false}, {"/a/x.html", false},
+                 {"/a/x.xml", false}, {"/a/x.png", false}, {"/a/x.pdf", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(RouteTable::needsOffice(c.path, imports), c.needed) << c.path;
+    EXPECT_EQ(asked, (QStringList{"/a/x.odt", "/a/x.xyz"}));
+    // Without the office's check only its own routes need it.
+    EXPECT_TRUE(RouteTable::needsOffice("/a/x.doc", {}));
+    EXPECT_FALSE(RouteTable::needsOffice("/a/x.odt", {}));
+}
 
 TEST(ImageRouteTest, APictureThatFitsKeepsOneUnitPerPixelAtTheTopLeft)
 {
@@ -81,12 +109,12 @@ TEST(ImageRouteTest, APictureChangedAfterItsCheckStartedIsCheckedAgain)
     const QString path = h.makePicture("p.png", {30, 20}, "PNG");
     h.images.prepare(path);
     ASSERT_TRUE(h.images.LoadImageDocument(path));
-    EXPECT_TRUE(h.dialogs.shown.isEmpty());
+    EXPECT_TRUE(h.images.lastError().isEmpty());
 
     h.images.prepare(path);
     h.makeFile("p.png", "not a picture any more");
     ASSERT_TRUE(h.images.LoadImageDocument(path));
-    EXPECT_EQ(h.dialogs.shown.size(), 1);
+    EXPECT_FALSE(h.images.lastError().isEmpty());
     EXPECT_FALSE(h.images.PrintLoadedImage("/t/p.PDF"));
 }
 
@@ -98,10 +126,20 @@ TEST(ImageRouteTest, AnUnreadablePictureIsReportedAndNotPrinted)
         RunHarness<FakePdfPrinter> h;
         const QString path = h.makeFile(name, bytes);
         ASSERT_TRUE(h.images.LoadImageDocument(path));
+        EXPECT_FALSE(h.images.PrintLoadedImage("/t/broken.PDF"));
+        const RouteResult result = h.images.print(path, "/t/broken.PDF");
+        EXPECT_EQ(result.outcome, RouteOutcome::Failed) << name;
+        EXPECT_FALSE(result.reason.isEmpty());
+        EXPECT_FALSE(result.printerReports) << "the printer has nothing to report";
+        EXPECT_EQ(h.form.picturesShown, 0);
+        EXPECT_TRUE(h.printer.callsStartingWith("beginDocument").isEmpty());
+        // The run tells the user, once.
+        h.add(path);
+        h.run();
         ASSERT_EQ(h.dialogs.shown.size(), 1) << name;
         EXPECT_TRUE(h.dialogs.shown[0].text.startsWith("Error loading Image " + path + " "));
-        EXPECT_EQ(h.form.picturesShown, 0);
-        EXPECT_FALSE(h.images.PrintLoadedImage("/t/broken.PDF"));
+        EXPECT_EQ(h.dialogs.shown[0].text, "Error loading Image " + path + " " + result.reason);
+        EXPECT_EQ(h.list.status(0), "Error");
         EXPECT_TRUE(h.printer.callsStartingWith("beginDocument").isEmpty());
     }
 }
@@ -122,23 +160,35 @@ public:
     QStringList rendered;
 };
 
-TEST(RendererRoutesTest, AJobThePrinterCouldNotSaveFailsWithoutASecondMessage)
+TEST(RoutesTest, AJobThePrinterCouldNotSaveFailsWithoutASecondMessage)
 {
     RunHarness<FakePdfPrinter> h;
     FakeOffice office;
-    PrintHandlerTable table(
+    auto table = std::make_unique<PrintHandlerTable>(
         h.printer, office, [](const QString&, const QMimeType&) { return true; },
         kFakePictureCheck);
-    RendererRoutes routes(h.printer, h.printer, office, table, h.dialogs);
+    PrintHandlerTable& shell = *table;
+    RouteTable routes = h.routesWith({.shell = std::move(table)});
     h.printer.writeFiles = true;
     h.printer.options["Save Folder"] = h.inPath("missing-folder");
     const QString memo = h.makeFile("memo.odt");
-    EXPECT_EQ(routes.print(Route::Shell, DocumentNames::of(memo)), RouteOutcome::Failed);
-    EXPECT_TRUE(h.dialogs.shown.isEmpty());
+    const RouteResult notSaved = shell.print(memo, "/t/memo.PDF");
+    EXPECT_EQ(notSaved.outcome, RouteOutcome::Failed);
+    EXPECT_TRUE(notSaved.printerReports);
 
     // A document the office cannot lay out is the route's to report.
     const QString broken = h.makeFile("broken.odt");
-    EXPECT_EQ(routes.print(Route::Shell, DocumentNames::of(broken)), RouteOutcome::Failed);
+    const RouteResult failed = shell.print(broken, "/t/broken.PDF");
+    EXPECT_EQ(failed.outcome, RouteOutcome::Failed);
+    EXPECT_FALSE(failed.printerReports);
+
+    // The run tells the user of the second only.
+    h.printer.failSaves = true;
+    h.add(memo);
+    h.add(broken);
+    h.runWith(routes);
+    EXPECT_EQ(h.list.status(h.list.findPath(memo)), "Error");
+    EXPECT_EQ(h.list.status(h.list.findPath(broken)), "Error");
     ASSERT_EQ(h.dialogs.shown.size(), 1);
     EXPECT_TRUE(h.dialogs.shown[0].text.contains("broken.odt"));
 }
@@ -152,13 +202,13 @@ TEST(PrintHandlerTableTest, SendsEachTypeToItsHandler)
         [](const QString& path, const QMimeType&) { return path.endsWith(".odt"); },
         kFakePictureCheck);
 
-    EXPECT_EQ(table.print(h.makePicture("a.tif", {40, 30}, "TIFF"), "/t/a.PDF"),
-              PrintHandlerTable::kStarted);
-    EXPECT_EQ(table.print(h.makePicture("b.webp", {40, 30}, "WEBP"), "/t/b.PDF"),
-              PrintHandlerTable::kStarted);
-    EXPECT_EQ(table.print(h.makeFile("c.odt"), "/t/c.PDF"), PrintHandlerTable::kStarted);
-    EXPECT_EQ(table.print(h.makeFile("d.xyz", QByteArray(16, '\x01')), "/t/d.PDF"),
-              PrintHandlerTable::kNoAssociation);
+    EXPECT_EQ(table.print(h.makePicture("a.tif", {40, 30}, "TIFF"), "/t/a.PDF").outcome,
+              RouteOutcome::Printed);
+    EXPECT_EQ(table.print(h.makePicture("b.webp", {40, 30}, "WEBP"), "/t/b.PDF").outcome,
+              RouteOutcome::Printed);
+    EXPECT_EQ(table.print(h.makeFile("c.odt"), "/t/c.PDF").outcome, RouteOutcome::Printed);
+    EXPECT_EQ(table.print(h.makeFile("d.xyz", QByteArray(16, '\x01')), "/t/d.PDF").outcome,
+              RouteOutcome::Unassociated);
 
     ASSERT_EQ(h.printer.jobs.size(), 3);
     EXPECT_EQ(h.printer.jobs[0].pictures, QList<QRectF>{QRectF(0, 0, 40, 30)});
@@ -261,14 +311,13 @@ TEST(PrintHandlerTableTest, ADocumentGoesWhereItsContentSays)
             h.printer, office,
             [](const QString& path, const QMimeType&) { return path.endsWith(".gnumeric"); },
             kFakePictureCheck);
-        const int result = table.print(h.makeFile(c.name, c.bytes), "/t/x.PDF");
+        const RouteOutcome result = table.print(h.makeFile(c.name, c.bytes), "/t/x.PDF").outcome;
         const QString by = !office.rendered.isEmpty() ? "office"
                            : !h.printer.jobs.isEmpty() && !h.printer.jobs[0].lines.isEmpty()
                                ? "text"
                                : "";
         EXPECT_EQ(by, c.by);
-        EXPECT_EQ(result,
-                  by.isEmpty() ? PrintHandlerTable::kNoAssociation : PrintHandlerTable::kStarted);
+        EXPECT_EQ(result, by.isEmpty() ? RouteOutcome::Unassociated : RouteOutcome::Printed);
     }
 }
 
@@ -280,7 +329,7 @@ TEST(PrintHandlerTableTest, EachPageOfATiffIsAPageOfItsOwn)
         h.printer, office, [](const QString&, const QMimeType&) { return false; },
         kFakePictureCheck);
     const QString fax = h.makeFile("fax.tif", bilevelTiff({{40, 30}, {30, 40}, {20, 20}}));
-    EXPECT_EQ(table.print(fax, "/t/fax.PDF"), PrintHandlerTable::kStarted);
+    EXPECT_EQ(table.print(fax, "/t/fax.PDF").outcome, RouteOutcome::Printed);
     ASSERT_EQ(h.printer.jobs.size(), 1);
     EXPECT_EQ(h.printer.jobs[0].pages, 3);
     EXPECT_EQ(h.printer.jobs[0].pictures,
@@ -299,13 +348,11 @@ TEST(PrintHandlerTableTest, APictureOverThePixelBoundIsRefusedBeforeItIsDecoded)
         h.printer, office, [](const QString&, const QMimeType&) { return false; },
         kFakePictureCheck);
     const QString path = h.makeFile("sheet.tif", bilevelTiff(20000, 12000));
-    try {
-        table.print(path, "/t/sheet.PDF");
-        ADD_FAILURE() << "printed";
-    } catch (const RenderError& error) {
-        const QString text = QString::fromUtf8(error.what());
-        EXPECT_TRUE(text.contains(path) && text.contains("20000 x 12000 pixels")) << error.what();
-    }
+    const RouteResult result = table.print(path, "/t/sheet.PDF");
+    EXPECT_EQ(result.outcome, RouteOutcome::Failed) << "printed";
+    EXPECT_FALSE(result.printerReports);
+    const QString& text = result.reason;
+    EXPECT_TRUE(text.contains(path) && text.contains("20000 x 12000 pixels")) << text.toStdString();
     EXPECT_TRUE(h.printer.callsStartingWith("beginDocument").isEmpty());
     QImageReader::setAllocationLimit(qtLimit);
 }
@@ -317,14 +364,22 @@ TEST(PrintHandlerTableTest, AHandlerThatFailsIsAnErrorNotASuccessAndNotUnassocia
     PrintHandlerTable table(
         h.printer, office, [](const QString&, const QMimeType&) { return true; },
         kFakePictureCheck);
-    EXPECT_THROW(table.print(h.makeFile("broken.odt"), "/t/broken.PDF"), RenderError);
+    const RouteResult broken = table.print(h.makeFile("broken.odt"), "/t/broken.PDF");
+    EXPECT_EQ(broken.outcome, RouteOutcome::Failed);
+    EXPECT_EQ(broken.reason, "the office could not open broken.odt");
+    EXPECT_FALSE(broken.printerReports);
     EXPECT_TRUE(h.printer.jobs.isEmpty());
 
     // A job the printer could not save: the printer reports it, the table only says so.
     h.printer.writeFiles = true;
     h.printer.options["Save Folder"] = h.inPath("missing-folder");
-    EXPECT_THROW(table.print(h.makeFile("memo.odt"), "/t/memo.PDF"), JobNotSaved);
-    EXPECT_THROW(table.print(h.makePicture("p.tif", {4, 4}, "TIFF"), "/t/p.PDF"), JobNotSaved);
+    for (const auto& [path, title] :
+         {std::pair{h.makeFile("memo.odt"), "/t/memo.PDF"},
+          std::pair{h.makePicture("p.tif", {4, 4}, "TIFF"), "/t/p.PDF"}}) {
+        const RouteResult notSaved = table.print(path, title);
+        EXPECT_EQ(notSaved.outcome, RouteOutcome::Failed) << title;
+        EXPECT_TRUE(notSaved.printerReports) << title;
+    }
 }
 
 } // namespace

@@ -7,10 +7,12 @@
 #include "conversion/ImageRoute.h"
 #include "conversion/PicturePreview.h"
 #include "conversion/ProfileOptions.h"
-#include "conversion/RendererRoutes.h"
+#include "conversion/RenderedRoute.h"
+#include "conversion/RouteTable.h"
 #include "conversion/RunControl.h"
 #include "conversion/RunForm.h"
 #include "conversion/SecurityForm.h"
+#include "conversion/TextRoute.h"
 #include "doclist/DocumentList.h"
 #include "platform/files/DescriptorOpener.h"
 #include "platform/files/OwnFileOpener.h"
@@ -60,6 +62,16 @@ public:
     int picturesCleared = 0;
 };
 
+// How the routes of a harness's run print.
+struct HarnessRouting
+{
+    // Lays out word-processor documents, workbooks and web pages; none: no renderer is there.
+    DocumentRenderer* office = nullptr;
+    const EncodingDetector* encodings = nullptr; // names the encodings of texts that name none
+    const PictureCheck* pictures = &kFakePictureCheck;
+    std::unique_ptr<PrintRoute> shell = nullptr; // none: the shell route has a handler for no type
+};
+
 // A conversion run wired to a given printer, with scripted dialogs and a standing clock.
 template <typename Printer> struct RunHarness
 {
@@ -106,22 +118,39 @@ template <typename Printer> struct RunHarness
         return lines;
     }
     RunEnd run() { return conversion.PNGCreatePDFClick(); }
-    // A run of the list whose rendered routes are `routes` (a test's renderer behind them).
-    RunEnd runWith(RendererRoutes& routes)
+
+    // The routes of this harness, as `routing` has them.
+    RouteTable routesWith(HarnessRouting routing = {})
     {
-        RunServices services{list,   state, printer, printer, profile,     security, images,
-                             routes, form,  dialogs, clock,   application, control,  opener};
+        DocumentRenderer& office = routing.office ? *routing.office : renderer;
+        return RouteTable({
+            .image = std::make_unique<ImageRoute>(printer, form, clock, *routing.pictures),
+            .word = std::make_unique<RenderedRoute>(printer, printer, office, Route::Word),
+            .excel = std::make_unique<RenderedRoute>(printer, printer, office, Route::Excel),
+            .browser = std::make_unique<RenderedRoute>(printer, printer, office, Route::Browser),
+            .plainText = std::make_unique<TextRoute>(printer, routing.encodings),
+            .shell = routing.shell ? std::move(routing.shell) : std::make_unique<MissingRenderer>(),
+        });
+    }
+    // A run of the list by `table`'s routes.
+    RunEnd runWith(RouteTable& table)
+    {
+        RunServices services{list, state,   printer, printer,     profile, security, table,
+                             form, dialogs, clock,   application, control, opener};
         services.logFiles = &kOwnFileOpener;
         return ConversionRun(services).PNGCreatePDFClick();
+    }
+    // A run of the list whose rendered routes are laid out by `office` (a test's renderer).
+    RunEnd runWith(DocumentRenderer& office)
+    {
+        RouteTable table = routesWith({.office = &office});
+        return runWith(table);
     }
     // A run whose text route asks `encodings` for the encoding of a text that names none.
     RunEnd runWith(const EncodingDetector& encodings)
     {
-        RunServices services{list,      state, printer, printer, profile,     security, images,
-                             renderers, form,  dialogs, clock,   application, control,  opener};
-        services.encodings = &encodings;
-        services.logFiles = &kOwnFileOpener;
-        return ConversionRun(services).PNGCreatePDFClick();
+        RouteTable table = routesWith({.encodings = &encodings});
+        return runWith(table);
     }
 
     QTemporaryDir in;
@@ -136,11 +165,11 @@ template <typename Printer> struct RunHarness
     FakeApplication application;
     MissingRenderer renderer;
     ProfileOptions profile{printer, security, dialogs};
-    ImageRoute images{printer, form, dialogs, clock, kFakePictureCheck};
-    RendererRoutes renderers{printer, printer, renderer, renderer, dialogs};
+    RouteTable routes = routesWith();
+    ImageRoute& images = routes.image();
     RunControl control;
     DescriptorOpener opener;
-    ConversionRun conversion{RunServices{
-        list, state, printer, printer, profile, security, images, renderers, form, dialogs, clock,
-        application, control, opener, nullptr, nullptr, nullptr, nullptr, &kOwnFileOpener}};
+    ConversionRun conversion{RunServices{list, state, printer, printer, profile, security, routes,
+                                         form, dialogs, clock, application, control, opener,
+                                         nullptr, nullptr, nullptr, &kOwnFileOpener}};
 };

@@ -26,6 +26,8 @@ TEST(RunOutcomeTest, AJobThePrinterCouldNotSaveIsAnErrorInTheRowTheLogAndTheSumm
                            "Error converting file b.xml: the fake printer saved nothing"}));
     EXPECT_EQ(h.conversion.summary().failed, 2);
     EXPECT_EQ(h.conversion.summary().converted, 0);
+    // The printer reports what it could not save; the run tells nothing more.
+    EXPECT_TRUE(h.dialogs.shown.isEmpty());
 }
 
 TEST(RunOutcomeTest, TwoDocumentsOfOnePdfNameAreReportedNotSkippedOrAskedAbout)

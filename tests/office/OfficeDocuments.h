@@ -1,6 +1,6 @@
 #pragma once
 
-#include "conversion/RouteSelection.h"
+#include "conversion/PrintRoute.h"
 
 #include <QList>
 #include <QString>

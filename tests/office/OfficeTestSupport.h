@@ -1,7 +1,7 @@
 #pragma once
 
 #include "conversion/DocumentRenderer.h"
-#include "conversion/RouteSelection.h"
+#include "conversion/PrintRoute.h"
 
 #include <QString>
 #include <chrono>

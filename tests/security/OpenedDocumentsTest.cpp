@@ -91,8 +91,7 @@ TEST(OpenedDocumentsTest, ADocumentSwappedForALinkDuringTheRunPrintsWhatWasOpene
                 QFile::rename(kept, report);
             }
         };
-        RendererRoutes routes{h.printer, h.printer, office, h.renderer, h.dialogs};
-        ASSERT_EQ(h.runWith(routes), RunEnd::Finished);
+        ASSERT_EQ(h.runWith(office), RunEnd::Finished);
         EXPECT_EQ(office.read.value(report), "the report");
         EXPECT_TRUE(h.logLines().contains("report.rtf file successfully converted"))
             << h.logLines().join('\n').toStdString();
@@ -108,8 +107,7 @@ TEST(OpenedDocumentsTest, ALinkInTheFolderIsNeitherOpenedNorPrinted)
     ASSERT_TRUE(QFile::link(secret, link));
     h.add(link);
     ReadingAheadRenderer office;
-    RendererRoutes routes{h.printer, h.printer, office, h.renderer, h.dialogs};
-    ASSERT_EQ(h.runWith(routes), RunEnd::Finished);
+    ASSERT_EQ(h.runWith(office), RunEnd::Finished);
     EXPECT_TRUE(office.read.isEmpty());
     EXPECT_TRUE(h.logLines().contains("report.rtf is not a regular file.  Skipping file"));
 }
@@ -181,7 +179,7 @@ TEST(OpenedDocumentsTest, TheShellRoutePrintsAFileAsWhatItsBytesAre)
         };
         PrintHandlerTable table(h.printer, office, officeImports, kFakePictureCheck, &drawings);
         const QString path = h.makeFile(c.name, c.bytes);
-        EXPECT_EQ(table.print(path, "/t/x.PDF"), PrintHandlerTable::kStarted);
+        EXPECT_EQ(table.print(path, "/t/x.PDF").outcome, RouteOutcome::Printed);
         const QString by = !drawings.rendered.isEmpty() ? "drawings"
                            : !office.rendered.isEmpty() ? "office"
                            : !h.printer.jobs.isEmpty() && !h.printer.jobs[0].pictures.isEmpty()
@@ -197,10 +195,15 @@ TEST(OpenedDocumentsTest, ADrawingNamedAsAPictureIsRefusedByThePictureRoute)
     const QString path = h.makeFile("scan.png", "<svg xmlns=\"http://www.w3.org/2000/svg\" "
                                                 "width=\"9\" height=\"9\"></svg>");
     ASSERT_TRUE(h.images.LoadImageDocument(path));
+    EXPECT_EQ(h.images.lastError(), "The file holds a drawing (SVG), not a picture");
+    EXPECT_FALSE(h.images.PrintLoadedImage("/t/scan.PDF"));
+    // The run tells the user.
+    h.add(path);
+    h.run();
     ASSERT_EQ(h.dialogs.shown.size(), 1);
     EXPECT_EQ(h.dialogs.shown[0].text,
               "Error loading Image " + path + " The file holds a drawing (SVG), not a picture");
-    EXPECT_FALSE(h.images.PrintLoadedImage("/t/scan.PDF"));
+    EXPECT_TRUE(h.printer.callsStartingWith("beginDocument").isEmpty());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The real picture check, alone and behind the image route.
 #include "conversion/ImageRoute.h"
 #include "conversion/PrintHandlerTable.h"
+#include "conversion/RouteTable.h"
 #include "pdfprinter/pictures/FilePictureCheck.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
@@ -101,12 +102,11 @@ class DamagedPictureTest : public ::testing::TestWithParam<Damaged>
 TEST_P(DamagedPictureTest, IsReportedAndNotPrinted)
 {
     RunHarness<FakePdfPrinter> h;
-    ImageRoute route(h.printer, h.form, h.dialogs, h.clock, kFilePictureCheck);
+    RouteTable routes = h.routesWith({.pictures = &kFilePictureCheck});
+    ImageRoute& route = routes.image();
     const QString path = h.makeFile(GetParam().name, GetParam().bytes());
     ASSERT_TRUE(route.LoadImageDocument(path));
-    ASSERT_EQ(h.dialogs.shown.size(), 1);
-    EXPECT_TRUE(h.dialogs.shown[0].text.startsWith("Error loading Image " + path + " "))
-        << h.dialogs.shown[0].text.toStdString();
+    EXPECT_FALSE(route.lastError().isEmpty());
     EXPECT_EQ(h.form.picturesShown, 0);
     EXPECT_FALSE(route.PrintLoadedImage("/t/x.PDF"));
 
@@ -115,9 +115,19 @@ TEST_P(DamagedPictureTest, IsReportedAndNotPrinted)
     PrintHandlerTable shell(
         h.printer, office, [](const QString&, const QMimeType&) { return false; },
         kFilePictureCheck);
-    EXPECT_THROW(
-        shell.print(h.makeFile(QString(GetParam().name) + ".jfif", GetParam().bytes()), "/t/y.PDF"),
-        RenderError);
+    const RouteResult refused =
+        shell.print(h.makeFile(QString(GetParam().name) + ".jfif", GetParam().bytes()), "/t/y.PDF");
+    EXPECT_EQ(refused.outcome, RouteOutcome::Failed);
+    EXPECT_FALSE(refused.printerReports);
+    EXPECT_TRUE(h.printer.callsStartingWith("beginDocument").isEmpty());
+
+    // A run tells the user of the picture once.
+    h.add(path);
+    h.runWith(routes);
+    ASSERT_EQ(h.dialogs.shown.size(), 1);
+    EXPECT_TRUE(h.dialogs.shown[0].text.startsWith("Error loading Image " + path + " "))
+        << h.dialogs.shown[0].text.toStdString();
+    EXPECT_EQ(h.form.picturesShown, 0);
     EXPECT_TRUE(h.printer.callsStartingWith("beginDocument").isEmpty());
 }
 
