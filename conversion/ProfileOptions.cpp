@@ -4,6 +4,7 @@
 #include "conversion/IPdfPrinterOptions.h"
 #include "conversion/SecurityForm.h"
 
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -57,7 +58,7 @@ bool ProfileOptions::UpdateProfileFromDialog()
     setNumber(QStringLiteral("SilentPrint"), 1);
 
     if (m_form.combineChosen())
-        return writeCombineSecurityOptions();
+        return securityOptionsWritten([this] { return writeCombineSecurityOptions(); });
     const bool accepted = CheckSecurityOptions();
     setNumber(kOwnerOnlyOption, 0);
     return accepted;
@@ -69,24 +70,24 @@ bool ProfileOptions::UpdateProfileFromDialog()
 // merged file.
 bool ProfileOptions::writeCombineSecurityOptions()
 {
-    try {
-        setSecurityNumber(QStringLiteral("Level"), 0);
-        setPermissions(true);
-        const bool protectedMerge = m_form.passwordWanted() || m_form.printCopyDisabled();
-        setSecurityNumber(kOwnerOnlyOption, protectedMerge ? 1 : 0);
-    } catch (const SecurityOptionRefused& error) {
-        m_dialogs.message(kSetSecurityOptionsError + QString::fromStdString(error.what()));
-        return false;
-    }
+    setSecurityNumber(QStringLiteral("Level"), 0);
+    setPermissions(true);
+    const bool protectedMerge = m_form.passwordWanted() || m_form.printCopyDisabled();
+    setSecurityNumber(kOwnerOnlyOption, protectedMerge ? 1 : 0);
     return !m_form.passwordWanted() || passwordAccepted();
+}
+
+bool ProfileOptions::CheckSecurityOptions()
+{
+    return securityOptionsWritten([this] { return writeSecurityOptions(); });
 }
 
 // A security option the printer did not take is told, and the run converts nothing: it would
 // otherwise write PDFs with less protection than asked.
-bool ProfileOptions::CheckSecurityOptions()
+bool ProfileOptions::securityOptionsWritten(const std::function<bool()>& write)
 {
     try {
-        return writeSecurityOptions();
+        return write();
     } catch (const SecurityOptionRefused& error) {
         m_dialogs.message(kSetSecurityOptionsError + QString::fromStdString(error.what()));
         return false;

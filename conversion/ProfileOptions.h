@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class Dialogs;
 class IPdfPrinterOptions;
@@ -25,6 +26,8 @@ public:
     bool CheckSecurityOptions();
 
 private:
+    // The writers below throw when the printer refuses an option; this tells the user then.
+    bool securityOptionsWritten(const std::function<bool()>& write);
     bool writeSecurityOptions();
     bool writeCombineSecurityOptions();
     // The length and repetition checks; false (after telling the user) when refused.

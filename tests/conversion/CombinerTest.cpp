@@ -150,20 +150,32 @@ TEST(CombinerTest, ARowWithoutAPdfAddsNothingAndNoFileIsGuessedInItsPlace)
     EXPECT_TRUE(none.toolkit.calls.isEmpty());
 }
 
-RunEnd runCombining(RunHarness<FakePdfPrinter>& h, FakeToolkit& toolkit, FakePublisher& publisher)
+// A whole run with "Create one PDF file" chosen, merging with the fake toolkit and publisher.
+struct CombiningRun
 {
-    Combiner combiner(toolkit, publisher, toolkit, h.security, h.dialogs);
-    RunServices services{h.list,        h.state,   h.printer, h.printer, h.profile,
-                         h.security,    h.routes,  h.form,    h.dialogs, h.clock,
-                         h.application, h.control, h.opener,  nullptr,   &combiner};
-    return ConversionRun(services).PNGCreatePDFClick();
-}
+    CombiningRun()
+    {
+        h.printer.writeFiles = true;
+        h.security.combine = true;
+    }
+    RunEnd run()
+    {
+        Combiner combiner(toolkit, publisher, toolkit, h.security, h.dialogs);
+        RunServices services{h.list,        h.state,   h.printer, h.printer, h.profile,
+                             h.security,    h.routes,  h.form,    h.dialogs, h.clock,
+                             h.application, h.control, h.opener,  nullptr,   &combiner};
+        return ConversionRun(services).PNGCreatePDFClick();
+    }
+
+    RunHarness<FakePdfPrinter> h;
+    FakeToolkit toolkit;
+    FakePublisher publisher;
+};
 
 TEST(CombinerTest, ARunMergesWhatItWroteAndWhatTheUserKeptButDeletesOnlyWhatItWrote)
 {
-    RunHarness<FakePdfPrinter> h;
-    h.printer.writeFiles = true;
-    h.security.combine = true;
+    CombiningRun c;
+    auto& h = c.h;
     h.add(h.makeFile("a.xml"));
     h.add(h.makeFile("kept.xml"));
     h.makeFile("kept.PDF", "kept page\n"); // the user answers No: kept, and merged
@@ -171,12 +183,10 @@ TEST(CombinerTest, ARunMergesWhatItWroteAndWhatTheUserKeptButDeletesOnlyWhatItWr
     h.makeFile("report.pdf", "the user's own report\n");
     h.dialogs.confirmAnswers << false;
     h.dialogs.fileAnswers.enqueue(h.inPath("all"));
-    FakeToolkit toolkit;
-    FakePublisher publisher;
-    ASSERT_EQ(runCombining(h, toolkit, publisher), RunEnd::Finished);
+    ASSERT_EQ(c.run(), RunEnd::Finished);
 
-    ASSERT_EQ(toolkit.calls.size(), 1);
-    EXPECT_EQ(toolkit.calls[0].section(" -> ", 0, 0),
+    ASSERT_EQ(c.toolkit.calls.size(), 1);
+    EXPECT_EQ(c.toolkit.calls[0].section(" -> ", 0, 0),
               "merge " + h.inPath("a.PDF") + "," + h.inPath("kept.PDF"));
     EXPECT_EQ(h.dialogs.fileRequests.last().folder, h.in.path() + "/");
     EXPECT_FALSE(QFile::exists(h.inPath("a.PDF")));
@@ -186,9 +196,8 @@ TEST(CombinerTest, ARunMergesWhatItWroteAndWhatTheUserKeptButDeletesOnlyWhatItWr
 
 TEST(CombinerTest, AStoppedRunMergesNothingAndProtectsEachPdfItWrote)
 {
-    RunHarness<FakePdfPrinter> h;
-    h.printer.writeFiles = true;
-    h.security.combine = true;
+    CombiningRun c;
+    auto& h = c.h;
     h.security.passwordChecked = true;
     h.security.password1 = h.security.password2 = "secret";
     for (const char* name : {"a.xml", "b.xml", "c.xml"})
@@ -197,30 +206,25 @@ TEST(CombinerTest, AStoppedRunMergesNothingAndProtectsEachPdfItWrote)
         if (h.list.status(1) == "Converting")
             h.control.requestStop();
     };
-    FakeToolkit toolkit;
-    FakePublisher publisher;
-    EXPECT_EQ(runCombining(h, toolkit, publisher), RunEnd::Stopped);
-    EXPECT_TRUE(toolkit.calls.isEmpty());
-    EXPECT_EQ(publisher.singles, (QStringList{"a.PDF", "b.PDF"}));
+    EXPECT_EQ(c.run(), RunEnd::Stopped);
+    EXPECT_TRUE(c.toolkit.calls.isEmpty());
+    EXPECT_EQ(c.publisher.singles, (QStringList{"a.PDF", "b.PDF"}));
     EXPECT_EQ(h.dialogs.texts(), QStringList{kNotCombined + " " + kEachProtected});
 }
 
 TEST(CombinerTest, TheLastRowKeepsItsStatusWhileTheMergeWorks)
 {
-    RunHarness<FakePdfPrinter> h;
-    h.printer.writeFiles = true;
-    h.security.combine = true;
+    CombiningRun c;
+    auto& h = c.h;
     h.add(h.makeFile("a.xml"));
     h.add(h.makeFile("b.xml"));
     h.dialogs.fileAnswers.enqueue(h.inPath("all"));
-    FakeToolkit toolkit;
     // The merge reports progress as the real one does while it waits for the toolkit.
-    toolkit.whileMerging = [] {
+    c.toolkit.whileMerging = [] {
         QThread::msleep(150);
         ReportProgress();
     };
-    FakePublisher publisher;
-    ASSERT_EQ(runCombining(h, toolkit, publisher), RunEnd::Finished);
+    ASSERT_EQ(c.run(), RunEnd::Finished);
     EXPECT_EQ(h.list.status(1), "Completed");
 }
 
