@@ -36,7 +36,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
-#include <QScopeGuard>
+#include <QPointer>
 #include <QScreen>
 #include <QStatusBar>
 
@@ -159,24 +159,6 @@ void TfrmMain::LoadFolderSettings()
     }
 }
 
-RunEnd TfrmMain::runConversion()
-{
-    if (!m_p.run) {
-        // Start-up could not create the PDF printer: nothing can be converted.
-        m_s.dialogs.message(QStringLiteral("Failed to create PDF COM object"),
-                            Dialogs::Icon::Warning);
-        return RunEnd::EndedEarly;
-    }
-    // A close asked for during the run waits for its end: the run still uses what it would free.
-    m_converting = true;
-    const auto runOver = qScopeGuard([this] {
-        m_converting = false;
-        if (m_closeAfterRun)
-            QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
-    });
-    return m_p.run->PNGCreatePDFClick();
-}
-
 bool TfrmMain::FormCloseQuery()
 {
     m_s.help.closeAll();
@@ -221,7 +203,7 @@ void TfrmMain::FormDestroy()
 
 void TfrmMain::FormKeyDown(int key)
 {
-    if (key == Qt::Key_Escape && m_converting)
+    if (key == Qt::Key_Escape && converting())
         m_p.runControl->requestStop();
     if (key != Qt::Key_F1)
         return;
@@ -275,9 +257,17 @@ bool TfrmMain::event(QEvent* event)
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
     // Closing during a run stops it after the document being converted, then closes.
-    if (m_converting) {
+    if (converting()) {
         m_p.runControl->requestStop();
-        m_closeAfterRun = true;
+        if (!m_closeAfterRun) {
+            m_closeAfterRun = true;
+            m_p.runControl->whenOver([window = QPointer(this)] {
+                if (!window)
+                    return;
+                window->m_closeAfterRun = false;
+                QMetaObject::invokeMethod(window, &QWidget::close, Qt::QueuedConnection);
+            });
+        }
         event->ignore();
         return;
     }
@@ -322,7 +312,7 @@ void TfrmMain::cmdLogClick()
 // The list stays as it is while a run walks it, whichever key or button asks otherwise.
 void TfrmMain::cmdOKClick()
 {
-    if (m_converting)
+    if (converting())
         return;
     if (!m_p.jobs) {
         m_s.dialogs.message(kUnableToScheduleMessage, Dialogs::Icon::Warning);
@@ -350,28 +340,28 @@ void TfrmMain::BStartStopClick()
 // A page scanned during a conversion would shift the rows the run walks: scanning waits.
 void TfrmMain::BAcquireClick()
 {
-    if (m_p.scanPage && !m_converting)
+    if (m_p.scanPage && !converting())
         m_p.scanPage->BAcquireClick();
 }
 
 void TfrmMain::PNGAddFileClick()
 {
-    if (!m_converting)
+    if (!converting())
         m_p.documentCommands->addFile();
 }
 void TfrmMain::addDocuments(const QList<QByteArray>& paths)
 {
-    if (!m_converting)
+    if (!converting())
         m_p.documentCommands->addPaths(paths);
 }
 void TfrmMain::PNGRemoveClick()
 {
-    if (!m_converting)
+    if (!converting())
         m_p.documentCommands->remove();
 }
 void TfrmMain::PNGClearClick()
 {
-    if (!m_converting)
+    if (!converting())
         m_p.documentCommands->clear();
 }
 
@@ -383,17 +373,20 @@ void TfrmMain::chkPassClick()
 void TfrmMain::PNGCreatePDFClick()
 {
     // During a run the button reads "Stop".
-    if (m_converting) {
+    if (converting()) {
         m_p.runControl->requestStop();
         return;
     }
     if (m_controls.generateJustBack())
         return;
     statusBar()->clearMessage();
+    if (!m_p.run) {
+        // Start-up could not create the PDF printer: nothing can be converted.
+        m_s.dialogs.message(kNoPdfPrinterMessage, Dialogs::Icon::Warning);
+        return;
+    }
     try {
-        const RunEnd end = runConversion();
-        if (!m_p.run)
-            return; // no PDF printer: said so already, and nothing was converted
+        const RunEnd end = m_p.run->PNGCreatePDFClick();
         // A run cut short after its rows (the merge's Save dialog cancelled) still made its PDFs.
         const RunSummary& summary = m_p.run->summary();
         if (end != RunEnd::EndedEarly || summary.converted + summary.failed + summary.skipped > 0)

@@ -2,6 +2,7 @@
 
 #include "app/MainFormControls.h"
 #include "app/MainFormServices.h"
+#include "conversion/RunControl.h"
 
 #include <QMainWindow>
 #include <memory>
@@ -15,12 +16,13 @@ class DocumentCommands;
 class DocumentList;
 class FolderSettings;
 class JobScheduling;
-class RunControl;
 class ScanPage;
 class ScannedPageFiles;
 enum class RunEnd;
 struct ProgramState;
 
+// Start-up could not create the PDF printer: nothing can be converted.
+inline const QString kNoPdfPrinterMessage = QStringLiteral("Failed to create PDF COM object");
 inline const QString kHelpFileName = QStringLiteral("CORVANTA PDF HELP.CHM");
 inline const QString kCloseDropsScansQuestion =
     QStringLiteral("The list holds %1 not converted to PDF yet. Closing Corvanta deletes the "
@@ -70,9 +72,6 @@ public:
     // The window's part of start-up: help, the printer's message numbers, COM, the stored
     // folders and the Bulk Conversion page's start values.
     void FormCreate();
-    // The run behind "Generate PDF" and every bulk conversion. While it goes on the list stays
-    // as it is, and a close waits for its end.
-    RunEnd runConversion();
     // "Run Now!": the starting folder's files replace the list and are converted at once.
     void runNow();
 
@@ -116,6 +115,8 @@ private:
     // True when nothing would be lost, or the user agrees to lose the scanned pages the list
     // holds unconverted; `question` takes their count.
     bool mayDropUnconvertedScans(const QString& question);
+    // While a run goes on the list stays as it is, and a close waits for its end.
+    bool converting() const { return m_p.runControl && m_p.runControl->running(); }
 
     std::unique_ptr<Ui::frmMain> m_ui;
     MainFormServices m_s;
@@ -132,7 +133,6 @@ private:
         int key = 0;
     };
     SeenKey m_lastKey;
-    bool m_converting = false;
     bool m_closeAfterRun = false;
     bool m_closeWithoutAsking = false; // a signal to end asks nobody
 };

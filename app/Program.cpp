@@ -40,7 +40,7 @@ Program::Program(MainFormServices services)
       m_controls(m_window->controls()), m_bulkProgress(m_controls, m_state, m_s.observer),
       m_documentCommands(m_documents, m_s.dialogs, m_controls),
       m_batchRun(m_documents, m_state, m_controls, m_s.application, m_s.dialogs, m_s.runLocks,
-                 [this] { return m_window->runConversion(); }),
+                 [this] { return runConversion(); }),
       m_folderCommands(m_state, m_controls, m_s.dialogs),
       m_folderSettings(m_s.settings, m_state, m_controls)
 {
@@ -149,8 +149,7 @@ bool Program::createPdfPrinter()
         m_pdf = m_s.createPdfDriver();
     if (!m_pdf.options || !m_pdf.printer) {
         m_pdf = {};
-        m_s.dialogs.message(QStringLiteral("Failed to create PDF COM object"),
-                            Dialogs::Icon::Warning);
+        m_s.dialogs.message(kNoPdfPrinterMessage, Dialogs::Icon::Warning);
         return false;
     }
     if (failed(m_pdf.options->InitializeOptions(kPrinterName, kPrinterName))) {
@@ -185,6 +184,15 @@ void Program::buildConversion()
         RunServices{m_documents, m_state, options, printer, *m_profile, m_controls, *m_routes,
                     m_controls, m_s.dialogs, m_s.clock, m_s.application, m_runControl, m_opener,
                     m_window.get(), m_combiner.get(), &m_bulkProgress, &m_s.logFiles});
+}
+
+RunEnd Program::runConversion()
+{
+    if (!m_run) {
+        m_s.dialogs.message(kNoPdfPrinterMessage, Dialogs::Icon::Warning);
+        return RunEnd::EndedEarly;
+    }
+    return m_run->PNGCreatePDFClick();
 }
 
 // The batch switch counts in any letter case; only the exact "-BATCH" lets the run end the

@@ -52,6 +52,8 @@ public:
 private:
     bool createPdfPrinter();
     void buildConversion();
+    // The run behind every bulk conversion, as Generate PDF runs it.
+    RunEnd runConversion();
     void bindHandlers();
     void warmUpOfficeFor(int first, int last);
     void runBatchSwitch();

@@ -35,9 +35,9 @@ public:
         m_canvas = std::make_unique<PdfCanvas>(m_file, QStringLiteral("bench"));
         return m_canvas.get();
     }
-    bool endDocument() override { return m_canvas->finish(); }
+    bool endDocument(Progress&) override { return m_canvas->finish(); }
     void abortDocument() override { m_canvas.reset(); }
-    bool printRenderedPdf(const QString&, const QString&) override { return false; }
+    bool printRenderedPdf(const QString&, const QString&, Progress&) override { return false; }
     QString savedFile() const override { return m_file; }
     QString lastFailure() const override { return {}; }
 
@@ -53,9 +53,9 @@ public:
     explicit LayoutPrinter(const QString& scratchFile) : m_measure(scratchFile, "bench") {}
 
     IPrintCanvas* beginDocument(const QString&) override { return this; }
-    bool endDocument() override { return true; }
+    bool endDocument(Progress&) override { return true; }
     void abortDocument() override {}
-    bool printRenderedPdf(const QString&, const QString&) override { return false; }
+    bool printRenderedPdf(const QString&, const QString&, Progress&) override { return false; }
     QString savedFile() const override { return {}; }
     QString lastFailure() const override { return {}; }
 
@@ -82,18 +82,18 @@ public:
     {
         return m_printer.beginDocument(title);
     }
-    bool endDocument() override
+    bool endDocument(Progress& progress) override
     {
         QElapsedTimer timer;
         timer.start();
-        const bool saved = m_printer.endDocument();
+        const bool saved = m_printer.endDocument(progress);
         endSeconds = timer.nsecsElapsed() / 1e9;
         return saved;
     }
     void abortDocument() override { m_printer.abortDocument(); }
-    bool printRenderedPdf(const QString& t, const QString& f) override
+    bool printRenderedPdf(const QString& t, const QString& f, Progress& progress) override
     {
-        return m_printer.printRenderedPdf(t, f);
+        return m_printer.printRenderedPdf(t, f, progress);
     }
     QString savedFile() const override { return m_printer.savedFile(); }
     QString lastFailure() const override { return m_printer.lastFailure(); }
@@ -169,13 +169,13 @@ int main(int argc, char** argv)
     }
     TimedEnd timed(*printer);
     ReportClock reports;
-    ProgressScope scope(reports);
 
     QElapsedTimer timer;
     timer.start();
     bool saved = false;
     try {
-        saved = PrintTextDocument(timed, input, title, TextLookFor(input), &kUchardetDetector);
+        saved =
+            PrintTextDocument(timed, input, title, TextLookFor(input), &kUchardetDetector, reports);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "failed: %s\n", error.what());
         return 1;

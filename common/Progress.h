@@ -24,29 +24,9 @@ public:
     virtual bool advance(int pagesDone) = 0;
 };
 
-namespace progress_detail {
-inline Progress* current = nullptr;
-} // namespace progress_detail
-
-// Reports to the progress of the work going on, if there is any; true when there is none.
-// Only the window's thread reports.
-inline bool ReportProgress(int pagesDone = -1)
-{
-    return progress_detail::current ? progress_detail::current->advance(pagesDone) : true;
-}
-
-// Makes `progress` the one ReportProgress() reaches, for the life of the scope.
-class ProgressScope
+// Work nobody watches: every report is taken and none asks to stop.
+class Unwatched final : public Progress
 {
 public:
-    explicit ProgressScope(Progress& progress) : m_previous(progress_detail::current)
-    {
-        progress_detail::current = &progress;
-    }
-    ~ProgressScope() { progress_detail::current = m_previous; }
-    ProgressScope(const ProgressScope&) = delete;
-    ProgressScope& operator=(const ProgressScope&) = delete;
-
-private:
-    Progress* m_previous;
+    bool advance(int) override { return true; }
 };

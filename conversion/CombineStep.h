@@ -3,6 +3,8 @@
 #include <QList>
 #include <QString>
 
+class Progress;
+
 // The PDF a row of a run stands for in the merge.
 struct RowPdf
 {
@@ -22,7 +24,9 @@ public:
     virtual ~CombineStep() = default;
 
     // `folder` is where the save dialog opens: the documents' own folder.
-    virtual bool combine(const QList<RowPdf>& pdfs, const QString& folder) = 0;
-    // The run was stopped before the merged file was published.
-    virtual void protectUnmerged(const QList<RowPdf>& pdfs) = 0;
+    // The merge and the writing report to `progress`; a stop throws RunStopped.
+    virtual bool combine(const QList<RowPdf>& pdfs, const QString& folder, Progress& progress) = 0;
+    // The run was stopped before the merged file was published. Not stopped halfway: the window
+    // stays alive through `progress`, whose stop is not taken.
+    virtual void protectUnmerged(const QList<RowPdf>& pdfs, Progress& progress) = 0;
 };

@@ -25,10 +25,19 @@ std::chrono::milliseconds limitFor(int files)
 }
 
 // Protecting the single PDFs is not stopped halfway: a stop would leave the rest unprotected.
-class Unstoppable final : public Progress
+// The window stays alive meanwhile.
+class StopNotTaken final : public Progress
 {
 public:
-    bool advance(int) override { return true; }
+    explicit StopNotTaken(Progress& window) : m_window(window) {}
+    bool advance(int pagesDone) override
+    {
+        m_window.advance(pagesDone);
+        return true;
+    }
+
+private:
+    Progress& m_window;
 };
 
 void wipe(PdfProtection& protection)
@@ -54,7 +63,7 @@ QString Combiner::outputNameFor(const QString& chosen)
     return chosen + QStringLiteral(".PDF");
 }
 
-bool Combiner::combine(const QList<RowPdf>& pdfs, const QString& folder)
+bool Combiner::combine(const QList<RowPdf>& pdfs, const QString& folder, Progress& progress)
 {
     Dialogs::FileRequest request;
     request.title = QStringLiteral("Save");
@@ -63,7 +72,7 @@ bool Combiner::combine(const QList<RowPdf>& pdfs, const QString& folder)
     request.folder = folder;
     const QString chosen = m_dialogs.chooseFile(request);
     if (chosen.isEmpty() || chosen.size() <= 4) {
-        endUnmerged(pdfs, {});
+        endUnmerged(pdfs, {}, progress);
         return false;
     }
     const QString output = outputNameFor(chosen);
@@ -92,25 +101,26 @@ bool Combiner::combine(const QList<RowPdf>& pdfs, const QString& folder)
         privateFolder.isValid() ? privateFolder.filePath(QStringLiteral("merged.PDF")) : QString();
     const PdfToolkit::Result result =
         merged.isEmpty() ? PdfToolkit::Result{}
-                         : m_toolkit.merge(inputs, merged, limitFor(inputs.size()));
+                         : m_toolkit.merge(inputs, merged, limitFor(inputs.size()), progress);
     if (!result.started)
         m_dialogs.message(kCombineStartError);
     if (!result.succeeded || expectedPages < 0 || m_checker.pageCount(merged) != expectedPages) {
         qCWarning(lcCombine) << "the merge failed:" << result.error;
-        endUnmerged(pdfs, kCombineFailed);
+        endUnmerged(pdfs, kCombineFailed, progress);
         return false;
     }
-    if (const QString failure = publish(merged, output, expectedPages); !failure.isEmpty()) {
-        endUnmerged(pdfs, failure);
+    if (const QString failure = publish(merged, output, expectedPages, progress);
+        !failure.isEmpty()) {
+        endUnmerged(pdfs, failure, progress);
         return false;
     }
     deleteWrittenByRun(pdfs, output);
     return true;
 }
 
-void Combiner::protectUnmerged(const QList<RowPdf>& pdfs)
+void Combiner::protectUnmerged(const QList<RowPdf>& pdfs, Progress& progress)
 {
-    endUnmerged(pdfs, {});
+    endUnmerged(pdfs, {}, progress);
 }
 
 // As a run without "Create one PDF file" protects each PDF: the password when one is set, and
@@ -141,11 +151,12 @@ PdfProtection Combiner::mergedProtection() const
     return protection;
 }
 
-QString Combiner::publish(const QString& merged, const QString& output, int pages)
+QString Combiner::publish(const QString& merged, const QString& output, int pages,
+                          Progress& progress)
 {
     PdfProtection wanted = mergedProtection();
     const auto wiped = qScopeGuard([&wanted] { wipe(wanted); });
-    const PdfPublisher::Result published = m_publisher.publish(merged, output, wanted);
+    const PdfPublisher::Result published = m_publisher.publish(merged, output, wanted, progress);
     if (published.outcome != PdfPublisher::Outcome::Published) {
         qCWarning(lcCombine) << "the merged file could not be written as" << output << ":"
                              << published.error;
@@ -161,9 +172,9 @@ QString Combiner::publish(const QString& merged, const QString& output, int page
     return {};
 }
 
-void Combiner::endUnmerged(const QList<RowPdf>& pdfs, const QString& message)
+void Combiner::endUnmerged(const QList<RowPdf>& pdfs, const QString& message, Progress& progress)
 {
-    const QString protectedNote = protectSingles(pdfs);
+    const QString protectedNote = protectSingles(pdfs, progress);
     if (protectedNote.isEmpty()) {
         if (!message.isEmpty())
             m_dialogs.message(message);
@@ -173,14 +184,13 @@ void Combiner::endUnmerged(const QList<RowPdf>& pdfs, const QString& message)
                       protectedNote);
 }
 
-QString Combiner::protectSingles(const QList<RowPdf>& pdfs)
+QString Combiner::protectSingles(const QList<RowPdf>& pdfs, Progress& progress)
 {
     PdfProtection wanted = singleProtection();
     const auto wiped = qScopeGuard([&wanted] { wipe(wanted); });
     if (!wanted.encrypted())
         return {};
-    Unstoppable unstoppable;
-    ProgressScope reporting(unstoppable);
+    StopNotTaken unstoppable(progress);
     bool protectedAny = false;
     QStringList deleted;
     for (const RowPdf& pdf : pdfs) {
@@ -188,7 +198,8 @@ QString Combiner::protectSingles(const QList<RowPdf>& pdfs)
             continue;
         protectedAny = true;
         // Written in one step over the unprotected file, which it reads first.
-        const PdfPublisher::Result result = m_publisher.publish(pdf.file, pdf.file, wanted);
+        const PdfPublisher::Result result =
+            m_publisher.publish(pdf.file, pdf.file, wanted, unstoppable);
         if (result.outcome == PdfPublisher::Outcome::Published &&
             m_checker.pageCount(pdf.file, wanted.password.value_or(QString())) > 0)
             continue;

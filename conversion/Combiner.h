@@ -34,8 +34,8 @@ public:
     Combiner(PdfToolkit& toolkit, const PdfPublisher& publisher, PdfChecker& checker,
              SecurityForm& security, Dialogs& dialogs);
 
-    bool combine(const QList<RowPdf>& pdfs, const QString& folder) override;
-    void protectUnmerged(const QList<RowPdf>& pdfs) override;
+    bool combine(const QList<RowPdf>& pdfs, const QString& folder, Progress& progress) override;
+    void protectUnmerged(const QList<RowPdf>& pdfs, Progress& progress) override;
 
     // The name the merged file gets for the name chosen in the dialog.
     static QString outputNameFor(const QString& chosen);
@@ -44,12 +44,12 @@ private:
     PdfProtection singleProtection() const;
     PdfProtection mergedProtection() const;
     // Empty when the merged file was published and reads back; otherwise the message to show.
-    QString publish(const QString& merged, const QString& output, int pages);
+    QString publish(const QString& merged, const QString& output, int pages, Progress& progress);
     // Shows `message` (if any) with what became of the PDFs the run wrote.
-    void endUnmerged(const QList<RowPdf>& pdfs, const QString& message);
+    void endUnmerged(const QList<RowPdf>& pdfs, const QString& message, Progress& progress);
     // Protects the PDFs the run wrote as single PDFs; answers what the user is told of it, or
     // nothing when no protection is set or the run wrote no PDF.
-    QString protectSingles(const QList<RowPdf>& pdfs);
+    QString protectSingles(const QList<RowPdf>& pdfs, Progress& progress);
     void deleteWrittenByRun(const QList<RowPdf>& pdfs, const QString& output);
 
     PdfToolkit& m_toolkit;

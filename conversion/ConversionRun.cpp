@@ -90,6 +90,7 @@ void ConversionRun::explain(int row, const QString& line)
 
 RunEnd ConversionRun::PNGCreatePDFClick()
 {
+    const RunControl::Running going(m_s.control);
     m_s.options.MakePdfPrinterDefault();
     const int count = m_s.list.DocumentCount();
     m_outputNames = QStringList(count, QString());
@@ -188,7 +189,7 @@ RunEnd ConversionRun::run()
     // A stopped run merges nothing: merging deletes the files it merged.
     if (m_s.security.combineChosen() && m_s.combiner) {
         if (m_summary.stopped)
-            m_s.combiner->protectUnmerged(m_rowPdfs);
+            m_s.combiner->protectUnmerged(m_rowPdfs, *m_progress);
         else if (!combine())
             return endEarly();
     }
@@ -237,13 +238,12 @@ bool ConversionRun::combine()
     const QString folder =
         DocumentNames::of(m_s.list.DocumentCount() > 0 ? m_s.list.path(0) : QString()).folder;
     try {
-        ProgressScope waiting(*m_progress);
-        return m_s.combiner->combine(m_rowPdfs, batch() ? m_destination : folder);
+        return m_s.combiner->combine(m_rowPdfs, batch() ? m_destination : folder, *m_progress);
     } catch (const RunStopped&) {
         m_summary.stopped = true;
     }
     // Nothing was merged or deleted; the run closes as a stopped one.
-    m_s.combiner->protectUnmerged(m_rowPdfs);
+    m_s.combiner->protectUnmerged(m_rowPdfs, *m_progress);
     return true;
 }
 
@@ -377,7 +377,6 @@ ConversionRun::RowEnd ConversionRun::convertOpened(int row)
     m_progress->start(row);
     RouteResult result;
     try {
-        ProgressScope reporting(*m_progress);
         result = print(row, route, document);
     } catch (const RunStopped&) {
         m_s.list.setStatus(row, DocumentList::kStatusStopped);
@@ -433,8 +432,8 @@ bool ConversionRun::willBeRendered(int row) const
 
 RouteResult ConversionRun::print(int row, Route route, const DocumentNames& document)
 {
-    const RouteResult result =
-        m_s.routes.printing(route)->print({document.path, document.source}, document.expectedPdf);
+    const RouteResult result = m_s.routes.printing(route)->print({document.path, document.source},
+                                                                 document.expectedPdf, *m_progress);
     tell(route, document, result);
     if (result.outcome == RouteOutcome::Printed) {
         log(document.fileName + QStringLiteral(" file successfully converted"));

@@ -20,8 +20,10 @@ class DocumentRenderer
 public:
     virtual ~DocumentRenderer() = default;
 
-    virtual void renderToPdf(Route route, const DocumentSource& document,
-                             const QString& pdfFile) = 0;
+    // Reports to `progress` while it waits for the document; throws RunStopped when the user
+    // stops the run meanwhile.
+    virtual void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile,
+                             Progress& progress) = 0;
     // A hint: `document` is about to be asked for; a renderer that can lay out documents side
     // by side may start on it now. Never throws; renderToPdf reports what went wrong.
     virtual void prepare(Route /*route*/, const DocumentSource& /*document*/) {}
@@ -37,6 +39,8 @@ public:
 class MissingRenderer final : public DocumentRenderer, public PrintRoute
 {
 public:
-    void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile) override;
-    RouteResult print(const DocumentSource& document, const QString& title) override;
+    void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile,
+                     Progress& progress) override;
+    RouteResult print(const DocumentSource& document, const QString& title,
+                      Progress& progress) override;
 };

@@ -5,6 +5,7 @@
 #include <QString>
 #include <stdexcept>
 
+class Progress;
 class QImage;
 
 // The typefaces text is drawn in. A character the face lacks is drawn from an installed face
@@ -59,12 +60,14 @@ public:
     // Starts a job drawn on a canvas. The canvas lives until endDocument()/abortDocument().
     // Answers nullptr when no job can be started.
     virtual IPrintCanvas* beginDocument(const QString& title) = 0;
-    // Ends the job: the PDF is written. False when it could not be written.
-    virtual bool endDocument() = 0;
+    // Ends the job: the PDF is written, reporting to `progress` meanwhile. False when it could
+    // not be written; throws RunStopped when the user stops the run while it is written.
+    virtual bool endDocument(Progress& progress) = 0;
     // Drops the job: nothing is written.
     virtual void abortDocument() = 0;
-    // A job that a renderer has already laid out as a PDF file.
-    virtual bool printRenderedPdf(const QString& title, const QString& pdfFile) = 0;
+    // A job that a renderer has already laid out as a PDF file; written as endDocument() writes.
+    virtual bool printRenderedPdf(const QString& title, const QString& pdfFile,
+                                  Progress& progress) = 0;
     // The PDF file the last job wrote; empty when it wrote none.
     virtual QString savedFile() const = 0;
     // Why the last job wrote nothing: the file and the reason; empty when it was saved.

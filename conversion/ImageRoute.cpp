@@ -25,11 +25,12 @@ bool ImageRoute::isMetafile(const QString& path)
     return ending == QLatin1String(".WMF") || ending == QLatin1String(".EMF");
 }
 
-RouteResult ImageRoute::print(const DocumentSource& document, const QString& title)
+RouteResult ImageRoute::print(const DocumentSource& document, const QString& title,
+                              Progress& progress)
 {
     if (!LoadImageDocument(document))
         return RouteResult::unassociated();
-    if (PrintLoadedImage(title))
+    if (PrintLoadedImage(title, progress))
         return RouteResult::printed();
     return m_lastError.isEmpty() ? RouteResult::notSaved(m_printer.lastFailure())
                                  : RouteResult::failed(m_lastError);
@@ -93,8 +94,8 @@ QSize ImageRoute::load(QImageReader& reader, QString& error)
 
 void ImageRoute::prepare(const DocumentSource& document)
 {
-    if (m_metafiles)
-        m_metafiles->prepare(Route::Image, document); // it takes only the metafiles
+    if (m_metafiles && isMetafile(document.path))
+        m_metafiles->prepare(Route::Image, document);
     const QString& path = document.readable;
     const QString ending = path.right(4).toUpper();
     const bool checked = ending == QLatin1String(".JPG") || ending == QLatin1String("JPEG") ||
@@ -156,24 +157,24 @@ QRectF ImageRoute::placement(const QSize& picture, const QSizeF& page)
     return QRectF(0, 0, picture.width() * scale, picture.height() * scale);
 }
 
-bool ImageRoute::printMetafile(const QString& title)
+bool ImageRoute::printMetafile(const QString& title, Progress& progress)
 {
     QTemporaryDir work;
     const QString pdf = work.filePath(QStringLiteral("picture.pdf"));
     try {
-        m_metafiles->renderToPdf(Route::Image, {m_shown, m_source}, pdf);
+        m_metafiles->renderToPdf(Route::Image, {m_shown, m_source}, pdf, progress);
     } catch (const RenderError& error) {
         m_lastError = QString::fromUtf8(error.what());
         return false;
     }
     m_clock.pause(3000ms);
-    return m_printer.printRenderedPdf(title, pdf);
+    return m_printer.printRenderedPdf(title, pdf, progress);
 }
 
-bool ImageRoute::PrintLoadedImage(const QString& title)
+bool ImageRoute::PrintLoadedImage(const QString& title, Progress& progress)
 {
     if (m_metafile)
-        return printMetafile(title);
+        return printMetafile(title, progress);
     if (m_size.isEmpty())
         return false; // reported when it was loaded
     IPrintCanvas* canvas = m_printer.beginDocument(title);
@@ -181,7 +182,7 @@ bool ImageRoute::PrintLoadedImage(const QString& title)
         return false;
     canvas->drawPicture(placement(m_size, canvas->pageSize()), m_source, m_image);
     m_clock.pause(3000ms);
-    return m_printer.endDocument();
+    return m_printer.endDocument(progress);
 }
 
 void ImageRoute::clearLoaded()

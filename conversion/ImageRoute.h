@@ -27,7 +27,8 @@ public:
     // Loads the picture and prints it. A picture that cannot be loaded fails with the reason
     // (lastError()), and nothing of it is printed; a path that names no picture type is
     // unassociated.
-    RouteResult print(const DocumentSource& document, const QString& title) override;
+    RouteResult print(const DocumentSource& document, const QString& title,
+                      Progress& progress) override;
 
     // True when the path names a picture type; it is then loaded. A picture that cannot be
     // read, is damaged or has too many pixels is not loaded, and lastError() says why.
@@ -36,7 +37,7 @@ public:
     // fit, keeping its proportions; one that fits takes one device unit per pixel, top left.
     // Answers whether the printer saved the job; false without a job when the picture could
     // not be loaded.
-    bool PrintLoadedImage(const QString& title);
+    bool PrintLoadedImage(const QString& title, Progress& progress);
 
     // The picture will be loaded soon: its check starts now, on another core, and a metafile's
     // renderer may start laying it out.
@@ -63,7 +64,7 @@ public:
     static constexpr QSize kPreviewPanel{427, 405};
 
 private:
-    bool printMetafile(const QString& title);
+    bool printMetafile(const QString& title, Progress& progress);
     // The picture's size, with the picture decoded where the printer needs it; the reason in
     // `error` when it is refused.
     QSize load(QImageReader& reader, QString& error);

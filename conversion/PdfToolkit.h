@@ -5,6 +5,8 @@
 #include <chrono>
 #include <optional>
 
+class Progress;
+
 // The outside PDF toolkit that merges PDFs.
 class PdfToolkit
 {
@@ -18,9 +20,10 @@ public:
 
     virtual ~PdfToolkit() = default;
 
-    // Merges `inputs` in order into `output`; waits at most `limit` for the toolkit to finish.
+    // Merges `inputs` in order into `output`; waits at most `limit` for the toolkit to finish,
+    // reporting to `progress` meanwhile. Throws RunStopped when the user stops the run.
     virtual Result merge(const QStringList& inputs, const QString& output,
-                         std::chrono::milliseconds limit) = 0;
+                         std::chrono::milliseconds limit, Progress& progress) = 0;
 };
 
 // How a PDF is protected: the password that opens it and what it allows once open. A withheld
@@ -56,9 +59,9 @@ public:
     virtual ~PdfPublisher() = default;
 
     // Writes `input` as `output`, replacing a file of that name. Throws RunStopped when the user
-    // stops meanwhile; nothing is left behind then.
+    // stops meanwhile (`progress` takes the reports); nothing is left behind then.
     virtual Result publish(const QString& input, const QString& output,
-                           const PdfProtection& protection) const = 0;
+                           const PdfProtection& protection, Progress& progress) const = 0;
 };
 
 // Reads PDF files back, to check what the toolkit wrote before anything is deleted.

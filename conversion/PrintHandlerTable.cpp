@@ -18,11 +18,12 @@ PrintHandlerTable::PrintHandlerTable(IPrinter& printer, DocumentRenderer& office
 {
 }
 
-RouteResult PrintHandlerTable::print(const DocumentSource& document, const QString& title)
+RouteResult PrintHandlerTable::print(const DocumentSource& document, const QString& title,
+                                     Progress& progress)
 {
     try {
-        return printByContent(document, title) ? RouteResult::printed()
-                                               : RouteResult::unassociated();
+        return printByContent(document, title, progress) ? RouteResult::printed()
+                                                         : RouteResult::unassociated();
     } catch (const RunStopped&) {
         throw;
     } catch (const JobNotSaved&) {
@@ -35,7 +36,8 @@ RouteResult PrintHandlerTable::print(const DocumentSource& document, const QStri
 
 void PrintHandlerTable::prepare(const DocumentSource& document)
 {
-    m_office.prepare(Route::Shell, document);
+    if (m_officeImports && m_officeImports(document.path, ContentOf(document)))
+        m_office.prepare(Route::Shell, document);
 }
 
 void PrintHandlerTable::forgetPrepared()
@@ -44,7 +46,8 @@ void PrintHandlerTable::forgetPrepared()
 }
 
 // A file is printed as what its bytes are, not as what its name says: others may have named it.
-bool PrintHandlerTable::printByContent(const DocumentSource& document, const QString& title)
+bool PrintHandlerTable::printByContent(const DocumentSource& document, const QString& title,
+                                       Progress& progress)
 {
     const QMimeType content = ContentOf(document);
     const bool officeType = m_officeImports && m_officeImports(document.path, content);
@@ -55,39 +58,42 @@ bool PrintHandlerTable::printByContent(const DocumentSource& document, const QSt
     // drawing; the shared MIME database tells drawings apart.
     const bool drawingFormat = IsDrawingFormat(format);
     if (content.inherits(QStringLiteral("image/svg+xml")))
-        return renderDrawing(document, title);
+        return renderDrawing(document, title, progress);
     if (!format.isEmpty() && !drawingFormat) {
-        printPicture(reader, document, title);
+        printPicture(reader, document, title, progress);
         return true;
     }
     if (officeType) {
-        renderAndPrint(m_office, document, title);
+        renderAndPrint(m_office, document, title, progress);
         return true;
     }
     // Markdown, KML, style sheets, sources: whatever the bytes show to be text is printed as
     // such, as a text editor would print it.
     if (content.inherits(QStringLiteral("text/plain"))) {
-        printText(document, title);
+        printText(document, title, progress);
         return true;
     }
     // A compressed drawing: the database knows only that it is compressed.
     if (drawingFormat)
-        return renderDrawing(document, title);
+        return renderDrawing(document, title, progress);
     return false;
 }
 
-bool PrintHandlerTable::renderDrawing(const DocumentSource& document, const QString& title)
+bool PrintHandlerTable::renderDrawing(const DocumentSource& document, const QString& title,
+                                      Progress& progress)
 {
     if (!m_drawings)
         return false;
-    renderAndPrint(*m_drawings, document, title);
+    renderAndPrint(*m_drawings, document, title, progress);
     return true;
 }
 
-void PrintHandlerTable::printText(const DocumentSource& document, const QString& title)
+void PrintHandlerTable::printText(const DocumentSource& document, const QString& title,
+                                  Progress& progress)
 {
     try {
-        if (!PrintTextDocument(m_printer, document.readable, title, TextLook::Editor, m_encodings))
+        if (!PrintTextDocument(m_printer, document.readable, title, TextLook::Editor, m_encodings,
+                               progress))
             throw JobNotSaved(title.toStdString());
     } catch (const TextReadError& error) {
         throw RenderError(
@@ -96,19 +102,19 @@ void PrintHandlerTable::printText(const DocumentSource& document, const QString&
 }
 
 void PrintHandlerTable::renderAndPrint(DocumentRenderer& renderer, const DocumentSource& document,
-                                       const QString& title)
+                                       const QString& title, Progress& progress)
 {
     QTemporaryDir work;
     if (!work.isValid())
         throw RenderError(work.errorString().toStdString());
     const QString pdf = work.filePath(QStringLiteral("rendered.pdf"));
-    renderer.renderToPdf(Route::Shell, document, pdf);
-    if (!m_printer.printRenderedPdf(title, pdf))
+    renderer.renderToPdf(Route::Shell, document, pdf, progress);
+    if (!m_printer.printRenderedPdf(title, pdf, progress))
         throw JobNotSaved(title.toStdString());
 }
 
 void PrintHandlerTable::printPicture(QImageReader& reader, const DocumentSource& document,
-                                     const QString& title)
+                                     const QString& title, Progress& progress)
 {
     QString error;
     // A JPEG or PNG under another name (".jpe", ".jfif") still goes into the PDF as its own
@@ -132,7 +138,7 @@ void PrintHandlerTable::printPicture(QImageReader& reader, const DocumentSource&
                         document.readable, picture);
     if (pages > 1)
         try {
-            printFurtherPages(reader, *canvas, pages, picture.sizeInBytes());
+            printFurtherPages(reader, *canvas, pages, picture.sizeInBytes(), progress);
         } catch (const RenderError& pageError) {
             m_printer.abortDocument();
             throw pictureError(document, QString::fromUtf8(pageError.what()));
@@ -140,17 +146,17 @@ void PrintHandlerTable::printPicture(QImageReader& reader, const DocumentSource&
             m_printer.abortDocument();
             throw;
         }
-    if (!m_printer.endDocument())
+    if (!m_printer.endDocument(progress))
         throw JobNotSaved(title.toStdString());
 }
 
 // The pages after the first, each decoded within the pixel bound; the pages the printer holds
 // until it saves stay within kMaxPictureBytes together.
 void PrintHandlerTable::printFurtherPages(QImageReader& reader, IPrintCanvas& canvas, int pages,
-                                          qint64 heldBytes)
+                                          qint64 heldBytes, Progress& progress)
 {
     for (int page = 2; page <= pages; ++page) {
-        if (!ReportProgress(page - 1))
+        if (!progress.advance(page - 1))
             throw RunStopped();
         QString error;
         const QImage picture =

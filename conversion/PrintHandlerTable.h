@@ -30,7 +30,8 @@ public:
 
     // Fails when a handler took the document but could not lay it out, or the PDF printer could
     // not save what it laid out; unassociated when no handler prints the document's type.
-    RouteResult print(const DocumentSource& document, const QString& title) override;
+    RouteResult print(const DocumentSource& document, const QString& title,
+                      Progress& progress) override;
     // The office may start laying the document out now, when it is one of the office's.
     void prepare(const DocumentSource& document) override;
     void forgetPrepared() override;
@@ -44,16 +45,18 @@ private:
     // Answers whether a handler printed the document. Throws RenderError when a handler took the
     // document but could not lay it out, and JobNotSaved when the PDF printer could not save
     // what it laid out.
-    bool printByContent(const DocumentSource& document, const QString& title);
+    bool printByContent(const DocumentSource& document, const QString& title, Progress& progress);
     // Pictures over the pixel bound are refused before they are decoded. Throws RenderError
     // when the picture cannot be read or no job can start, JobNotSaved as print().
-    void printPicture(QImageReader& reader, const DocumentSource& document, const QString& title);
-    void printFurtherPages(QImageReader& reader, IPrintCanvas& canvas, int pages, qint64 heldBytes);
+    void printPicture(QImageReader& reader, const DocumentSource& document, const QString& title,
+                      Progress& progress);
+    void printFurtherPages(QImageReader& reader, IPrintCanvas& canvas, int pages, qint64 heldBytes,
+                           Progress& progress);
     static RenderError pictureError(const DocumentSource& document, const QString& reason);
-    bool renderDrawing(const DocumentSource& document, const QString& title);
-    void printText(const DocumentSource& document, const QString& title);
+    bool renderDrawing(const DocumentSource& document, const QString& title, Progress& progress);
+    void printText(const DocumentSource& document, const QString& title, Progress& progress);
     void renderAndPrint(DocumentRenderer& renderer, const DocumentSource& document,
-                        const QString& title);
+                        const QString& title, Progress& progress);
 
     IPrinter& m_printer;
     DocumentRenderer& m_office;

@@ -5,6 +5,8 @@
 #include <QString>
 #include <utility>
 
+class Progress;
+
 // How a document becomes a print job, chosen from its path alone (see RouteTable).
 enum class Route
 {
@@ -54,9 +56,11 @@ class PrintRoute
 public:
     virtual ~PrintRoute() = default;
 
-    // Prints `document` as one job titled `title` (its expected PDF name). Throws RunStopped
-    // when the user stops the run; every other failure is a result.
-    virtual RouteResult print(const DocumentSource& document, const QString& title) = 0;
+    // Prints `document` as one job titled `title` (its expected PDF name), reporting to
+    // `progress` while it works. Throws RunStopped when the user stops the run; every other
+    // failure is a result.
+    virtual RouteResult print(const DocumentSource& document, const QString& title,
+                              Progress& progress) = 0;
     // A hint: `document` will be printed soon; a route may start on it now, beside the run's own
     // work. Never throws; print() reports what went wrong.
     virtual void prepare(const DocumentSource& /*document*/) {}

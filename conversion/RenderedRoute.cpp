@@ -30,7 +30,8 @@ void RenderedRoute::notifyPrinter()
     }
 }
 
-RouteResult RenderedRoute::print(const DocumentSource& document, const QString& title)
+RouteResult RenderedRoute::print(const DocumentSource& document, const QString& title,
+                                 Progress& progress)
 {
     notifyPrinter();
     try {
@@ -38,8 +39,8 @@ RouteResult RenderedRoute::print(const DocumentSource& document, const QString& 
         if (!work.isValid())
             throw RenderError(work.errorString().toStdString());
         const QString pdf = work.filePath(QStringLiteral("rendered.pdf"));
-        m_renderer.renderToPdf(m_kind, document, pdf);
-        if (m_printer.printRenderedPdf(title, pdf))
+        m_renderer.renderToPdf(m_kind, document, pdf, progress);
+        if (m_printer.printRenderedPdf(title, pdf, progress))
             return RouteResult::printed();
         return RouteResult::notSaved(m_printer.lastFailure());
     } catch (const RunStopped&) {

@@ -16,7 +16,8 @@ public:
     RenderedRoute(IPdfPrinterOptions& options, IPrinter& printer, DocumentRenderer& renderer,
                   Route kind);
 
-    RouteResult print(const DocumentSource& document, const QString& title) override;
+    RouteResult print(const DocumentSource& document, const QString& title,
+                      Progress& progress) override;
     // The renderer may start laying the document out now, beside the documents before it.
     void prepare(const DocumentSource& document) override;
     void forgetPrepared() override;

@@ -80,8 +80,8 @@ private:
 class PageFiller
 {
 public:
-    PageFiller(IPrintCanvas& canvas, const Layout& layout)
-        : m_canvas(canvas), m_layout(layout),
+    PageFiller(IPrintCanvas& canvas, const Layout& layout, Progress& progress)
+        : m_canvas(canvas), m_progress(progress), m_layout(layout),
           m_step(layout.lineStep > 0 ? layout.lineStep : canvas.lineSpacing()),
           m_lastLineEnd(canvas.pageSize().height() - layout.bottom),
           m_right(canvas.pageSize().width() - layout.margin)
@@ -116,7 +116,7 @@ public:
     void report()
     {
         m_sinceReport.restart();
-        if (!ReportProgress(m_pages))
+        if (!m_progress.advance(m_pages))
             throw RunStopped();
     }
 
@@ -132,6 +132,7 @@ private:
     }
 
     IPrintCanvas& m_canvas;
+    Progress& m_progress;
     const Layout& m_layout;
     const double m_step;
     const double m_lastLineEnd;
@@ -281,7 +282,7 @@ private:
 class OpenJob
 {
 public:
-    explicit OpenJob(IPrinter& printer) : m_printer(printer) {}
+    OpenJob(IPrinter& printer, Progress& progress) : m_printer(printer), m_progress(progress) {}
     ~OpenJob()
     {
         if (m_open)
@@ -293,11 +294,12 @@ public:
     bool end()
     {
         m_open = false;
-        return m_printer.endDocument();
+        return m_printer.endDocument(m_progress);
     }
 
 private:
     IPrinter& m_printer;
+    Progress& m_progress;
     bool m_open = true;
 };
 
@@ -310,12 +312,12 @@ TextLook TextLookFor(const QString& path)
 }
 
 bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& title, TextLook look,
-                       const EncodingDetector* encodings)
+                       const EncodingDetector* encodings, Progress& progress)
 {
     IPrintCanvas* canvas = printer.beginDocument(title);
     if (!canvas)
         return false;
-    OpenJob job(printer);
+    OpenJob job(printer, progress);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         throw TextReadError(file.errorString().toStdString());
@@ -324,7 +326,7 @@ bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& ti
     const Layout& layout = look == TextLook::Markup ? kMarkupLayout : kEditorLayout;
     canvas->setTextFace(layout.face);
     canvas->setFontPointSize(layout.points);
-    PageFiller pages(*canvas, layout);
+    PageFiller pages(*canvas, layout, progress);
     pages.report();
     CharWidths widths(*canvas);
     LineBreaker lines(canvas->pageSize().width() - 2 * layout.margin - layout.slack, widths, pages);
@@ -350,11 +352,12 @@ bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& ti
     return job.end();
 }
 
-RouteResult TextRoute::print(const DocumentSource& document, const QString& title)
+RouteResult TextRoute::print(const DocumentSource& document, const QString& title,
+                             Progress& progress)
 {
     try {
         if (PrintTextDocument(m_printer, document.readable, title, TextLookFor(document.path),
-                              m_encodings))
+                              m_encodings, progress))
             return RouteResult::printed();
         return RouteResult::notSaved(m_printer.lastFailure());
     } catch (const TextReadError& error) {

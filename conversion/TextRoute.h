@@ -46,10 +46,10 @@ TextLook TextLookFor(const QString& path);
 // a huge one-line file costs little memory; its encoding is read as ChunkDecoder says, with
 // `encodings` (may be null) naming that of a text that does not say it itself.
 // Answers whether the printer saved the job. Throws TextReadError when the document cannot be
-// read or needs more than kMaxTextPages, and RunStopped when the user stops the run; either way
-// the job is dropped, never saved.
+// read or needs more than kMaxTextPages, and RunStopped when the user stops the run (`progress`
+// takes the reports); either way the job is dropped, never saved.
 bool PrintTextDocument(IPrinter& printer, const QString& path, const QString& title, TextLook look,
-                       const EncodingDetector* encodings);
+                       const EncodingDetector* encodings, Progress& progress);
 
 // The plain-text route: the document printed by PrintTextDocument in the look its name calls for.
 // A document that cannot be read fails with the reason; the user is told it as TextNotPrinted.
@@ -62,7 +62,8 @@ public:
     {
     }
 
-    RouteResult print(const DocumentSource& document, const QString& title) override;
+    RouteResult print(const DocumentSource& document, const QString& title,
+                      Progress& progress) override;
 
 private:
     IPrinter& m_printer;

@@ -31,12 +31,6 @@ bool OfficeImports(const QString& path)
     return kSuffixes.contains(QFileInfo(path).suffix().toLower());
 }
 
-bool IsVectorPicture(const QString& path)
-{
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    return suffix == QLatin1String("wmf") || suffix == QLatin1String("emf");
-}
-
 bool OfficeReadsType(const QMimeType& type)
 {
     // The media types of the office's type registry, but for plain text and web pages: a file

@@ -10,6 +10,3 @@ class QMimeType;
 bool OfficeImports(const QString& path);
 // True when the office lays out documents of this content type, whatever their name.
 bool OfficeReadsType(const QMimeType& type);
-
-// Windows metafiles (WMF, EMF): pictures the office draws and Qt does not read.
-bool IsVectorPicture(const QString& path);

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRandomGenerator>
+#include <QScopedValueRollback>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -83,11 +84,12 @@ RenderError error(const char* text, const QString& document, const QString& seco
     return logged(QString::fromUtf8(text).arg(document, second, third));
 }
 
-bool takes(Route route, const DocumentSource& document)
+// The ways the worker lays a document out. Which documents go which way is the routes' to
+// decide; a web page, plain text or a PDF never comes to the office.
+bool laysOut(Route route)
 {
-    return route == Route::Word || route == Route::Excel ||
-           (route == Route::Shell && OfficeRenderer::imports(document.path, ContentOf(document))) ||
-           (route == Route::Image && IsVectorPicture(document.path));
+    return route == Route::Word || route == Route::Excel || route == Route::Shell ||
+           route == Route::Image;
 }
 
 // A name beside the final one, so the finished file is renamed within one folder; of its own
@@ -173,10 +175,12 @@ bool OfficeRenderer::imports(const QString& path, const QMimeType& content)
     return OfficeImports(path) || OfficeReadsType(content);
 }
 
-void OfficeRenderer::renderToPdf(Route route, const DocumentSource& source, const QString& pdfFile)
+void OfficeRenderer::renderToPdf(Route route, const DocumentSource& source, const QString& pdfFile,
+                                 Progress& progress)
 {
+    const QScopedValueRollback reporting(m_progress, &progress);
     const QString& document = source.path;
-    if (!takes(route, source))
+    if (!laysOut(route))
         throw error(kNotForOffice, document);
     const QFileInfo readable(source.readable);
     if (!readable.isFile() || !readable.isReadable())
@@ -247,7 +251,7 @@ void OfficeRenderer::renderToPdf(Route route, const DocumentSource& source, cons
 void OfficeRenderer::prepare(Route route, const DocumentSource& document)
 {
     const QFileInfo readable(document.readable);
-    if (!takes(route, document) || !readable.isFile() || !readable.isReadable())
+    if (!laysOut(route) || !readable.isFile() || !readable.isReadable())
         return;
     const QString path = readable.absoluteFilePath();
     const bool known = laneLayingOut(route, path) ||
@@ -423,7 +427,7 @@ ChildProcess& OfficeRenderer::worker(Lane& lane, const QString& document)
     command.program = program;
     command.arguments = {"--office", office, "--profile", profileFolder(lane, document)};
     command.errors = ProcessChannel::Forward; // the worker's log joins ours
-    command.whileWaiting = [] { return ReportProgress(); };
+    command.whileWaiting = [this] { return !m_progress || m_progress->advance(-1); };
     lane.worker = m_processes.start(command);
     if (!lane.worker->isRunning()) {
         const QString reason = lane.worker->finish(0ms).error;

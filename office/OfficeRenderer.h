@@ -41,10 +41,13 @@ public:
     explicit OfficeRenderer(ProcessLauncher& processes, OfficeSetup setup = {});
     ~OfficeRenderer() override;
 
-    // Takes Route::Word and Route::Excel, and Route::Shell for what imports() takes.
-    void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile) override;
+    // Lays out what the route hands it: the route picked the office for the document (Word and
+    // Excel documents, the shell route's documents imports() takes, metafile pictures); `route`
+    // says how (a workbook is laid out as a workbook).
+    void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile,
+                     Progress& progress) override;
     // Starts laying out `document` on a worker that has nothing to do; nothing when none is
-    // free or the document is not the office's. Failures wait for renderToPdf to report them.
+    // free. Failures wait for renderToPdf to report them.
     void prepare(Route route, const DocumentSource& document) override;
     // Starts the first worker and its office, so the first document does not wait for them.
     void warmUp() override;
@@ -73,6 +76,8 @@ private:
     void stopAll();
 
     ProcessLauncher& m_processes;
+    // What the waits for the worker report to: the progress of the document being asked for.
+    Progress* m_progress = nullptr;
     OfficeSetup m_setup;
     std::vector<std::unique_ptr<Lane>> m_lanes;
     std::vector<Laid> m_laid; // laid out ahead and collected, not yet asked for

@@ -43,13 +43,13 @@ private:
 // A large PDF takes seconds to write (a scan of many pages, thousands of pages of text): `write`
 // runs on a thread of its own while this one reports progress, so the window stays alive, and a
 // stop sets the flag `write` hands to its OutputPipeline. Answers what `write` answers.
-template <typename Write> auto WriteKeepingTheWindowAlive(Write write)
+template <typename Write> auto WriteKeepingTheWindowAlive(Progress& progress, Write write)
 {
     constexpr std::chrono::milliseconds kProgressSlice(50);
     std::atomic_bool stop = false;
     auto writing = std::async(std::launch::async, [&] { return write(stop); });
     while (writing.wait_for(kProgressSlice) != std::future_status::ready) {
-        if (!stop && !ReportProgress())
+        if (!stop && !progress.advance(-1))
             stop = true;
     }
     return writing.get();

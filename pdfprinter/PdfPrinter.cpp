@@ -245,7 +245,7 @@ IPrintCanvas* PdfPrinter::beginDocument(const QString& title)
     return m_job->canvas.get();
 }
 
-bool PdfPrinter::endDocument()
+bool PdfPrinter::endDocument(Progress& progress)
 {
     if (!m_job)
         return false;
@@ -260,7 +260,7 @@ bool PdfPrinter::endDocument()
     }
     PdfJobOutput output{job->folder.filePath(QStringLiteral("canvas.pdf")), job->canvas->pictures(),
                         job->title};
-    return deliver(output);
+    return deliver(output, progress);
 }
 
 void PdfPrinter::abortDocument()
@@ -271,7 +271,7 @@ void PdfPrinter::abortDocument()
     endJob();
 }
 
-bool PdfPrinter::printRenderedPdf(const QString& title, const QString& pdfFile)
+bool PdfPrinter::printRenderedPdf(const QString& title, const QString& pdfFile, Progress& progress)
 {
     if (!ready() || m_job) {
         qCWarning(lcPdfPrinter) << "cannot print" << title
@@ -279,10 +279,10 @@ bool PdfPrinter::printRenderedPdf(const QString& title, const QString& pdfFile)
         return false;
     }
     PdfJobOutput output{pdfFile, {}, title};
-    return deliver(output);
+    return deliver(output, progress);
 }
 
-bool PdfPrinter::deliver(PdfJobOutput& job)
+bool PdfPrinter::deliver(PdfJobOutput& job, Progress& progress)
 {
     job.reproducible = m_reproducible;
     qCDebug(lcPdfPrinter) << "job" << job.title << "server" << m_automationServer
@@ -300,8 +300,9 @@ bool PdfPrinter::deliver(PdfJobOutput& job)
                 : std::nullopt;
         const OutputOptions options =
             OutputOptions::fromProfile(m_runOptions.value(m_activeProfile), password);
-        m_lastSaved = WriteKeepingTheWindowAlive(
-            [&](const std::atomic_bool& stop) { return WriteJobPdf(job, options, stop); });
+        m_lastSaved = WriteKeepingTheWindowAlive(progress, [&](const std::atomic_bool& stop) {
+            return WriteJobPdf(job, options, stop);
+        });
         qCDebug(lcPdfPrinter) << "job" << job.title << "saved as" << m_lastSaved;
         post(kFileSavedMessageName, 0);
         if (options.openAfterSave)

@@ -48,9 +48,10 @@ public:
     PrinterResult NotifyDocumentPath(const QString& path) override;
 
     IPrintCanvas* beginDocument(const QString& title) override;
-    bool endDocument() override;
+    bool endDocument(Progress& progress) override;
     void abortDocument() override;
-    bool printRenderedPdf(const QString& title, const QString& pdfFile) override;
+    bool printRenderedPdf(const QString& title, const QString& pdfFile,
+                          Progress& progress) override;
     QString savedFile() const override { return m_lastSaved; }
     QString lastFailure() const override { return m_lastFailure; }
 
@@ -68,7 +69,7 @@ private:
     bool hasProfile(const QString& profile);
     PrinterResult setOption(const QString& option, const QString& profile,
                             const std::function<bool()>& store);
-    bool deliver(PdfJobOutput& job);
+    bool deliver(PdfJobOutput& job, Progress& progress);
     // Posts to the attached window; a print error's detail is also kept as the last failure.
     void post(const QString& message, int wParam, const QString& detail = {});
     void endJob();

@@ -54,8 +54,10 @@ PdfPublisher::Result write(const QString& input, const QString& output,
 } // namespace
 
 PdfPublisher::Result QpdfPublisher::publish(const QString& input, const QString& output,
-                                            const PdfProtection& protection) const
+                                            const PdfProtection& protection,
+                                            Progress& progress) const
 {
-    return WriteKeepingTheWindowAlive(
-        [&](const std::atomic_bool& stop) { return write(input, output, protection, stop); });
+    return WriteKeepingTheWindowAlive(progress, [&](const std::atomic_bool& stop) {
+        return write(input, output, protection, stop);
+    });
 }

@@ -11,8 +11,8 @@
 class QpdfPublisher final : public PdfPublisher
 {
 public:
-    Result publish(const QString& input, const QString& output,
-                   const PdfProtection& protection) const override;
+    Result publish(const QString& input, const QString& output, const PdfProtection& protection,
+                   Progress& progress) const override;
 };
 
 // It holds no state, so one serves everyone.

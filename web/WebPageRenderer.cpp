@@ -10,6 +10,7 @@
 #include <QLoggingCategory>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <QScopedValueRollback>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <csignal>
@@ -92,7 +93,7 @@ ChildProcess& WebPageRenderer::worker(const QString& document)
                          "--page-memory-mb", QString::number(kPageMemoryMb)};
     command.environment.insert("QT_QPA_PLATFORM", "offscreen"); // it never shows a window
     command.errors = ProcessChannel::Forward;                   // its log joins ours
-    command.whileWaiting = [] { return ReportProgress(); };
+    command.whileWaiting = [this] { return !m_progress || m_progress->advance(-1); };
     m_worker = m_processes.start(command);
     if (!m_worker->isRunning()) {
         const QString reason = m_worker->finish(0ms).error;
@@ -195,8 +196,10 @@ void WebPageRenderer::forgetPrepared()
         m_worker->writeLine(WebRequest{WebCommand::Forget, {}, {}, {}, {}}.toLine());
 }
 
-void WebPageRenderer::renderToPdf(Route route, const DocumentSource& source, const QString& pdfFile)
+void WebPageRenderer::renderToPdf(Route route, const DocumentSource& source, const QString& pdfFile,
+                                  Progress& progress)
 {
+    const QScopedValueRollback reporting(m_progress, &progress);
     const QString& document = source.path;
     const QString key = keyOf(source);
     // The pages wanted before this one were not converted after all.

@@ -39,7 +39,8 @@ public:
     ~WebPageRenderer() override;
 
     // Route::Shell brings an SVG drawing (perhaps gzip-compressed); any other route a web page.
-    void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile) override;
+    void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile,
+                     Progress& progress) override;
     // The worker, its engine and the page of the document's folder are started now: they take
     // a moment that the run spends on the documents before. The first document prepared that
     // is not converted yet is loaded ahead of its turn.
@@ -62,6 +63,8 @@ private:
     void stopWorker();
 
     ProcessLauncher& m_processes;
+    // What the waits for the worker report to: the progress of the document being asked for.
+    Progress* m_progress = nullptr;
     std::chrono::milliseconds m_waitLimit;
     QString m_workerProgram;
     std::unique_ptr<ChildProcess> m_worker;

@@ -25,7 +25,7 @@ QString PdftkToolkit::locate()
 }
 
 PdfToolkit::Result PdftkToolkit::merge(const QStringList& inputs, const QString& output,
-                                       std::chrono::milliseconds limit)
+                                       std::chrono::milliseconds limit, Progress& progress)
 {
     if (m_program.isEmpty())
         return {false, false, QStringLiteral("pdftk was not found")};
@@ -34,7 +34,7 @@ PdfToolkit::Result PdftkToolkit::merge(const QStringList& inputs, const QString&
     command.arguments =
         inputs + QStringList{QStringLiteral("cat"), QStringLiteral("output"), output};
     command.timeLimit = limit;
-    command.whileWaiting = [] { return ReportProgress(); };
+    command.whileWaiting = [&progress] { return progress.advance(-1); };
     const ProcessResult result = m_launcher.run(command);
     if (result.cancelled) {
         // pdftk was killed while it wrote: nothing of its output may stay.

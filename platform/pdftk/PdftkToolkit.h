@@ -15,8 +15,8 @@ public:
     // `program`: the toolkit to run; empty: looked up beside the program, then on PATH.
     explicit PdftkToolkit(ProcessLauncher& launcher, QString program = {});
 
-    Result merge(const QStringList& inputs, const QString& output,
-                 std::chrono::milliseconds limit) override;
+    Result merge(const QStringList& inputs, const QString& output, std::chrono::milliseconds limit,
+                 Progress& progress) override;
 
     static QString locate();
 

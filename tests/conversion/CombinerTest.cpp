@@ -5,6 +5,7 @@
 #include "conversion/ToolkitCommandLines.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
+#include "tests/support/TestProgress.h"
 
 #include <QDir>
 #include <QThread>
@@ -17,12 +18,12 @@ namespace {
 class FakeToolkit final : public PdfToolkit, public PdfChecker
 {
 public:
-    Result merge(const QStringList& inputs, const QString& output,
-                 std::chrono::milliseconds) override
+    Result merge(const QStringList& inputs, const QString& output, std::chrono::milliseconds,
+                 Progress& progress) override
     {
         calls.append("merge " + inputs.join(',') + " -> " + output);
         if (whileMerging)
-            whileMerging();
+            whileMerging(progress);
         if (!startable)
             return {};
         QByteArray all;
@@ -54,7 +55,7 @@ public:
     QStringList calls;
     bool startable = true;
     bool dropPageOnMerge = false;
-    std::function<void()> whileMerging;
+    std::function<void(Progress&)> whileMerging;
 };
 
 // Copies the merged file to its name, or fails as told; records the protection asked for. A
@@ -62,10 +63,11 @@ public:
 class FakePublisher final : public PdfPublisher
 {
 public:
-    Result publish(const QString& input, const QString& output,
-                   const PdfProtection& protection) const override
+    Result publish(const QString& input, const QString& output, const PdfProtection& protection,
+                   Progress& progress) const override
     {
         const bool single = input == output;
+        stopAnswers.append(!progress.advance(-1));
         (single ? singlesAsked : asked).append(protection);
         if (single)
             singles.append(QFileInfo(output).fileName());
@@ -87,6 +89,7 @@ public:
     mutable QList<PdfProtection> asked;
     mutable QList<PdfProtection> singlesAsked;
     mutable QStringList singles;
+    mutable QList<bool> stopAnswers; // whether each publish was told to stop
 };
 
 struct CombineHarness
@@ -99,7 +102,7 @@ struct CombineHarness
                 {dir.filePath("kept.PDF"), false},
                 {dir.filePath("b.PDF"), true}};
     }
-    bool combine() { return combiner.combine(pdfs, dir.path()); }
+    bool combine() { return combiner.combine(pdfs, dir.path(), unwatched()); }
     QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
 
     QTemporaryDir dir;
@@ -209,6 +212,7 @@ TEST(CombinerTest, AStoppedRunMergesNothingAndProtectsEachPdfItWrote)
     EXPECT_EQ(c.run(), RunEnd::Stopped);
     EXPECT_TRUE(c.toolkit.calls.isEmpty());
     EXPECT_EQ(c.publisher.singles, (QStringList{"a.PDF", "b.PDF"}));
+    EXPECT_EQ(c.publisher.stopAnswers, (QList<bool>{false, false})) << "protection stopped halfway";
     EXPECT_EQ(h.dialogs.texts(), QStringList{kNotCombined + " " + kEachProtected});
 }
 
@@ -220,9 +224,9 @@ TEST(CombinerTest, TheLastRowKeepsItsStatusWhileTheMergeWorks)
     h.add(h.makeFile("b.xml"));
     h.dialogs.fileAnswers.enqueue(h.inPath("all"));
     // The merge reports progress as the real one does while it waits for the toolkit.
-    c.toolkit.whileMerging = [] {
+    c.toolkit.whileMerging = [](Progress& progress) {
         QThread::msleep(150);
-        ReportProgress();
+        progress.advance(-1);
     };
     ASSERT_EQ(c.run(), RunEnd::Finished);
     EXPECT_EQ(h.list.status(1), "Completed");

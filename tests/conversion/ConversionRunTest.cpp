@@ -191,7 +191,7 @@ TEST(ConversionRunTest, BatchModeSavesIntoTheDestinationAndLogsEveryRow)
 class AheadRenderer final : public DocumentRenderer
 {
 public:
-    void renderToPdf(Route, const DocumentSource& document, const QString& pdf) override
+    void renderToPdf(Route, const DocumentSource& document, const QString& pdf, Progress&) override
     {
         calls.append("render " + QFileInfo(document.path).fileName());
         QFile file(pdf);

@@ -4,6 +4,7 @@
 #include "conversion/RouteTable.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
+#include "tests/support/TestProgress.h"
 
 #include <QImageReader>
 #include <QtEndian>
@@ -94,7 +95,7 @@ TEST(ImageRouteTest, LoadsShowsAndPrintsThePictureAsOneJob)
     EXPECT_FALSE(h.images.LoadImageDocument(h.makeFile("p.tif")));
     ASSERT_TRUE(h.images.LoadImageDocument(path));
     EXPECT_EQ(h.form.picturesShown, 1);
-    h.images.PrintLoadedImage("/t/p.PDF");
+    h.images.PrintLoadedImage("/t/p.PDF", unwatched());
     ASSERT_EQ(h.printer.jobs.size(), 1);
     EXPECT_EQ(h.printer.jobs[0].title, "/t/p.PDF");
     EXPECT_EQ(h.printer.jobs[0].pictures, QList<QRectF>{QRectF(0, 0, 30, 20)});
@@ -115,7 +116,7 @@ TEST(ImageRouteTest, APictureChangedAfterItsCheckStartedIsCheckedAgain)
     h.makeFile("p.png", "not a picture any more");
     ASSERT_TRUE(h.images.LoadImageDocument(path));
     EXPECT_FALSE(h.images.lastError().isEmpty());
-    EXPECT_FALSE(h.images.PrintLoadedImage("/t/p.PDF"));
+    EXPECT_FALSE(h.images.PrintLoadedImage("/t/p.PDF", unwatched()));
 }
 
 TEST(ImageRouteTest, AnUnreadablePictureIsReportedAndNotPrinted)
@@ -126,8 +127,8 @@ TEST(ImageRouteTest, AnUnreadablePictureIsReportedAndNotPrinted)
         RunHarness<FakePdfPrinter> h;
         const QString path = h.makeFile(name, bytes);
         ASSERT_TRUE(h.images.LoadImageDocument(path));
-        EXPECT_FALSE(h.images.PrintLoadedImage("/t/broken.PDF"));
-        const RouteResult result = h.images.print(path, "/t/broken.PDF");
+        EXPECT_FALSE(h.images.PrintLoadedImage("/t/broken.PDF", unwatched()));
+        const RouteResult result = h.images.print(path, "/t/broken.PDF", unwatched());
         EXPECT_EQ(result.outcome, RouteOutcome::Failed) << name;
         EXPECT_FALSE(result.reason.isEmpty());
         EXPECT_FALSE(result.printerReports) << "the printer has nothing to report";
@@ -147,7 +148,8 @@ TEST(ImageRouteTest, AnUnreadablePictureIsReportedAndNotPrinted)
 class FakeOffice final : public DocumentRenderer
 {
 public:
-    void renderToPdf(Route route, const DocumentSource& document, const QString& pdf) override
+    void renderToPdf(Route route, const DocumentSource& document, const QString& pdf,
+                     Progress&) override
     {
         rendered.append(document.path);
         EXPECT_EQ(route, Route::Shell);
@@ -157,8 +159,31 @@ public:
         file.open(QIODevice::WriteOnly);
         file.write("%PDF-1.7\n");
     }
+    void prepare(Route, const DocumentSource& document) override
+    {
+        prepared.append(QFileInfo(document.path).fileName());
+    }
     QStringList rendered;
+    QStringList prepared;
 };
+
+// The office starts on a document ahead only when the route will hand it over.
+TEST(RoutesTest, TheShellAndPictureRoutesHaveTheOfficePrepareOnlyWhatIsItsToLayOut)
+{
+    RunHarness<FakePdfPrinter> h;
+    FakeOffice office;
+    PrintHandlerTable shell(
+        h.printer, office,
+        [](const QString& path, const QMimeType&) { return path.endsWith(".odt"); },
+        kFakePictureCheck);
+    ImageRoute pictures(h.printer, h.form, h.clock, kFakePictureCheck, &office);
+    shell.prepare(h.makeFile("memo.odt"));
+    shell.prepare(h.makePicture("fax.tif", {40, 30}, "TIFF"));
+    shell.prepare(h.makeFile("notes.md", "# Notes\n"));
+    pictures.prepare(h.makeFile("logo.wmf", QByteArray(64, '\x01')));
+    pictures.prepare(h.makePicture("photo.png", {40, 30}, "PNG"));
+    EXPECT_EQ(office.prepared, (QStringList{"memo.odt", "logo.wmf"}));
+}
 
 TEST(RoutesTest, AJobThePrinterCouldNotSaveFailsWithoutASecondMessage)
 {
@@ -172,13 +197,13 @@ TEST(RoutesTest, AJobThePrinterCouldNotSaveFailsWithoutASecondMessage)
     h.printer.writeFiles = true;
     h.printer.options["Save Folder"] = h.inPath("missing-folder");
     const QString memo = h.makeFile("memo.odt");
-    const RouteResult notSaved = shell.print(memo, "/t/memo.PDF");
+    const RouteResult notSaved = shell.print(memo, "/t/memo.PDF", unwatched());
     EXPECT_EQ(notSaved.outcome, RouteOutcome::Failed);
     EXPECT_TRUE(notSaved.printerReports);
 
     // A document the office cannot lay out is the route's to report.
     const QString broken = h.makeFile("broken.odt");
-    const RouteResult failed = shell.print(broken, "/t/broken.PDF");
+    const RouteResult failed = shell.print(broken, "/t/broken.PDF", unwatched());
     EXPECT_EQ(failed.outcome, RouteOutcome::Failed);
     EXPECT_FALSE(failed.printerReports);
 
@@ -202,13 +227,17 @@ TEST(PrintHandlerTableTest, SendsEachTypeToItsHandler)
         [](const QString& path, const QMimeType&) { return path.endsWith(".odt"); },
         kFakePictureCheck);
 
-    EXPECT_EQ(table.print(h.makePicture("a.tif", {40, 30}, "TIFF"), "/t/a.PDF").outcome,
+    EXPECT_EQ(
+        table.print(h.makePicture("a.tif", {40, 30}, "TIFF"), "/t/a.PDF", unwatched()).outcome,
+        RouteOutcome::Printed);
+    EXPECT_EQ(
+        table.print(h.makePicture("b.webp", {40, 30}, "WEBP"), "/t/b.PDF", unwatched()).outcome,
+        RouteOutcome::Printed);
+    EXPECT_EQ(table.print(h.makeFile("c.odt"), "/t/c.PDF", unwatched()).outcome,
               RouteOutcome::Printed);
-    EXPECT_EQ(table.print(h.makePicture("b.webp", {40, 30}, "WEBP"), "/t/b.PDF").outcome,
-              RouteOutcome::Printed);
-    EXPECT_EQ(table.print(h.makeFile("c.odt"), "/t/c.PDF").outcome, RouteOutcome::Printed);
-    EXPECT_EQ(table.print(h.makeFile("d.xyz", QByteArray(16, '\x01')), "/t/d.PDF").outcome,
-              RouteOutcome::Unassociated);
+    EXPECT_EQ(
+        table.print(h.makeFile("d.xyz", QByteArray(16, '\x01')), "/t/d.PDF", unwatched()).outcome,
+        RouteOutcome::Unassociated);
 
     ASSERT_EQ(h.printer.jobs.size(), 3);
     EXPECT_EQ(h.printer.jobs[0].pictures, QList<QRectF>{QRectF(0, 0, 40, 30)});
@@ -311,7 +340,8 @@ TEST(PrintHandlerTableTest, ADocumentGoesWhereItsContentSays)
             h.printer, office,
             [](const QString& path, const QMimeType&) { return path.endsWith(".gnumeric"); },
             kFakePictureCheck);
-        const RouteOutcome result = table.print(h.makeFile(c.name, c.bytes), "/t/x.PDF").outcome;
+        const RouteOutcome result =
+            table.print(h.makeFile(c.name, c.bytes), "/t/x.PDF", unwatched()).outcome;
         const QString by = !office.rendered.isEmpty() ? "office"
                            : !h.printer.jobs.isEmpty() && !h.printer.jobs[0].lines.isEmpty()
                                ? "text"
@@ -329,7 +359,7 @@ TEST(PrintHandlerTableTest, EachPageOfATiffIsAPageOfItsOwn)
         h.printer, office, [](const QString&, const QMimeType&) { return false; },
         kFakePictureCheck);
     const QString fax = h.makeFile("fax.tif", bilevelTiff({{40, 30}, {30, 40}, {20, 20}}));
-    EXPECT_EQ(table.print(fax, "/t/fax.PDF").outcome, RouteOutcome::Printed);
+    EXPECT_EQ(table.print(fax, "/t/fax.PDF", unwatched()).outcome, RouteOutcome::Printed);
     ASSERT_EQ(h.printer.jobs.size(), 1);
     EXPECT_EQ(h.printer.jobs[0].pages, 3);
     EXPECT_EQ(h.printer.jobs[0].pictures,
@@ -348,7 +378,7 @@ TEST(PrintHandlerTableTest, APictureOverThePixelBoundIsRefusedBeforeItIsDecoded)
         h.printer, office, [](const QString&, const QMimeType&) { return false; },
         kFakePictureCheck);
     const QString path = h.makeFile("sheet.tif", bilevelTiff(20000, 12000));
-    const RouteResult result = table.print(path, "/t/sheet.PDF");
+    const RouteResult result = table.print(path, "/t/sheet.PDF", unwatched());
     EXPECT_EQ(result.outcome, RouteOutcome::Failed) << "printed";
     EXPECT_FALSE(result.printerReports);
     const QString& text = result.reason;
@@ -364,7 +394,7 @@ TEST(PrintHandlerTableTest, AHandlerThatFailsIsAnErrorNotASuccessAndNotUnassocia
     PrintHandlerTable table(
         h.printer, office, [](const QString&, const QMimeType&) { return true; },
         kFakePictureCheck);
-    const RouteResult broken = table.print(h.makeFile("broken.odt"), "/t/broken.PDF");
+    const RouteResult broken = table.print(h.makeFile("broken.odt"), "/t/broken.PDF", unwatched());
     EXPECT_EQ(broken.outcome, RouteOutcome::Failed);
     EXPECT_EQ(broken.reason, "the office could not open broken.odt");
     EXPECT_FALSE(broken.printerReports);
@@ -376,7 +406,7 @@ TEST(PrintHandlerTableTest, AHandlerThatFailsIsAnErrorNotASuccessAndNotUnassocia
     for (const auto& [path, title] :
          {std::pair{h.makeFile("memo.odt"), "/t/memo.PDF"},
           std::pair{h.makePicture("p.tif", {4, 4}, "TIFF"), "/t/p.PDF"}}) {
-        const RouteResult notSaved = table.print(path, title);
+        const RouteResult notSaved = table.print(path, title, unwatched());
         EXPECT_EQ(notSaved.outcome, RouteOutcome::Failed) << title;
         EXPECT_TRUE(notSaved.printerReports) << title;
     }

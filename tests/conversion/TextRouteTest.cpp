@@ -8,6 +8,7 @@
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
 #include "tests/support/PdfProbe.h"
+#include "tests/support/TestProgress.h"
 
 #include <QRegularExpression>
 #include <QStringEncoder>
@@ -25,10 +26,10 @@ struct TextJob
         return path;
     }
     // The texts drawn, without their positions.
-    QStringList print(const QByteArray& bytes)
+    QStringList print(const QByteArray& bytes, Progress& progress = unwatched())
     {
-        PrintTextDocument(printer, write(bytes), "/t/doc.PDF", TextLook::Markup,
-                          &kUchardetDetector);
+        PrintTextDocument(printer, write(bytes), "/t/doc.PDF", TextLook::Markup, &kUchardetDetector,
+                          progress);
         QStringList texts;
         for (const QString& line : printer.jobs.last().lines)
             texts.append(line.section(':', 1));
@@ -46,7 +47,8 @@ TEST(TextRouteTest, DrawsRawLinesAt18PointsEvery38UnitsAndStartsNewPages)
     QByteArray text;
     for (int i = 1; i <= 45; ++i)
         text += "<line n=\"" + QByteArray::number(i) + "\"/>\n";
-    PrintTextDocument(h.printer, h.makeFile("n.xml", text), "/t/n.PDF", TextLook::Markup, nullptr);
+    PrintTextDocument(h.printer, h.makeFile("n.xml", text), "/t/n.PDF", TextLook::Markup, nullptr,
+                      unwatched());
     ASSERT_EQ(h.printer.jobs.size(), 1);
     const auto& job = h.printer.jobs[0];
     EXPECT_EQ(h.printer.fontPoints, 18);
@@ -77,7 +79,8 @@ TEST(TextRouteTest, PlainTextTakesTheEditorLookAndARightToLeftLineEndsAtTheRight
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
     file.close();
-    PrintTextDocument(job.printer, path, "/t/doc.PDF", TextLookFor(path), &kUchardetDetector);
+    PrintTextDocument(job.printer, path, "/t/doc.PDF", TextLookFor(path), &kUchardetDetector,
+                      unwatched());
 
     EXPECT_EQ(job.printer.textFace, TextFace::Monospaced);
     EXPECT_EQ(job.printer.fontPoints, 10);
@@ -211,8 +214,9 @@ TEST(TextRouteTest, AFileThatCannotBeReadDropsTheJobAndThrows)
     // Opening fails; and reading fails (the start of a process's memory is never mapped).
     for (const char* path : {"/nonexistent/none.xml", "/proc/self/mem"}) {
         FakePdfPrinter printer;
-        EXPECT_THROW(PrintTextDocument(printer, path, "/t/none.PDF", TextLook::Editor, nullptr),
-                     TextReadError)
+        EXPECT_THROW(
+            PrintTextDocument(printer, path, "/t/none.PDF", TextLook::Editor, nullptr, unwatched()),
+            TextReadError)
             << path;
         EXPECT_TRUE(printer.calls.contains("abortDocument")) << path;
         EXPECT_FALSE(printer.calls.contains("endDocument")) << path;
@@ -225,7 +229,7 @@ TEST(TextRouteTest, ADocumentPastThePageBoundIsDroppedNotPrinted)
     // Empty lines take their place on a page without being drawn: cheap pages.
     const QString path = job.write(QByteArray(22 * kMaxTextPages, '\n'));
     try {
-        PrintTextDocument(job.printer, path, "/t/doc.PDF", TextLook::Markup, nullptr);
+        PrintTextDocument(job.printer, path, "/t/doc.PDF", TextLook::Markup, nullptr, unwatched());
         ADD_FAILURE() << "a document past the bound was printed";
     } catch (const TextReadError& error) {
         EXPECT_STREQ(error.what(), "it would take more than 20000 pages");
@@ -250,9 +254,8 @@ public:
 TEST(TextRouteTest, ReportsEachPageAndAStopDropsTheJob)
 {
     StopOnPageTwo progress;
-    ProgressScope scope(progress);
     TextJob job;
-    EXPECT_THROW(job.print(QByteArray("<line/>\n").repeated(45)), RunStopped);
+    EXPECT_THROW(job.print(QByteArray("<line/>\n").repeated(45), progress), RunStopped);
     ASSERT_TRUE(progress.reported.contains(1));
     EXPECT_EQ(progress.reported.last(), 2);
     EXPECT_EQ(job.printer.jobs.last().lines.size(), 21); // nothing drawn after the stop

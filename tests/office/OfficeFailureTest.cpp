@@ -6,7 +6,7 @@
 #include "platform/process/QtProcessLauncher.h"
 #include "tests/office/OfficeDocuments.h"
 #include "tests/office/OfficeTestSupport.h"
-#include "tests/support/StopAtReport.h"
+#include "tests/support/TestProgress.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -116,9 +116,9 @@ TEST_F(OfficeFailureTest, AStopDuringADocumentThrowsAndTheNextDocumentConverts)
     ASSERT_GT(office, 0);
     StopAtReport stop(3);
     {
-        const ProgressScope scope(stop);
-        EXPECT_THROW(m_office->renderToPdf(Route::Word, document("hang.doc"), out("hang.pdf")),
-                     RunStopped);
+        EXPECT_THROW(
+            m_office->renderToPdf(Route::Word, document("hang.doc"), out("hang.pdf"), stop),
+            RunStopped);
     }
     EXPECT_EQ(stop.reports, 3);
     EXPECT_TRUE(ProcessesEnd({office}, 5000)) << "the worker's office went with it";

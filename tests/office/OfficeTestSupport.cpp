@@ -1,4 +1,5 @@
 #include "tests/office/OfficeTestSupport.h"
+#include "tests/support/TestProgress.h"
 
 #include <QElapsedTimer>
 
@@ -9,7 +10,7 @@ std::string RenderMessage(DocumentRenderer& renderer, Route route, const QString
     clock.start();
     std::string message;
     try {
-        renderer.renderToPdf(route, document, pdf);
+        renderer.renderToPdf(route, document, pdf, unwatched());
     } catch (const RenderError& error) {
         message = error.what();
         if (message.empty())

@@ -42,10 +42,10 @@ int main(int argc, char** argv)
     setup.profileFolder = arguments.at(1);
     OfficeRenderer office(launcher, setup);
     try {
-        office.renderToPdf(Route::Word, arguments.at(2), arguments.at(4) + "/first.pdf");
+        Unwatched unwatched;
+        office.renderToPdf(Route::Word, arguments.at(2), arguments.at(4) + "/first.pdf", unwatched);
         SayBusy busy;
-        const ProgressScope scope(busy);
-        office.renderToPdf(Route::Shell, arguments.at(3), arguments.at(4) + "/long.pdf");
+        office.renderToPdf(Route::Shell, arguments.at(3), arguments.at(4) + "/long.pdf", busy);
     } catch (const RenderError& error) {
         std::cerr << error.what() << std::endl;
         return 1;

@@ -1,5 +1,6 @@
 #include "tests/pdfprinter/PrinterFixture.h"
 #include "tests/support/PdfProbe.h"
+#include "tests/support/TestProgress.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -116,7 +117,7 @@ protected:
         if (!canvas)
             return {};
         canvas->drawPicture(QRectF(QPointF(0, 0), QSizeF(decoded.size())), file, decoded);
-        EXPECT_TRUE(m_printer.endDocument());
+        EXPECT_TRUE(m_printer.endDocument(unwatched()));
         PdfProbe pdf(output(QFileInfo(file).fileName() + ".PDF"));
         const auto images = pdf.images();
         EXPECT_EQ(images.size(), 1);
@@ -305,7 +306,7 @@ TEST_F(PictureTest, PictureIsPlacedInItsRectangleFromTheTopLeft)
     canvas->drawText(120, 60, "on top");
     canvas->newPage();
     canvas->drawPicture(QRectF(0, 0, 595, 842), file, red);
-    ASSERT_TRUE(m_printer.endDocument());
+    ASSERT_TRUE(m_printer.endDocument(unwatched()));
 
     const QImage page = render(output("placed.PDF"));
     ASSERT_EQ(page.size(), QSize(595, 842));
@@ -328,7 +329,7 @@ TEST_F(PictureTest, PictureWithNothingToDrawLeavesAnEmptyPage)
     IPrintCanvas* canvas = m_printer.beginDocument("/in/drawing.wmf.PDF");
     ASSERT_NE(canvas, nullptr);
     canvas->drawPicture(QRectF(0, 0, 100, 100), input("missing.wmf"), QImage());
-    ASSERT_TRUE(m_printer.endDocument());
+    ASSERT_TRUE(m_printer.endDocument(unwatched()));
     PdfProbe pdf(output("drawing.wmf.PDF"));
     EXPECT_EQ(pdf.pageCount(), 1);
     EXPECT_TRUE(pdf.images().isEmpty());
@@ -344,7 +345,7 @@ TEST_F(PictureTest, PicturesStayIntactWithoutTextCompressionAndWithEncryption)
     IPrintCanvas* canvas = m_printer.beginDocument("/in/secret.jpg.PDF");
     ASSERT_NE(canvas, nullptr);
     canvas->drawPicture(QRectF(0, 0, 64, 64), jpeg, load(jpeg));
-    ASSERT_TRUE(m_printer.endDocument());
+    ASSERT_TRUE(m_printer.endDocument(unwatched()));
     PdfProbe pdf(output("secret.jpg.PDF"), "abcd");
     ASSERT_TRUE(pdf.isOpen());
     EXPECT_TRUE(pdf.contentUncompressed());

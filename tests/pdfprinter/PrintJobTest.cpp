@@ -2,6 +2,7 @@
 #include "pdfprinter/PdfOutput.h"
 #include "tests/pdfprinter/PrinterFixture.h"
 #include "tests/support/PdfProbe.h"
+#include "tests/support/TestProgress.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,7 +27,7 @@ TEST_F(PrintJobTest, TextLinesBecomeAnA4PdfWithTheProfilesMetadata)
     canvas->drawText(50, 76, "second line");
     canvas->newPage();
     canvas->drawText(50, 38, "third line");
-    ASSERT_TRUE(m_printer.endDocument());
+    ASSERT_TRUE(m_printer.endDocument(unwatched()));
 
     PdfProbe pdf(output("notes.xml.PDF"));
     ASSERT_TRUE(pdf.isOpen()) << pdf.error().toStdString();
@@ -51,7 +52,7 @@ TEST_F(PrintJobTest, TextIsPlacedFromTheTopLeftCorner)
     canvas->setFontPointSize(18);
     canvas->drawText(50, 38, "Top");
     canvas->drawText(300, 760, "Bottom");
-    ASSERT_TRUE(m_printer.endDocument());
+    ASSERT_TRUE(m_printer.endDocument(unwatched()));
 
     // pdftotext -bbox reports each word's box in points from the top left corner.
     QProcess process;
@@ -81,7 +82,8 @@ TEST_F(PrintJobTest, ContentStaysPlainWithoutTextCompression)
     EXPECT_TRUE(plain.contentUncompressed());
     EXPECT_EQ(plain.pageTexts().value(0).trimmed(), "readable");
 
-    ASSERT_TRUE(m_printer.printRenderedPdf("/in/rendered.PDF", makeRenderedPdf("r.pdf", "R")));
+    ASSERT_TRUE(
+        m_printer.printRenderedPdf("/in/rendered.PDF", makeRenderedPdf("r.pdf", "R"), unwatched()));
     EXPECT_TRUE(PdfProbe(output("rendered.PDF")).contentUncompressed());
 }
 
@@ -142,7 +144,8 @@ TEST_F(PrintJobTest, MissingSaveFolderFailsWithErrorThreeAndWritesNothing)
     EXPECT_TRUE(outputEntries().isEmpty());
 
     setText("Save Folder", "");
-    EXPECT_FALSE(m_printer.printRenderedPdf("/in/r.PDF", makeRenderedPdf("r.pdf", "R")));
+    EXPECT_FALSE(
+        m_printer.printRenderedPdf("/in/r.PDF", makeRenderedPdf("r.pdf", "R"), unwatched()));
     EXPECT_EQ(m_window.deliver().size(), 2);
 }
 
@@ -159,7 +162,7 @@ TEST_F(PrintJobTest, AWriteThatFailsIsAnErrorNamingTheFileNotAnEmptyPdf)
     struct rlimit tiny = saved;
     tiny.rlim_cur = 1;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
-    const bool written = m_printer.printRenderedPdf("/in/report.PDF", rendered);
+    const bool written = m_printer.printRenderedPdf("/in/report.PDF", rendered, unwatched());
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
 
@@ -190,8 +193,8 @@ TEST_F(PrintJobTest, UnreadableRenderedPdfFailsAndLeavesNothing)
     ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
     junk.write("this is no PDF");
     junk.close();
-    EXPECT_FALSE(m_printer.printRenderedPdf("/in/junk.PDF", input("junk.pdf")));
-    EXPECT_FALSE(m_printer.printRenderedPdf("/in/none.PDF", input("none.pdf")));
+    EXPECT_FALSE(m_printer.printRenderedPdf("/in/junk.PDF", input("junk.pdf"), unwatched()));
+    EXPECT_FALSE(m_printer.printRenderedPdf("/in/none.PDF", input("none.pdf"), unwatched()));
     const auto messages = m_window.deliver();
     ASSERT_EQ(messages.size(), 2);
     EXPECT_EQ(messages[1].name, kPrintErrorMessageName);
@@ -201,8 +204,8 @@ TEST_F(PrintJobTest, UnreadableRenderedPdfFailsAndLeavesNothing)
 
 TEST_F(PrintJobTest, RenderedPdfIsWrittenUnderTheProfile)
 {
-    ASSERT_TRUE(m_printer.printRenderedPdf("/in/book.xls.PDF",
-                                           makeRenderedPdf("rendered.pdf", "Rendered page")));
+    ASSERT_TRUE(m_printer.printRenderedPdf(
+        "/in/book.xls.PDF", makeRenderedPdf("rendered.pdf", "Rendered page"), unwatched()));
     PdfProbe pdf(output("book.xls.PDF"));
     ASSERT_TRUE(pdf.isOpen());
     EXPECT_EQ(pdf.pageSizes(), QList<QSizeF>{QSizeF(612, 792)}); // the renderer's paper stays
@@ -217,10 +220,11 @@ TEST_F(PrintJobTest, OneJobAtATime)
     IPrintCanvas* first = m_printer.beginDocument("/in/first.PDF");
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(m_printer.beginDocument("/in/second.PDF"), nullptr);
-    EXPECT_FALSE(m_printer.printRenderedPdf("/in/third.PDF", makeRenderedPdf("t.pdf", "T")));
+    EXPECT_FALSE(
+        m_printer.printRenderedPdf("/in/third.PDF", makeRenderedPdf("t.pdf", "T"), unwatched()));
     first->drawText(10, 10, "first");
-    EXPECT_TRUE(m_printer.endDocument());
-    EXPECT_FALSE(m_printer.endDocument()); // no job open any more
+    EXPECT_TRUE(m_printer.endDocument(unwatched()));
+    EXPECT_FALSE(m_printer.endDocument(unwatched())); // no job open any more
     EXPECT_EQ(outputEntries(), QStringList{"first.PDF"});
 }
 

@@ -1,4 +1,5 @@
 #include "tests/pdfprinter/PrinterFixture.h"
+#include "tests/support/TestProgress.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -71,7 +72,7 @@ bool PrinterFixture::printLines(const QString& title, const QStringList& lines)
     canvas->setFontPointSize(18);
     for (int i = 0; i < lines.size(); ++i)
         canvas->drawText(50, 38 * (i + 1), lines[i]);
-    return m_printer.endDocument();
+    return m_printer.endDocument(unwatched());
 }
 
 QStringList PrinterFixture::outputEntries() const

@@ -1,6 +1,7 @@
 #include "pdfprinter/PdfPrinter.h"
 #include "tests/pdfprinter/PrinterFixture.h"
 #include "tests/support/PdfProbe.h"
+#include "tests/support/TestProgress.h"
 
 #include <QFile>
 #include <QSettings>
@@ -28,7 +29,7 @@ TEST(PrinterInitialisation, EveryOperationFailsBeforeInitialising)
     EXPECT_EQ(printer.NotifyAutomationPrint(), kPrinterFailed);
     EXPECT_EQ(printer.NotifyDocumentPath(""), kPrinterFailed);
     EXPECT_EQ(printer.beginDocument("a.PDF"), nullptr);
-    EXPECT_FALSE(printer.printRenderedPdf("a.PDF", "missing.pdf"));
+    EXPECT_FALSE(printer.printRenderedPdf("a.PDF", "missing.pdf", unwatched()));
 }
 
 TEST(PrinterInitialisation, EmptyNamesAreInvalidAndTheSettingsLiveInTheConfigFolder)
@@ -106,7 +107,8 @@ TEST_F(PrinterOptionsTest, PasswordNeverReachesTheSettingsFile)
     PdfPrinter next;
     ASSERT_EQ(next.InitializeOptions("Corvanta", "Corvanta"), kPrinterOk);
     ASSERT_EQ(next.SelectActiveProfile(kProfileName, 0), kPrinterOk);
-    EXPECT_FALSE(next.printRenderedPdf("/in/second.PDF", makeRenderedPdf("plain.pdf", "plain")));
+    EXPECT_FALSE(next.printRenderedPdf("/in/second.PDF", makeRenderedPdf("plain.pdf", "plain"),
+                                       unwatched()));
     EXPECT_FALSE(QFile::exists(output("second.PDF")));
 }
 

@@ -1,5 +1,6 @@
 #include "tests/pdfprinter/PrinterFixture.h"
 #include "tests/support/PdfProbe.h"
+#include "tests/support/TestProgress.h"
 
 #include <QFile>
 
@@ -65,7 +66,8 @@ TEST_F(SecurityTest, LevelTwoWithholdsThePermissionsAsked)
 TEST_F(SecurityTest, WithheldPermissionWithoutPasswordStillEncrypts)
 {
     withhold(1, 1, 0);
-    ASSERT_TRUE(m_printer.printRenderedPdf("/in/open.PDF", makeRenderedPdf("o.pdf", "Open")));
+    ASSERT_TRUE(
+        m_printer.printRenderedPdf("/in/open.PDF", makeRenderedPdf("o.pdf", "Open"), unwatched()));
     PdfProbe pdf(output("open.PDF")); // the user password is empty
     ASSERT_TRUE(pdf.isOpen()) << pdf.error().toStdString();
     EXPECT_TRUE(pdf.usesAes256());

@@ -8,6 +8,7 @@
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/PdfProbe.h"
 #include "tests/support/TestPdfs.h"
+#include "tests/support/TestProgress.h"
 
 #include <QDir>
 #include <QPainter>
@@ -25,12 +26,12 @@ class WatchedToolkit final : public PdfToolkit
 {
 public:
     explicit WatchedToolkit(PdfToolkit& real) : m_real(real) {}
-    Result merge(const QStringList& inputs, const QString& output,
-                 std::chrono::milliseconds limit) override
+    Result merge(const QStringList& inputs, const QString& output, std::chrono::milliseconds limit,
+                 Progress& progress) override
     {
         mergedInto = output;
         mergeFolderPermissions = QFileInfo(QFileInfo(output).absolutePath()).permissions();
-        return m_real.merge(inputs, output, limit);
+        return m_real.merge(inputs, output, limit, progress);
     }
     QString mergedInto;
     QFileDevice::Permissions mergeFolderPermissions;
@@ -45,14 +46,14 @@ class WatchedPublisher final : public PdfPublisher
 {
 public:
     explicit WatchedPublisher(QString folder) : m_folder(std::move(folder)) {}
-    Result publish(const QString& input, const QString& output,
-                   const PdfProtection& protection) const override
+    Result publish(const QString& input, const QString& output, const PdfProtection& protection,
+                   Progress& progress) const override
     {
         folderBeforePublish =
             QDir(m_folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
         if (protectionFails && input != output) // the merged file; a single is protected in place
             return {Outcome::ProtectionFailed, QStringLiteral("refused")};
-        return kQpdfPublisher.publish(input, output, protection);
+        return kQpdfPublisher.publish(input, output, protection, progress);
     }
     bool protectionFails = false;
     mutable QStringList folderBeforePublish;
@@ -69,7 +70,7 @@ struct Combine
         pdfs = {{MakeTestPdf(dir, "a.PDF", 1), true}, {MakeTestPdf(dir, "b.PDF", 2), true}};
         dialogs.fileAnswers.enqueue(dir.filePath("all"));
     }
-    bool run() { return combiner.combine(pdfs, dir.path()); }
+    bool run() { return combiner.combine(pdfs, dir.path(), unwatched()); }
     QString output() const { return dir.filePath("all.PDF"); }
     QStringList files() const
     {

@@ -4,6 +4,7 @@
 #include "conversion/PrintHandlerTable.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
+#include "tests/support/TestProgress.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -29,7 +30,7 @@ public:
     {
         m_prepared.insert(document.path, document.readable);
     }
-    void renderToPdf(Route, const DocumentSource& document, const QString& pdf) override
+    void renderToPdf(Route, const DocumentSource& document, const QString& pdf, Progress&) override
     {
         if (std::exchange(m_first, false)) {
             whileTheFirstConverts();
@@ -130,7 +131,7 @@ QByteArray gzip(const QByteArray& data)
 class NamingRenderer final : public DocumentRenderer
 {
 public:
-    void renderToPdf(Route, const DocumentSource& document, const QString& pdf) override
+    void renderToPdf(Route, const DocumentSource& document, const QString& pdf, Progress&) override
     {
         rendered.append(QFileInfo(document.path).fileName());
         QFile file(pdf);
@@ -179,7 +180,7 @@ TEST(OpenedDocumentsTest, TheShellRoutePrintsAFileAsWhatItsBytesAre)
         };
         PrintHandlerTable table(h.printer, office, officeImports, kFakePictureCheck, &drawings);
         const QString path = h.makeFile(c.name, c.bytes);
-        EXPECT_EQ(table.print(path, "/t/x.PDF").outcome, RouteOutcome::Printed);
+        EXPECT_EQ(table.print(path, "/t/x.PDF", unwatched()).outcome, RouteOutcome::Printed);
         const QString by = !drawings.rendered.isEmpty() ? "drawings"
                            : !office.rendered.isEmpty() ? "office"
                            : !h.printer.jobs.isEmpty() && !h.printer.jobs[0].pictures.isEmpty()
@@ -196,7 +197,7 @@ TEST(OpenedDocumentsTest, ADrawingNamedAsAPictureIsRefusedByThePictureRoute)
                                                 "width=\"9\" height=\"9\"></svg>");
     ASSERT_TRUE(h.images.LoadImageDocument(path));
     EXPECT_EQ(h.images.lastError(), "The file holds a drawing (SVG), not a picture");
-    EXPECT_FALSE(h.images.PrintLoadedImage("/t/scan.PDF"));
+    EXPECT_FALSE(h.images.PrintLoadedImage("/t/scan.PDF", unwatched()));
     // The run tells the user.
     h.add(path);
     h.run();

@@ -5,6 +5,7 @@
 #include "conversion/IPdfPrinterOptions.h"
 #include "pdfprinter/PdfPrinter.h"
 #include "tests/support/PdfProbe.h"
+#include "tests/support/TestProgress.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -38,7 +39,7 @@ struct Instance
         if (!canvas)
             return false;
         canvas->drawText(50, 50, "confidential");
-        return printer.endDocument();
+        return printer.endDocument(unwatched());
     }
 
     PdfPrinter printer;

@@ -1,6 +1,7 @@
 // A web page or drawing being converted can only read files below its own folder and never
 // reaches the network, and a page that wants more memory than a page may use fails alone. The
 // pages go through the program's renderer and its real web worker.
+#include "tests/support/TestProgress.h"
 #include "web/WebPageRenderer.h"
 
 #include "platform/process/QtProcessLauncher.h"
@@ -78,7 +79,7 @@ attempt(() => {
                        server.url("fetch"), server.url("xhr"), socket, udpServer, tcpServer));
 
     WebPageRenderer renderer(launcher);
-    renderer.renderToPdf(Route::Browser, page, dir.filePath("online.pdf"));
+    renderer.renderToPdf(Route::Browser, page, dir.filePath("online.pdf"), unwatched());
 
     EXPECT_THAT(pdfText(dir.filePath("online.pdf")), HasSubstr("Printed offline"));
     // Some attempts (TURN over TCP) start only once the page has been printed: a second for them.
@@ -119,7 +120,7 @@ for (const secret of ["%1", "../beside/secret.txt", "linked.txt", ".hidden.txt"]
                                          .arg(QUrl::fromLocalFile(absolute).toString()));
 
     WebPageRenderer renderer(launcher);
-    renderer.renderToPdf(Route::Browser, page, root.filePath("page.pdf"));
+    renderer.renderToPdf(Route::Browser, page, root.filePath("page.pdf"), unwatched());
 
     const std::string text = pdfText(root.filePath("page.pdf"));
     EXPECT_THAT(text, Not(HasSubstr("SECRET")));
@@ -134,7 +135,7 @@ TEST(WebPagesTest, APipeInThePagesFolderDoesNotHoldItsConversion)
     const QString page =
         write(dir.filePath("page.html"), "<p>Beside a pipe</p><img src='picture.png'>");
     WebPageRenderer renderer(launcher, 10s);
-    renderer.renderToPdf(Route::Browser, page, dir.filePath("page.pdf"));
+    renderer.renderToPdf(Route::Browser, page, dir.filePath("page.pdf"), unwatched());
     EXPECT_THAT(pdfText(dir.filePath("page.pdf")), HasSubstr("Beside a pipe"));
 }
 
@@ -209,7 +210,7 @@ TEST(WebPagesTest, NothingButTheFilesBelowItsFolderReachesThePdf)
         const QString page = write(folder + "/page.html",
                                    "<p>Own text</p>" + c.markup + "<img src=\"own/picture.png\">");
         const QString pdf = root.filePath("page.pdf");
-        renderer.renderToPdf(Route::Browser, page, pdf);
+        renderer.renderToPdf(Route::Browser, page, pdf, unwatched());
         const std::string text = pdfText(pdf);
         EXPECT_THAT(text, HasSubstr("Own text"));
         EXPECT_THAT(text, Not(HasSubstr("SECRET")));
@@ -325,7 +326,8 @@ TEST(WebPagesTest, ADrawingPrintsItselfAndNoPictureFromOutsideItsFolder)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString pdf = root.filePath(QString(c.name) + ".pdf");
-        renderer.renderToPdf(Route::Shell, writeBytes(folder + '/' + c.name, c.bytes), pdf);
+        renderer.renderToPdf(Route::Shell, writeBytes(folder + '/' + c.name, c.bytes), pdf,
+                             unwatched());
         const PdfProbe probe(pdf);
         ASSERT_EQ(probe.pageCount(), 1);
         EXPECT_THAT(pdfText(pdf), HasSubstr(c.text));
@@ -374,7 +376,7 @@ TEST(WebPagesTest, APageLoadedAheadIsHeldToAPagesMemoryWhileOtherDocumentsAreCon
     }
     EXPECT_LT(peakMb, WebPageRenderer::kPageMemoryMb * 3 / 2);
     try {
-        renderer.renderToPdf(Route::Browser, greedy, dir.filePath("greedy.pdf"));
+        renderer.renderToPdf(Route::Browser, greedy, dir.filePath("greedy.pdf"), unwatched());
         ADD_FAILURE() << "a page without end to its memory was printed";
     } catch (const RenderError& error) {
         EXPECT_THAT(error.what(), HasSubstr("needed more memory than"));
@@ -398,7 +400,7 @@ TEST(WebPagesTest, APageWantingMoreMemoryThanAPageMayUseFailsAloneAndTheNextConv
             renderer.prepare(Route::Browser, next);
         }
         try {
-            renderer.renderToPdf(Route::Browser, greedy, dir.filePath("greedy.pdf"));
+            renderer.renderToPdf(Route::Browser, greedy, dir.filePath("greedy.pdf"), unwatched());
             ADD_FAILURE() << "a page without end to its memory was printed";
         } catch (const RenderError& error) {
             EXPECT_THAT(error.what(), HasSubstr("greedy.html"));
@@ -409,7 +411,7 @@ TEST(WebPagesTest, APageWantingMoreMemoryThanAPageMayUseFailsAloneAndTheNextConv
         }
         EXPECT_FALSE(QFile::exists(dir.filePath("greedy.pdf")));
 
-        renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
+        renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"), unwatched());
         EXPECT_THAT(pdfText(dir.filePath("next.pdf")), HasSubstr("After the greedy one"));
     }
 }

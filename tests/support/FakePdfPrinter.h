@@ -90,7 +90,7 @@ public:
         jobs.append(Job{title, options.value("Save Folder").toString(), {}, {}, {}, 1, false});
         return this;
     }
-    bool endDocument() override
+    bool endDocument(Progress&) override
     {
         record("endDocument");
         return finish();
@@ -100,7 +100,7 @@ public:
         record("abortDocument");
         saved.clear();
     }
-    bool printRenderedPdf(const QString& title, const QString&) override
+    bool printRenderedPdf(const QString& title, const QString&, Progress&) override
     {
         record("printRenderedPdf " + title);
         jobs.append(Job{title, options.value("Save Folder").toString(), {}, {}, {}, 1, true});

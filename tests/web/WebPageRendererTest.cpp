@@ -2,7 +2,7 @@
 
 #include "common/Progress.h"
 #include "platform/process/QtProcessLauncher.h"
-#include "tests/support/StopAtReport.h"
+#include "tests/support/TestProgress.h"
 #include "web/EngineFlags.h"
 #include "web/WebProtocol.h"
 
@@ -48,14 +48,14 @@ TEST(WebPageRendererTest, PrintsAPagesTextAndTableAndStaysWarmForTheNext)
                                "<html><body><h1>Price list</h1><table border=1>"
                                "<tr><th>Item</th><th>Price</th></tr>"
                                "<tr><td>Toner</td><td>39.00</td></tr></table></body></html>");
-    renderer.renderToPdf(Route::Browser, page, dir.filePath("a.pdf"));
+    renderer.renderToPdf(Route::Browser, page, dir.filePath("a.pdf"), unwatched());
     const QString text = pdfText(dir.filePath("a.pdf"));
     EXPECT_TRUE(text.contains("Price list"));
     EXPECT_TRUE(text.contains("Toner"));
     EXPECT_TRUE(text.contains("39.00"));
 
     const QString second = write(dir, "second.htm", "<p>Second page of the run</p>");
-    renderer.renderToPdf(Route::Browser, second, dir.filePath("b.pdf"));
+    renderer.renderToPdf(Route::Browser, second, dir.filePath("b.pdf"), unwatched());
     EXPECT_TRUE(pdfText(dir.filePath("b.pdf")).contains("Second page of the run"));
 }
 
@@ -74,7 +74,7 @@ TEST(WebPageRendererTest, AFixedBannerIsPrintedOnceAndHidesNoLine)
         html += "<p>Manual line " + QByteArray::number(line) + "</p>";
     html += "</div></body></html>";
     const QString page = write(dir, "manual.html", html);
-    renderer.renderToPdf(Route::Browser, page, dir.filePath("manual.pdf"));
+    renderer.renderToPdf(Route::Browser, page, dir.filePath("manual.pdf"), unwatched());
     const QString text = pdfText(dir.filePath("manual.pdf"));
     EXPECT_EQ(text.count("Download the ebook"), 1);
     EXPECT_EQ(text.count("Share this page"), 1);
@@ -98,7 +98,7 @@ TEST(WebPageRendererTest, PagesLoadedAheadArePrintedEachIntoItsOwnPdf)
     for (int i : {0, 2, 3, 1}) {
         SCOPED_TRACE(pages[i].toStdString());
         const QString pdf = dir.filePath(QString::number(i) + ".pdf");
-        renderer.renderToPdf(Route::Browser, pages[i], pdf);
+        renderer.renderToPdf(Route::Browser, pages[i], pdf, unwatched());
         const QString text = pdfText(pdf).simplified();
         EXPECT_EQ(text.toStdString(), "Page " + QFileInfo(pages[i]).baseName().toStdString());
     }
@@ -108,9 +108,9 @@ TEST(WebPageRendererTest, AMissingPageFailsWithoutWritingAFile)
 {
     QTemporaryDir dir;
     WebPageRenderer renderer(launcher);
-    EXPECT_THROW(
-        renderer.renderToPdf(Route::Browser, dir.filePath("none.html"), dir.filePath("none.pdf")),
-        RenderError);
+    EXPECT_THROW(renderer.renderToPdf(Route::Browser, dir.filePath("none.html"),
+                                      dir.filePath("none.pdf"), unwatched()),
+                 RenderError);
     EXPECT_FALSE(QFile::exists(dir.filePath("none.pdf")));
 }
 
@@ -126,7 +126,8 @@ TEST(WebPageRendererTest, APageThatNeverFinishesLoadingTimesOutAndTheNextOneConv
     QTemporaryDir dir;
     WebPageRenderer renderer(launcher, 3s);
     try {
-        renderer.renderToPdf(Route::Browser, stuckPage(dir), dir.filePath("stuck.pdf"));
+        renderer.renderToPdf(Route::Browser, stuckPage(dir), dir.filePath("stuck.pdf"),
+                             unwatched());
         FAIL() << "a page that never finished loading was printed";
     } catch (const RenderError& error) {
         EXPECT_TRUE(QString::fromUtf8(error.what()).contains("within 3 seconds")) << error.what();
@@ -134,7 +135,7 @@ TEST(WebPageRendererTest, APageThatNeverFinishesLoadingTimesOutAndTheNextOneConv
     EXPECT_FALSE(QFile::exists(dir.filePath("stuck.pdf")));
 
     const QString next = write(dir, "next.html", "<p>After the stuck one</p>");
-    renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
+    renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"), unwatched());
     EXPECT_TRUE(pdfText(dir.filePath("next.pdf")).contains("After the stuck one"));
 }
 
@@ -146,9 +147,8 @@ TEST(WebPageRendererTest, AStopWhileThePageLoadsDropsItAndTheNextOneConverts)
     QElapsedTimer clock;
     clock.start();
     {
-        const ProgressScope scope(stop);
         EXPECT_THROW(
-            renderer.renderToPdf(Route::Browser, stuckPage(dir), dir.filePath("stuck.pdf")),
+            renderer.renderToPdf(Route::Browser, stuckPage(dir), dir.filePath("stuck.pdf"), stop),
             RunStopped);
     }
     EXPECT_LT(clock.elapsed(), 30000) << "the stop did not wait for the page";
@@ -156,7 +156,7 @@ TEST(WebPageRendererTest, AStopWhileThePageLoadsDropsItAndTheNextOneConverts)
     EXPECT_FALSE(QFile::exists(dir.filePath("stuck.pdf")));
 
     const QString next = write(dir, "next.html", "<p>After the stopped one</p>");
-    renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
+    renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"), unwatched());
     EXPECT_TRUE(pdfText(dir.filePath("next.pdf")).contains("After the stopped one"));
 }
 
@@ -186,7 +186,7 @@ TEST(WebPageRendererTest, APageThatTakesTheEngineDownFailsAloneAndTheNextConvert
         SCOPED_TRACE(c.name);
         const QString page = write(dir, c.name, c.content);
         try {
-            renderer.renderToPdf(Route::Browser, page, dir.filePath("failed.pdf"));
+            renderer.renderToPdf(Route::Browser, page, dir.filePath("failed.pdf"), unwatched());
             ADD_FAILURE() << "the page was printed";
         } catch (const RenderError& error) {
             EXPECT_THAT(error.what(), HasSubstr(page.toStdString()));
@@ -194,7 +194,7 @@ TEST(WebPageRendererTest, APageThatTakesTheEngineDownFailsAloneAndTheNextConvert
         }
         EXPECT_FALSE(QFile::exists(dir.filePath("failed.pdf")));
         const QString next = write(dir, "next.html", "<p>After the failed one</p>");
-        renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
+        renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"), unwatched());
         EXPECT_TRUE(pdfText(dir.filePath("next.pdf")).contains("After the failed one"));
     }
 }
@@ -226,9 +226,8 @@ TEST(WebPageRendererTest, AWorkerKilledWhileAPageLoadsCostsThatPageOnly)
     WebPageRenderer renderer(launcher);
     KillWorkerAtReport killer(renderer);
     {
-        const ProgressScope scope(killer);
         try {
-            renderer.renderToPdf(Route::Browser, stuckPage(dir), dir.filePath("stuck.pdf"));
+            renderer.renderToPdf(Route::Browser, stuckPage(dir), dir.filePath("stuck.pdf"), killer);
             ADD_FAILURE() << "the page was printed";
         } catch (const RenderError& error) {
             EXPECT_THAT(error.what(), HasSubstr("the page's renderer stopped (killed)"));
@@ -238,7 +237,7 @@ TEST(WebPageRendererTest, AWorkerKilledWhileAPageLoadsCostsThatPageOnly)
     EXPECT_FALSE(QFile::exists(dir.filePath("stuck.pdf")));
 
     const QString next = write(dir, "next.html", "<p>After the killed worker</p>");
-    renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"));
+    renderer.renderToPdf(Route::Browser, next, dir.filePath("next.pdf"), unwatched());
     EXPECT_TRUE(pdfText(dir.filePath("next.pdf")).contains("After the killed worker"));
     EXPECT_EQ(renderer.workerStarts(), 2);
     EXPECT_NE(renderer.workerProcessId(), killer.killed);

@@ -5,6 +5,7 @@
 #include "pdfprinter/pictures/FilePictureCheck.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/FakePdfPrinter.h"
+#include "tests/support/TestProgress.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -108,7 +109,7 @@ TEST_P(DamagedPictureTest, IsReportedAndNotPrinted)
     ASSERT_TRUE(route.LoadImageDocument(path));
     EXPECT_FALSE(route.lastError().isEmpty());
     EXPECT_EQ(h.form.picturesShown, 0);
-    EXPECT_FALSE(route.PrintLoadedImage("/t/x.PDF"));
+    EXPECT_FALSE(route.PrintLoadedImage("/t/x.PDF", unwatched()));
 
     // Under a name the shell route takes, the same file goes into the PDF as it is too.
     MissingRenderer office;
@@ -116,7 +117,8 @@ TEST_P(DamagedPictureTest, IsReportedAndNotPrinted)
         h.printer, office, [](const QString&, const QMimeType&) { return false; },
         kFilePictureCheck);
     const RouteResult refused =
-        shell.print(h.makeFile(QString(GetParam().name) + ".jfif", GetParam().bytes()), "/t/y.PDF");
+        shell.print(h.makeFile(QString(GetParam().name) + ".jfif", GetParam().bytes()), "/t/y.PDF",
+                    unwatched());
     EXPECT_EQ(refused.outcome, RouteOutcome::Failed);
     EXPECT_FALSE(refused.printerReports);
     EXPECT_TRUE(h.printer.callsStartingWith("beginDocument").isEmpty());

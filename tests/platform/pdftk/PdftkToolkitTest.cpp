@@ -6,8 +6,8 @@
 #include "platform/process/QtProcessLauncher.h"
 #include "tests/conversion/RunHarness.h"
 #include "tests/support/PdfProbe.h"
-#include "tests/support/StopAtReport.h"
 #include "tests/support/TestPdfs.h"
+#include "tests/support/TestProgress.h"
 
 #include <QDir>
 #include <QPainter>
@@ -32,7 +32,7 @@ TEST(PdftkToolkitTest, MergesInOrder)
 {
     Toolkit t;
     const QStringList inputs = {MakeTestPdf(t.dir, "b.PDF", 2), MakeTestPdf(t.dir, "a.PDF", 1)};
-    const auto result = t.pdftk.merge(inputs, t.dir.filePath("all.PDF"), 60s);
+    const auto result = t.pdftk.merge(inputs, t.dir.filePath("all.PDF"), 60s, unwatched());
     ASSERT_TRUE(result.succeeded) << result.error.toStdString();
     PdfProbe merged(t.dir.filePath("all.PDF"));
     ASSERT_EQ(merged.pageCount(), 3);
@@ -47,12 +47,13 @@ TEST(PdftkToolkitTest, AMissingOrFailingToolkitSaysSo)
     Toolkit t;
     PdftkToolkit missing(t.launcher, t.dir.filePath("no-pdftk"));
     const auto result =
-        missing.merge({MakeTestPdf(t.dir, "a.PDF", 1)}, t.dir.filePath("o.PDF"), 5s);
+        missing.merge({MakeTestPdf(t.dir, "a.PDF", 1)}, t.dir.filePath("o.PDF"), 5s, unwatched());
     EXPECT_FALSE(result.started);
     EXPECT_FALSE(QFile::exists(t.dir.filePath("o.PDF")));
 
     // A toolkit that fails says why.
-    const auto damaged = t.pdftk.merge({t.dir.filePath("none.PDF")}, t.dir.filePath("p.PDF"), 60s);
+    const auto damaged =
+        t.pdftk.merge({t.dir.filePath("none.PDF")}, t.dir.filePath("p.PDF"), 60s, unwatched());
     EXPECT_TRUE(damaged.started);
     EXPECT_FALSE(damaged.succeeded);
     EXPECT_FALSE(damaged.error.isEmpty());
@@ -66,9 +67,8 @@ TEST(PdftkToolkitTest, AStopKillsTheToolkitAndLeavesNoOutput)
     const QString merged = t.dir.filePath("merged.PDF");
     // Java alone takes longer to start than the first report comes.
     StopAtReport stop(1);
-    const ProgressScope scope(stop);
     QFile(merged).open(QIODevice::WriteOnly); // as if pdftk had begun to write
-    EXPECT_THROW(t.pdftk.merge(inputs, merged, 60s), RunStopped);
+    EXPECT_THROW(t.pdftk.merge(inputs, merged, 60s, stop), RunStopped);
     EXPECT_EQ(QDir(t.dir.path()).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"a.PDF", "b.PDF"}));
 }
@@ -84,7 +84,8 @@ TEST(CombineWithPdftkTest, APasswordProtectedMergeKeepsTheFileTheUserKept)
     ScriptedDialogs dialogs;
     dialogs.fileAnswers.enqueue(t.dir.filePath("Everything.pdf"));
     Combiner combiner(t.pdftk, kQpdfPublisher, t.checker, security, dialogs);
-    ASSERT_TRUE(combiner.combine({{names[0], true}, {names[1], false}, {names[2], true}}, {}));
+    ASSERT_TRUE(
+        combiner.combine({{names[0], true}, {names[1], false}, {names[2], true}}, {}, unwatched()));
     EXPECT_TRUE(dialogs.shown.isEmpty()) << dialogs.texts().join('|').toStdString();
 
     EXPECT_EQ(QDir(t.dir.path()).entryList(QDir::Files | QDir::Hidden),
@@ -104,7 +105,7 @@ TEST(CombineWithPdftkTest, WithoutTheToolkitBothMessagesAndEveryPdfStays)
     ScriptedDialogs dialogs;
     dialogs.fileAnswers.enqueue(t.dir.filePath("all"));
     Combiner combiner(missing, kQpdfPublisher, t.checker, security, dialogs);
-    EXPECT_FALSE(combiner.combine({{names[0], true}, {names[1], true}}, {}));
+    EXPECT_FALSE(combiner.combine({{names[0], true}, {names[1], true}}, {}, unwatched()));
     EXPECT_EQ(dialogs.texts(), (QStringList{kCombineStartError, kCombineFailed}));
     EXPECT_EQ(QDir(t.dir.path()).entryList(QDir::Files | QDir::Hidden),
               (QStringList{"a.PDF", "b.PDF"}));

@@ -16,3 +16,10 @@ public:
 private:
     int m_stopAt;
 };
+
+// One progress for work a test does not watch: it takes every report and never stops.
+inline Progress& unwatched()
+{
+    static Unwatched progress;
+    return progress;
+}
