@@ -286,6 +286,8 @@ void TfrmMain::closeEvent(QCloseEvent* event)
 void TfrmMain::closeWithoutAsking()
 {
     m_closeWithoutAsking = true;
+    // A question on the screen would hold the end until someone answers it.
+    m_s.dialogs.dismissAll();
     close();
 }
 

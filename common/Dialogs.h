@@ -54,6 +54,10 @@ public:
     // included); nullopt when the dialog was abandoned.
     virtual std::optional<QString> supplyPassword(const QString& userName) = 0;
 
+    // Nobody is there to answer any more (the session is ending): the dialogs open are dismissed
+    // as Escape dismisses them, and every later one is answered so at once.
+    virtual void dismissAll() {}
+
     // A Yes/No confirmation; true for Yes.
     bool confirm(const QString& text) { return ask(text, false) == Answer::Yes; }
     // One file; an empty text when the user cancelled.

@@ -80,11 +80,25 @@ QtDialogs::~QtDialogs() = default;
 
 std::optional<QString> QtDialogs::supplyPassword(const QString& userName)
 {
+    if (m_dismissed)
+        return std::nullopt;
     return m_password->ask(userName, m_owner);
+}
+
+void QtDialogs::dismissAll()
+{
+    m_dismissed = true;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
+            dialog->reject();
+    }
 }
 
 void QtDialogs::message(const QString& text, Icon icon)
 {
+    if (m_dismissed)
+        return;
     QMessageBox box(toQt(icon), QApplication::applicationDisplayName(), text, QMessageBox::Ok,
                     m_owner);
     box.exec();
@@ -92,6 +106,8 @@ void QtDialogs::message(const QString& text, Icon icon)
 
 Dialogs::Answer QtDialogs::ask(const QString& text, bool offerToAll)
 {
+    if (m_dismissed)
+        return Answer::No;
     QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
     if (offerToAll)
         buttons |= QMessageBox::YesToAll | QMessageBox::NoToAll;
@@ -115,6 +131,8 @@ Dialogs::Answer QtDialogs::ask(const QString& text, bool offerToAll)
 
 QStringList QtDialogs::chooseFiles(const FileRequest& request)
 {
+    if (m_dismissed)
+        return {};
     // A folder that is gone opens wherever the dialog itself would.
     const QString folder = QFileInfo(request.folder).isDir() ? request.folder : QString();
     QFileDialog dialog(m_owner, request.title, folder, anyCaseFilters(request.filter));
@@ -135,6 +153,8 @@ QStringList QtDialogs::chooseFiles(const FileRequest& request)
 std::optional<QString> QtDialogs::browseFolder(const QString& instruction,
                                                const QString& startFolder)
 {
+    if (m_dismissed)
+        return std::nullopt;
     // From the folder already chosen, or else the top of the user's own files; never from
     // wherever the last dialog happened to be.
     const QString from =

@@ -21,9 +21,11 @@ public:
     std::optional<QString> supplyPassword(const QString& userName) override;
     std::optional<QString> browseFolder(const QString& instruction,
                                         const QString& startFolder) override;
+    void dismissAll() override;
 
 private:
     QPointer<QWidget> m_owner;
+    bool m_dismissed = false;
     // Made once and kept: its password edit keeps its text between uses.
     std::unique_ptr<class TfrmPassword> m_password;
 };

@@ -124,6 +124,31 @@ TEST(QtDialogsTest, EscapeAndTheCloseBoxAnswerNoWithOrWithoutTheToAllButtons)
     }
 }
 
+// A session that ends while a question is open: nobody answers it or any later one.
+TEST(QtDialogsTest, DismissAllAnswersTheOpenQuestionNoAndEveryLaterDialogAtOnce)
+{
+    QtDialogs dialogs;
+    QTimer::singleShot(0, [&] { dialogs.dismissAll(); });
+    EXPECT_EQ(dialogs.ask("File a.PDF Exists.  Overwrite?", true), Dialogs::Answer::No);
+
+    bool shown = false;
+    const auto closeAnyShown = [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            shown = true;
+            modal->close();
+        }
+    };
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, closeAnyShown);
+    watcher.start(20);
+    dialogs.message("Error opening log file");
+    EXPECT_EQ(dialogs.ask("Overwrite?", false), Dialogs::Answer::No);
+    EXPECT_TRUE(dialogs.chooseFiles({}).isEmpty());
+    EXPECT_EQ(dialogs.browseFolder("Choose", {}), std::nullopt);
+    EXPECT_EQ(dialogs.supplyPassword("user"), std::nullopt);
+    EXPECT_FALSE(shown);
+}
+
 TEST(UnattendedDialogsTest, AnswersYesAndSaysWhetherToAllWasOffered)
 {
     char* text = nullptr;
