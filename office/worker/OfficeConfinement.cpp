@@ -1,5 +1,8 @@
 #include "office/worker/OfficeConfinement.h"
 
+#include "office/OfficeLimits.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -9,6 +12,7 @@
 #include <fcntl.h>
 #include <string>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -132,7 +136,7 @@ std::string environment(const char* name)
 // The user's own fonts and font settings, wherever the XDG variables put them.
 std::string userFolder(const char* variable, const std::string& home, const char* fallback)
 {
-    const std::string set = environment(variable);
+    std::string set = environment(variable);
     if (!set.empty())
         return set;
     return home.empty() ? std::string() : home + fallback;
@@ -218,6 +222,13 @@ int RunConfined(int argc, char** argv)
                      std::strerror(errno));
         return 3;
     }
+    // The office gets the worker's bound, whether or not the worker itself could take it.
+    rlimit limit = {};
+    ::getrlimit(RLIMIT_AS, &limit);
+    limit.rlim_cur = limit.rlim_max = std::min<rlim_t>(rlim_t(kOfficeMemoryLimit), limit.rlim_max);
+    if (::setrlimit(RLIMIT_AS, &limit) != 0)
+        std::fprintf(stderr, "corvanta-office-worker: could not limit the office's memory: %s\n",
+                     std::strerror(errno));
     ::execvp(program[0], program);
     std::fprintf(stderr, "corvanta-office-worker: could not start %s: %s\n", program[0],
                  std::strerror(errno));
