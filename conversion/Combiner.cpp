@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 namespace {
 
 // Generous: a slow machine merging hundreds of files must not be cut off while still working.
-std::chrono::milliseconds limitFor(int files)
+std::chrono::milliseconds limitFor(qsizetype files)
 {
     return 60s + files * 2s;
 }

@@ -432,8 +432,8 @@ bool ConversionRun::willBeRendered(int row) const
 
 RouteResult ConversionRun::print(int row, Route route, const DocumentNames& document)
 {
-    const RouteResult result = m_s.routes.printing(route)->print({document.path, document.source},
-                                                                 document.expectedPdf, *m_progress);
+    RouteResult result = m_s.routes.printing(route)->print({document.path, document.source},
+                                                           document.expectedPdf, *m_progress);
     tell(route, document, result);
     if (result.outcome == RouteOutcome::Printed) {
         log(document.fileName + QStringLiteral(" file successfully converted"));

@@ -101,7 +101,7 @@ void ImageRoute::prepare(const DocumentSource& document)
     const bool checked = ending == QLatin1String(".JPG") || ending == QLatin1String("JPEG") ||
                          ending == QLatin1String(".PNG");
     const QFileInfo file(path);
-    if (!checked || m_ahead.count(path) || !file.isFile())
+    if (!checked || m_ahead.contains(path) || !file.isFile())
         return;
     // The check holds no state: it may run beside the run's own work.
     Ahead ahead{std::async(std::launch::async,

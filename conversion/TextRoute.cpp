@@ -41,7 +41,7 @@ constexpr int kTabColumns = 8;
 // Characters without width (joiners, marks, hostile filler) still end a line after this many
 // UTF-16 units, so no drawn line grows without bound; the page holds far fewer.
 constexpr qsizetype kMaxLineUnits = 1000;
-constexpr qint64 kChunkBytes = 64 * 1024;
+constexpr qint64 kChunkBytes = qint64(64) * 1024;
 constexpr int kReportEveryMs = 50;
 constexpr char32_t kReplacement = QChar::ReplacementCharacter;
 

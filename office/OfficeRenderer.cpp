@@ -374,7 +374,7 @@ QString OfficeRenderer::copyIn(Lane& lane, const DocumentSource& document)
 {
     const QString folder =
         lane.profile + QStringLiteral("/incoming/") + QString::number(++m_copies);
-    const QString copy = folder + QLatin1Char('/') + QFileInfo(document.path).fileName();
+    QString copy = folder + QLatin1Char('/') + QFileInfo(document.path).fileName();
     if (!QDir().mkpath(folder) || !QFile::copy(document.readable, copy)) {
         QDir(folder).removeRecursively();
         throw error(kNotFound, document.path);

@@ -44,7 +44,7 @@ public:
     // Lays out what the route hands it: the route picked the office for the document (Word and
     // Excel documents, the shell route's documents imports() takes, metafile pictures); `route`
     // says how (a workbook is laid out as a workbook).
-    void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile,
+    void renderToPdf(Route route, const DocumentSource& source, const QString& pdfFile,
                      Progress& progress) override;
     // Starts laying out `document` on a worker that has nothing to do; nothing when none is
     // free. Failures wait for renderToPdf to report them.

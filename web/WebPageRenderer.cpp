@@ -132,7 +132,7 @@ QString WebPageRenderer::handOver(const DocumentSource& document, QString* why)
                    .arg(kPageBytesLimit >> 20);
         return {};
     }
-    const QString handed = scratchFile("document");
+    QString handed = scratchFile("document");
     QFile out(handed);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) {
         out.remove();
@@ -236,7 +236,7 @@ void WebPageRenderer::renderToPdf(Route route, const DocumentSource& source, con
         stopWorker(); // the page may be half way through: the next one gets a fresh worker
         throw RunStopped();
     }
-    const QString seconds = QString::number(m_waitLimit.count() / 1000.0);
+    const QString seconds = QString::number(std::chrono::duration<double>(m_waitLimit).count());
     if (!line) {
         const bool hung = child->isRunning();
         const ProcessResult ended = child->kill();

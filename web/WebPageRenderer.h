@@ -39,7 +39,7 @@ public:
     ~WebPageRenderer() override;
 
     // Route::Shell brings an SVG drawing (perhaps gzip-compressed); any other route a web page.
-    void renderToPdf(Route route, const DocumentSource& document, const QString& pdfFile,
+    void renderToPdf(Route route, const DocumentSource& source, const QString& pdfFile,
                      Progress& progress) override;
     // The worker, its engine and the page of the document's folder are started now: they take
     // a moment that the run spends on the documents before. The first document prepared that

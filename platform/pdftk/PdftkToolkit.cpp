@@ -18,7 +18,7 @@ PdftkToolkit::PdftkToolkit(ProcessLauncher& launcher, QString program)
 
 QString PdftkToolkit::locate()
 {
-    const QString beside = ProgramFolder() + QStringLiteral("pdftk");
+    QString beside = ProgramFolder() + QStringLiteral("pdftk");
     if (QFileInfo(beside).isExecutable())
         return beside;
     return QStandardPaths::findExecutable(QStringLiteral("pdftk"));
