@@ -148,8 +148,10 @@ void SettingsDocument::setValue(const QString& key, const QString& name, const S
 QByteArray SettingsDocument::toUtf8() const
 {
     QByteArray content;
+    // The reader drops a carriage return before each line feed: a line that ends in one of its
+    // own gets another, so it reads back.
     for (const Line& line : m_lines)
-        content += line.text.toUtf8() + '\n';
+        content += line.text.toUtf8() + (line.text.endsWith(QLatin1Char('\r')) ? "\r\n" : "\n");
     return content;
 }
 

@@ -164,4 +164,22 @@ TEST(SettingsFormat, WritesChangeOnlyTheirLineAndKeepTheRest)
                                             "Flag=binary:01\n"));
 }
 
+TEST(SettingsFormat, AWriteKeepsACarriageReturnThatEndsALine)
+{
+    // The reader drops the carriage return before a line feed, not the one before it.
+    SettingsDocument document = parsed("; a comment\r\r\n"
+                                       "[Software\\Corvanta\\Program]\r\n"
+                                       "Kept=string:ends in CR\r\r\n");
+    EXPECT_EQ(document.value(kKey, QStringLiteral("Kept")),
+              SettingsValue::fromString(QStringLiteral("ends in CR\r")));
+    document.setValue(kKey, QStringLiteral("Other"), SettingsValue::fromInteger(1));
+    const QByteArray written = document.toUtf8();
+    EXPECT_EQ(written, QByteArray("; a comment\r\r\n"
+                                  "[Software\\Corvanta\\Program]\n"
+                                  "Kept=string:ends in CR\r\r\n"
+                                  "Other=integer:1\n"));
+    EXPECT_EQ(parsed(written).value(kKey, QStringLiteral("Kept")),
+              SettingsValue::fromString(QStringLiteral("ends in CR\r")));
+}
+
 } // namespace
