@@ -16,9 +16,12 @@ QByteArray absolutePath(const QByteArray& argument, const QDir& current)
 {
     bool exact = true;
     TextOfFileName(argument, &exact);
-    if (exact)
-        return QFile::encodeName(
-            QDir::cleanPath(current.absoluteFilePath(QFile::decodeName(argument))));
+    if (exact) {
+        // Joined by hand: QDir takes a name starting with ':' for one of Qt's resources.
+        const QString name = QFile::decodeName(argument);
+        return QFile::encodeName(QDir::cleanPath(
+            name.startsWith(QLatin1Char('/')) ? name : current.absolutePath() + '/' + name));
+    }
     if (argument.startsWith('/'))
         return argument;
     return QFile::encodeName(current.absolutePath()) + '/' + argument;

@@ -80,6 +80,16 @@ QByteArray DeclaredEncoding(const QString& start)
     return match.hasMatch() ? match.captured(1).toLatin1() : QByteArray();
 }
 
+// Valid UTF-8 as text. QString::fromUtf8 drops a byte order mark at the start of what it is
+// given; past the start of the file the mark is a character (a zero width no-break space) and
+// stays, wherever a chunk or a run of valid bytes happens to begin.
+QString FromUtf8(QByteArrayView bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
 bool IsUtf8Name(const QByteArray& name)
 {
     return name.compare("UTF-8", Qt::CaseInsensitive) == 0 ||
@@ -181,11 +191,11 @@ QString ChunkDecoder::decodeUtf8(QByteArrayView bytes)
             at += length;
             continue;
         }
-        text += QString::fromUtf8(bytes.sliced(validFrom, at - validFrom));
+        text += FromUtf8(bytes.sliced(validFrom, at - validFrom));
         text += QChar(static_cast<char16_t>(static_cast<uchar>(bytes[at])));
         validFrom = ++at;
     }
-    text += QString::fromUtf8(bytes.sliced(validFrom, at - validFrom));
+    text += FromUtf8(bytes.sliced(validFrom, at - validFrom));
     m_cut = bytes.sliced(at).toByteArray();
     return text;
 }

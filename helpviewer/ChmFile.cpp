@@ -1,5 +1,7 @@
 #include "helpviewer/ChmFile.h"
 
+#include "helpviewer/ChmLayout.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QtEndian>
@@ -43,7 +45,12 @@ std::unique_ptr<ChmFile> ChmFile::open(const QString& path, QString* why)
         *why = QStringLiteral("the file is not there");
         return nullptr;
     }
-    chmFile* handle = chm_open(QFile::encodeName(path).constData());
+    // chmlib trusts the container's sizes and links: it is given only a file that holds
+    // together. One it cannot open at all fails in chmlib the same way.
+    QFile bytes(path);
+    const bool damaged = bytes.open(QIODevice::ReadOnly) && !ChmLayoutError(bytes).isNull();
+    bytes.close();
+    chmFile* handle = damaged ? nullptr : chm_open(QFile::encodeName(path).constData());
     if (!handle) {
         *why = QStringLiteral("it is not a compiled help file, or it is damaged");
         return nullptr;

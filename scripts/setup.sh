@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(
   # toolchain
   cmake ninja-build g++ pkg-config clang-format
+  # the parsers' fuzz targets: clang with libFuzzer and the sanitizers' runtimes, and
+  # llvm-symbolizer for their reports
+  clang libclang-rt-14-dev llvm
   # Qt 6
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-svg-dev
   qt6-webengine-dev qt6-image-formats-plugins libgl-dev libxkbcommon-dev

@@ -95,19 +95,24 @@ std::optional<QByteArray> CompoundFile::stream(const QString& name) const
 
 QList<quint32> CompoundFile::sectorTable() const
 {
-    // The first 109 FAT sectors are listed in the header, the others in a chain of sectors.
+    // The first 109 FAT sectors are listed in the header, the others in a chain of sectors. A
+    // file has no more FAT sectors than sectors.
     QList<quint32> table;
-    for (int i = 0; i < kHeaderFatEntries; ++i) {
+    const qsizetype most = sectorCount();
+    for (int i = 0; i < kHeaderFatEntries && table.size() < most; ++i) {
         const quint32 index = u32(m_bytes, 0x4C + 4 * i);
         if (index <= kLastRegular)
             table.append(index);
     }
+    // The chain of further table sectors is as long as its count says, and never longer than
+    // the file has sectors: more means a loop.
     quint32 next = u32(m_bytes, 0x44);
-    for (quint32 count = u32(m_bytes, 0x48); count > 0 && next <= kLastRegular; --count) {
+    const quint32 count = std::min(u32(m_bytes, 0x48), sectorCount());
+    for (quint32 left = count; left > 0 && next <= kLastRegular; --left) {
         const QList<quint32> words = wordsOf(sector(next));
         if (words.isEmpty())
             break;
-        for (qsizetype i = 0; i + 1 < words.size(); ++i) {
+        for (qsizetype i = 0; i + 1 < words.size() && table.size() < most; ++i) {
             if (words.at(i) <= kLastRegular)
                 table.append(words.at(i));
         }
@@ -122,11 +127,18 @@ QByteArray CompoundFile::sector(quint32 index) const
     return at + m_sectorSize <= m_bytes.size() ? m_bytes.mid(at, m_sectorSize) : QByteArray();
 }
 
+quint32 CompoundFile::sectorCount() const
+{
+    // The header takes the room of the first one.
+    return quint32(std::max<qsizetype>(m_bytes.size() / m_sectorSize - 1, 0));
+}
+
 QByteArray CompoundFile::chain(quint32 start, quint64 size) const
 {
     QByteArray data;
-    // A chain never has more links than the table has entries; more means a loop.
-    for (quint32 index = start, links = 0; index <= kLastRegular && links <= quint32(m_fat.size());
+    // A chain never has more links than the file has sectors; more means a loop. So a stream
+    // is never longer than the file.
+    for (quint32 index = start, links = 0; index <= kLastRegular && links < sectorCount();
          ++links) {
         const QByteArray part = sector(index);
         if (part.isEmpty())
@@ -140,8 +152,9 @@ QByteArray CompoundFile::chain(quint32 start, quint64 size) const
 QByteArray CompoundFile::miniChain(quint32 start, quint64 size) const
 {
     QByteArray data;
-    for (quint32 index = start, links = 0;
-         index <= kLastRegular && links <= quint32(m_miniFat.size()); ++links) {
+    // Likewise never more links than the mini stream has sectors.
+    const quint32 sectors = quint32(m_miniStream.size() / kMiniSectorSize);
+    for (quint32 index = start, links = 0; index <= kLastRegular && links < sectors; ++links) {
         const qint64 at = qint64(index) * kMiniSectorSize;
         if (at + kMiniSectorSize > m_miniStream.size())
             break;

@@ -30,6 +30,7 @@ private:
     QByteArray miniChain(quint32 start, quint64 size) const;
     QList<quint32> sectorTable() const;
     QByteArray sector(quint32 index) const;
+    quint32 sectorCount() const;
 
     QByteArray m_bytes;
     bool m_valid = false;

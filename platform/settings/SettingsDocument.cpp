@@ -51,14 +51,14 @@ std::optional<SettingsDocument> SettingsDocument::parse(const QByteArray& conten
         if (line.text.endsWith(QLatin1Char('\r')))
             line.text.chop(1);
         const QString where = QStringLiteral("line %1: ").arg(number);
-        const QString trimmed = line.text.trimmed();
+        const QStringView trimmed = SettingsText::trimBlanks(line.text);
         if (isComment(trimmed)) {
             document.m_lines.append(line);
             continue;
         }
         if (trimmed.startsWith(QLatin1Char('[')) && trimmed.endsWith(QLatin1Char(']'))) {
             line.kind = Line::Kind::Key;
-            line.key = trimmed.mid(1, trimmed.size() - 2).trimmed();
+            line.key = trimmed.mid(1, trimmed.size() - 2).trimmed().toString();
             if (!SettingsText::isValidKeyPath(line.key)) {
                 problem = where + QStringLiteral("\"%1\" is not a key path").arg(line.key);
                 return std::nullopt;
@@ -77,8 +77,8 @@ std::optional<SettingsDocument> SettingsDocument::parse(const QByteArray& conten
             return std::nullopt;
         }
         QString detail;
-        const std::optional<QString> name =
-            SettingsText::unescape(QStringView(line.text).left(equals).trimmed(), detail);
+        const std::optional<QString> name = SettingsText::unescape(
+            SettingsText::trimBlanks(QStringView(line.text).left(equals)), detail);
         const std::optional<SettingsValue> value =
             name ? SettingsText::parseValue(QStringView(line.text).mid(equals + 1), detail)
                  : std::nullopt;
@@ -148,8 +148,10 @@ void SettingsDocument::setValue(const QString& key, const QString& name, const S
 QByteArray SettingsDocument::toUtf8() const
 {
     QByteArray content;
+    // The reader drops a carriage return before each line feed: a line that ends in one of its
+    // own gets another, so it reads back.
     for (const Line& line : m_lines)
-        content += line.text.toUtf8() + '\n';
+        content += line.text.toUtf8() + (line.text.endsWith(QLatin1Char('\r')) ? "\r\n" : "\n");
     return content;
 }
 

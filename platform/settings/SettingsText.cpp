@@ -211,6 +211,18 @@ std::optional<SettingsValue> parseValue(QStringView field, QString& problem)
     return std::nullopt;
 }
 
+QStringView trimBlanks(QStringView text)
+{
+    const auto blank = [](QChar c) { return c.unicode() < 0x80 && c.isSpace(); };
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && blank(text.at(begin)))
+        ++begin;
+    while (end > begin && blank(text.at(end - 1)))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
 bool isValidKeyPath(const QString& key)
 {
     if (key.isEmpty() || key.front().isSpace() || key.back().isSpace())

@@ -24,6 +24,11 @@ QString formatValue(const SettingsValue& value);
 // The value of a "type:data" field; nothing, with `problem` set, when it is malformed.
 std::optional<SettingsValue> parseValue(QStringView field, QString& problem);
 
+// The text without the blanks at either end: spaces, tabs and ASCII's other white space. The
+// writer escapes those where they would be dropped; any other character, a no-break space or
+// an ideographic space, stays part of a name and never makes a line read as a comment.
+QStringView trimBlanks(QStringView text);
+
 // A key path the store accepts: parts separated by single backslashes, none empty, no control
 // characters, no blank at either end.
 bool isValidKeyPath(const QString& key);

@@ -41,6 +41,11 @@ TEST(CommandLineTest, TheSwitchFilesAndOptions)
          {"/work/here/caf\xE9.doc", "/x/../caf\xE9.doc"},
          {}},
         {{"--x\nforged"}, Action::Unknown, {}, "--x\\x0Aforged"},
+        // A name starting with ':' is a file of the current folder, not one of Qt's resources.
+        {{":notes.txt", ":/x/../y"},
+         Action::Start,
+         {"/work/here/:notes.txt", "/work/here/:/y"},
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(' ').toStdString());

@@ -203,6 +203,11 @@ INSTANTIATE_TEST_SUITE_P(
                      "\xE9t\xE9 \xC0\xAF",
                      {"Zürich Genève Bülach Küsnacht Zäh été À¯"}},
         EncodingCase{"a cut sequence", "caf\xC3", {"cafÃ"}},
+        // Past the start of the file a byte order mark is a character, also right after a byte
+        // read as Latin-1.
+        EncodingCase{"a mark inside the text",
+                     "Z\xC3\xBCrich\xE9\xEF\xBB\xBF!",
+                     {"Z\u00FCrich\u00E9\uFEFF!"}},
         EncodingCase{"UTF-16LE",
                      Utf16WithMark(QStringConverter::Utf16LE, "Ελλάδα\n東京"),
                      {"Ελλάδα", "東京"}},

@@ -15,6 +15,7 @@
 #include <QPdfWriter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
@@ -132,6 +133,26 @@ TEST(XlsWorkbook, ActiveSheetIsReadFromTheWorkbookGlobals)
     ASSERT_TRUE(stream.has_value());
     EXPECT_TRUE(stream->startsWith(QByteArray::fromHex("0908"))); // BOF
     EXPECT_FALSE(compound->stream("NoSuchStream").has_value());
+}
+
+TEST(XlsWorkbook, ALoopInADamagedWorkbookCostsNoMoreThanTheFileHas)
+{
+    const OfficeDocuments& docs = OfficeDocuments::get();
+    ASSERT_TRUE(docs.error.isEmpty()) << docs.error.toStdString();
+    QByteArray bytes = read(docs.workbook);
+    ASSERT_GE(bytes.size(), 1024);
+    // The chain of further FAT sectors starts at the first sector, whose last word links back
+    // to it, and claims four billion sectors: read as it says, it never ends.
+    qToLittleEndian<quint32>(0, bytes.data() + 0x44);
+    qToLittleEndian<quint32>(0xFFFFFFFE, bytes.data() + 0x48);
+    qToLittleEndian<quint32>(0, bytes.data() + 512 + 508);
+    QTemporaryDir dir;
+    const QString looped = dir.filePath("looped.xls");
+    ASSERT_TRUE(write(looped, bytes));
+    EXPECT_EQ(ReadXlsActiveSheet(looped), std::optional<int>(1));
+    const CompoundFile compound(bytes);
+    ASSERT_TRUE(compound.isValid());
+    EXPECT_LE(compound.stream("Workbook").value_or(QByteArray()).size(), bytes.size());
 }
 
 TEST(XlsWorkbook, OtherFilesHaveNoActiveSheet)

@@ -55,7 +55,10 @@ TEST(SettingsFormat, NamesThatLookLikeOtherLinesSurviveTheFile)
                             QStringLiteral(" padded "),
                             QStringLiteral("a=b"),
                             QStringLiteral("back\\slash"),
-                            QStringLiteral("line\nbreak")};
+                            QStringLiteral("line\nbreak"),
+                            // White space the reader does not drop: part of the name.
+                            QStringLiteral("\u3000;ideographic space"),
+                            QStringLiteral("\u00A0[no-break]\u00A0")};
     for (const QString& name : names) {
         SettingsDocument document;
         document.setValue(kKey, name, SettingsValue::fromInteger(7));
@@ -162,6 +165,24 @@ TEST(SettingsFormat, WritesChangeOnlyTheirLineAndKeepTheRest)
                                             "\n"
                                             "[Software\\Third]\n"
                                             "Flag=binary:01\n"));
+}
+
+TEST(SettingsFormat, AWriteKeepsACarriageReturnThatEndsALine)
+{
+    // The reader drops the carriage return before a line feed, not the one before it.
+    SettingsDocument document = parsed("; a comment\r\r\n"
+                                       "[Software\\Corvanta\\Program]\r\n"
+                                       "Kept=string:ends in CR\r\r\n");
+    EXPECT_EQ(document.value(kKey, QStringLiteral("Kept")),
+              SettingsValue::fromString(QStringLiteral("ends in CR\r")));
+    document.setValue(kKey, QStringLiteral("Other"), SettingsValue::fromInteger(1));
+    const QByteArray written = document.toUtf8();
+    EXPECT_EQ(written, QByteArray("; a comment\r\r\n"
+                                  "[Software\\Corvanta\\Program]\n"
+                                  "Kept=string:ends in CR\r\r\n"
+                                  "Other=integer:1\n"));
+    EXPECT_EQ(parsed(written).value(kKey, QStringLiteral("Kept")),
+              SettingsValue::fromString(QStringLiteral("ends in CR\r")));
 }
 
 } // namespace
