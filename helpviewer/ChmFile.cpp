@@ -10,7 +10,7 @@
 namespace {
 
 // A help file's pages and pictures are small; anything larger is damage, not content.
-constexpr LONGINT64 kLargestObject = 64 * 1024 * 1024;
+constexpr LONGINT64 kLargestObject = LONGINT64(64) * 1024 * 1024;
 
 // The fields of the "/#SYSTEM" description this reader uses.
 enum SystemField : quint16

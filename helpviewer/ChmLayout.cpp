@@ -30,7 +30,7 @@ constexpr quint32 kLargestWindow = 1u << 21;
 // chmlib's buffer for one compressed block holds its decoded length and this much more.
 constexpr quint64 kBlockSlack = 6144;
 // A block is decoded from the last reset before it: this bounds what one read costs on top.
-constexpr quint64 kLongestResetSpan = 16 * 1024 * 1024;
+constexpr quint64 kLongestResetSpan = quint64(16) * 1024 * 1024;
 
 constexpr quint64 kUncompressed = 0;
 constexpr quint64 kCompressed = 1;
@@ -284,7 +284,7 @@ private:
 // the second version. Then its window, its blocks and every compressed file must fit together.
 QString compressedSectionError(const File& file, quint64 dataOffset, const QList<Entry>& entries)
 {
-    const QString damaged = QStringLiteral("its compressed section is damaged");
+    QString damaged = QStringLiteral("its compressed section is damaged");
     const Entry* table = nullptr;
     const Entry* content = nullptr;
     const Entry* description = nullptr;
@@ -346,8 +346,9 @@ QString compressedSectionError(const File& file, quint64 dataOffset, const QList
     // Each block's encoded bytes run from its start to the next one's (the last one's to the
     // encoded length) and fit chmlib's buffer.
     for (quint32 block = 0; block < blocks; ++block) {
-        const quint64 start = u64(*starts, 8 * block);
-        const quint64 end = block + 1 < blocks ? u64(*starts, 8 * (block + 1)) : encodedLength;
+        const quint64 start = u64(*starts, qsizetype(8) * block);
+        const quint64 end =
+            block + 1 < blocks ? u64(*starts, qsizetype(8) * (block + 1)) : encodedLength;
         if (end < start || end - start > blockLength + kBlockSlack)
             return damaged;
     }

@@ -12,4 +12,4 @@ class QIODevice;
 // the same way, before chmlib is given the file.
 //
 // Null when the file holds together; otherwise what is wrong with it.
-QString ChmLayoutError(QIODevice& file);
+QString ChmLayoutError(QIODevice& device);

@@ -57,7 +57,7 @@ CompoundFile::CompoundFile(QByteArray bytes) : m_bytes(std::move(bytes))
         entry.name =
             QString::fromUtf16(reinterpret_cast<const char16_t*>(directory.constData() + at),
                                std::max(0, nameBytes / 2 - 1));
-        entry.type = directory.at(at + 0x42);
+        entry.type = static_cast<unsigned char>(directory.at(at + 0x42));
         entry.start = u32(directory, at + 0x74);
         entry.size = u32(directory, at + 0x78);
         m_entries.append(entry);

@@ -95,10 +95,10 @@ QString escapeName(const QString& name)
             escaped += common;
         else if (c == QLatin1Char('='))
             escaped += QStringLiteral("\\=");
-        else if (first && QStringView(u";#[").contains(c))
-            escaped += hexEscape(c); // would read as a comment or a key
-        else if ((first || last) && c == QLatin1Char(' '))
-            escaped += hexEscape(c); // blanks around a name are not part of it
+        // First, these would read as a comment or a key; blanks around a name are not part of it.
+        else if ((first && QStringView(u";#[").contains(c)) ||
+                 ((first || last) && c == QLatin1Char(' ')))
+            escaped += hexEscape(c);
         else
             escaped += c;
     }

@@ -48,17 +48,12 @@ TEST(SettingsFormat, TextsWithCharactersThatNeedEscapesSurviveTheFile)
 
 TEST(SettingsFormat, NamesThatLookLikeOtherLinesSurviveTheFile)
 {
-    const QStringList names{QString(),
-                            QStringLiteral(";comment"),
-                            QStringLiteral("#hash"),
-                            QStringLiteral("[key]"),
-                            QStringLiteral(" padded "),
-                            QStringLiteral("a=b"),
-                            QStringLiteral("back\\slash"),
-                            QStringLiteral("line\nbreak"),
-                            // White space the reader does not drop: part of the name.
-                            QStringLiteral("\u3000;ideographic space"),
-                            QStringLiteral("\u00A0[no-break]\u00A0")};
+    const QStringList names{
+        QString(), QStringLiteral(";comment"), QStringLiteral("#hash"), QStringLiteral("[key]"),
+        QStringLiteral(" padded "), QStringLiteral("a=b"), QStringLiteral("back\\slash"),
+        QStringLiteral("line\nbreak"),
+        // White space the reader does not drop: part of the name.
+        QStringLiteral("\u3000;ideographic space"), QStringLiteral("\u00A0[no-break]\u00A0")};
     for (const QString& name : names) {
         SettingsDocument document;
         document.setValue(kKey, name, SettingsValue::fromInteger(7));
