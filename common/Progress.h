@@ -23,10 +23,3 @@ public:
     // RunStopped.
     virtual bool advance(int pagesDone) = 0;
 };
-
-// Work nobody watches: every report is taken and none asks to stop.
-class Unwatched final : public Progress
-{
-public:
-    bool advance(int) override { return true; }
-};

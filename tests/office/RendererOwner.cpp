@@ -5,6 +5,7 @@
 #include "common/Progress.h"
 #include "office/OfficeRenderer.h"
 #include "platform/process/QtProcessLauncher.h"
+#include "tests/support/TestProgress.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -17,7 +17,14 @@ private:
     int m_stopAt;
 };
 
-// One progress for work a test does not watch: it takes every report and never stops.
+// Work a test does not watch: every report is taken and none asks to stop.
+class Unwatched final : public Progress
+{
+public:
+    bool advance(int) override { return true; }
+};
+
+// One progress for work a test does not watch.
 inline Progress& unwatched()
 {
     static Unwatched progress;
