@@ -89,7 +89,7 @@ QString TextOfFileName(const QByteArray& native, bool* exact)
         runStart = at;
     }
     text += QString::fromUtf8(native.constData() + runStart, native.size() - runStart);
-    const QString shown = EscapeControlCharacters(text);
+    QString shown = EscapeControlCharacters(text);
     if (exact)
         *exact = clean && shown == text && QFile::encodeName(text) == native;
     return shown;

@@ -21,7 +21,7 @@ QString WithTrailingBackslash(const QString& path)
         ++first;
     while (last >= first && path.at(last).unicode() <= 32)
         --last;
-    const QString trimmed = path.mid(first, last - first + 1);
+    QString trimmed = path.mid(first, last - first + 1);
     if (trimmed.endsWith(PathSeparator()))
         return trimmed;
     return trimmed + PathSeparator();

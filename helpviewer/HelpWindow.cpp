@@ -164,8 +164,8 @@ void HelpWindow::fillContents(QTreeWidgetItem* parent, const QList<SitemapEntry>
 void HelpWindow::fillIndex(const QList<SitemapEntry>& entries, int depth)
 {
     for (const SitemapEntry& entry : entries) {
-        auto* item =
-            new QListWidgetItem(QString(depth * 4, QLatin1Char(' ')) + entry.name, m_index);
+        auto* item = new QListWidgetItem(
+            QString(qsizetype(depth) * 4, QLatin1Char(' ')) + entry.name, m_index);
         item->setData(kLocalRole, entry.local);
         fillIndex(entry.children, depth + 1);
     }

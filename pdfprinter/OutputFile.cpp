@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kMaxNumberedNames = 9999;
 constexpr int kNameAttempts = 100;
-constexpr qsizetype kBufferBytes = 256 * 1024;
+constexpr qsizetype kBufferBytes = qsizetype(256) * 1024;
 
 QString systemError(int code)
 {

@@ -60,9 +60,9 @@ bool PngChunks::readHeader(const char* ihdr)
     height = int(h);
     bitDepth = static_cast<unsigned char>(ihdr[8]);
     colorType = static_cast<unsigned char>(ihdr[9]);
-    const int compression = ihdr[10];
-    const int filter = ihdr[11];
-    const int interlace = ihdr[12];
+    const int compression = static_cast<unsigned char>(ihdr[10]);
+    const int filter = static_cast<unsigned char>(ihdr[11]);
+    const int interlace = static_cast<unsigned char>(ihdr[12]);
     interlaced = interlace != 0;
     if (w == 0 || h == 0 || w > 0x7fffffff || h > 0x7fffffff || compression != 0 || filter != 0 ||
         (interlace != 0 && interlace != 1))

@@ -29,7 +29,7 @@ const char* const kNoMemory = "There is not enough memory for a page of %1 x %2 
 
 // Bytes asked of the device per read: small enough for a smooth progress, large enough that a
 // fast scanner is not slowed by the calls.
-constexpr qsizetype kChunk = 128 * 1024;
+constexpr qsizetype kChunk = qsizetype(128) * 1024;
 // The window repaints its progress at most this often.
 constexpr qint64 kProgressIntervalMs = 100;
 // Lines a page of unknown height starts with; it doubles as the lines come.
@@ -177,20 +177,20 @@ private:
                 return;
             }
             for (int i = 0; i < count; ++i)
-                target[i * stride] = source[i];
+                target[qsizetype(i) * stride] = source[i];
             return;
         case 16:
             for (int i = 0; i < count; ++i) {
                 quint16 sample;
-                std::memcpy(&sample, source + 2 * i, sizeof sample);
-                target[i * stride] = uchar(sample >> 8);
+                std::memcpy(&sample, source + qsizetype(2) * i, sizeof sample);
+                target[qsizetype(i) * stride] = uchar(sample >> 8);
             }
             return;
         default: {
             const uchar set = setIsBlack ? 0 : 255;
             for (int i = 0; i < count; ++i) {
                 const bool bit = (source[i / 8] >> (7 - i % 8)) & 1;
-                target[i * stride] = bit ? set : uchar(255 - set);
+                target[qsizetype(i) * stride] = bit ? set : uchar(255 - set);
             }
         }
         }

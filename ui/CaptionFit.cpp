@@ -64,7 +64,7 @@ void fitCaption(QWidget* widget)
         return;
     const qsizetype letters = qMax<qsizetype>(1, caption.size());
     QFont squeezed = widget->font();
-    qreal spacing = qMax(-kMaxSqueeze, (*room - needed) / letters);
+    qreal spacing = qMax(-kMaxSqueeze, (*room - needed) / qreal(letters));
     for (;;) {
         squeezed.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
         if (captionWidth(widget, squeezed) <= *room || spacing <= -kMaxSqueeze)

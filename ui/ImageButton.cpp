@@ -200,9 +200,9 @@ void ImageButton::paintEvent(QPaintEvent*)
     if (hasCaption) {
         painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                        QPalette::ButtonText));
-        const int align = (m_placement == Left ? Qt::AlignLeft | Qt::AlignVCenter
-                                               : Qt::AlignHCenter | Qt::AlignTop);
-        painter.drawText(captionRect, align | Qt::TextShowMnemonic, text());
+        const Qt::Alignment align = m_placement == Left ? Qt::AlignLeft | Qt::AlignVCenter
+                                                        : Qt::AlignHCenter | Qt::AlignTop;
+        painter.drawText(captionRect, int(align) | Qt::TextShowMnemonic, text());
     }
 
     if (hasFocus()) {

@@ -28,7 +28,7 @@ constexpr qreal kTabRadius = 3.0;
 
 } // namespace
 
-ObsidianStyle::ObsidianStyle() : QProxyStyle() {}
+ObsidianStyle::ObsidianStyle() = default;
 
 QColor ObsidianStyle::captionColour()
 {

@@ -52,7 +52,7 @@ QByteArray ConfinedEngineFlags(const QByteArray& userFlags, int scriptHeapMb)
     // WebRTC sends STUN over UDP past any proxy unless held to proxied connections.
     confinement += " --force-webrtc-ip-handling-policy=disable_non_proxied_udp";
 
-    const QByteArray user = userFlags.trimmed();
+    QByteArray user = userFlags.trimmed();
     // A program started by one of ours (a scheduled run) inherits our switches already.
     if (user.endsWith(confinement))
         return user;

@@ -78,8 +78,8 @@ bool isWorkbook(const Reference<css::lang::XComponent>& document)
 class ClosingDocument
 {
 public:
-    explicit ClosingDocument(Reference<css::lang::XComponent> document)
-        : m_document(std::move(document))
+    explicit ClosingDocument(const Reference<css::lang::XComponent>& document)
+        : m_document(document)
     {
     }
     ClosingDocument(const ClosingDocument&) = delete;

@@ -1,5 +1,6 @@
 #include "office/worker/ImportFilter.h"
 
+#include <algorithm>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/frame/XModel.hpp>
 
@@ -23,9 +24,6 @@ bool IsPlainTextImport(const rtl::OUString& filter)
         "Text (encoded)",
         "Text - txt - csv (StarCalc)",
     };
-    for (const char* name : kTextFilters) {
-        if (filter.equalsAscii(name))
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(kTextFilters,
+                               [&](const char* name) { return filter.equalsAscii(name); });
 }

@@ -35,7 +35,7 @@ OfficeInbox::~OfficeInbox()
 QString OfficeInbox::bringIn(const QString& document, QString* why)
 {
     clear();
-    const QString copy = m_folder + "/in/" + QFileInfo(document).fileName();
+    QString copy = m_folder + "/in/" + QFileInfo(document).fileName();
     std::error_code failed;
     // The program made the copy for us; a link, wherever it came from, is not followed.
     if (fs::symlink_status(native(document), failed).type() != fs::file_type::regular && !failed)

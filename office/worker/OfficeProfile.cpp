@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace {
 
@@ -56,12 +57,10 @@ QByteArray item(const char* path, const char* name, const QString& value)
 // The office writes one item a line; a line that sets one of ours is replaced, not repeated.
 bool setsOneOfOurs(const QByteArray& line)
 {
-    for (const Setting& setting : kSafetySettings) {
-        if (line.contains(QByteArray("oor:path=\"") + setting.path + "\"") &&
-            line.contains(QByteArray("oor:name=\"") + setting.name + "\""))
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(kSafetySettings, [&](const Setting& setting) {
+        return line.contains(QByteArray("oor:path=\"") + setting.path + "\"") &&
+               line.contains(QByteArray("oor:name=\"") + setting.name + "\"");
+    });
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr qint64 kSampleBytes = 64 * 1024;
+constexpr qint64 kSampleBytes = qint64(64) * 1024;
 // Text has next to no control characters besides tabs, line and page breaks.
 constexpr double kMaxControlShare = 0.01;
 
@@ -32,5 +32,5 @@ bool LooksLikeText(const QString& path)
         if (byte < 0x20 && !isTextControl(byte))
             ++controls;
     }
-    return controls <= sample.size() * kMaxControlShare;
+    return double(controls) <= double(sample.size()) * kMaxControlShare;
 }

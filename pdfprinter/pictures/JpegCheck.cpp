@@ -31,7 +31,7 @@ struct ErrorManager
                       "Decoding needs more than %ld MB of memory", kDecodeMemory >> 20);
     else
         errors->pub.format_message(cinfo, errors->message);
-    std::longjmp(errors->jump, 1);
+    std::longjmp(errors->jump, 1); // NOLINT(cert-err52-cpp): libjpeg's error exit must not return
 }
 
 // Warnings are where libjpeg reports corrupt or missing data and carries on with made-up
@@ -86,7 +86,7 @@ void skipInput(j_decompress_ptr cinfo, long count)
 
 bool readHeader(jpeg_decompress_struct* cinfo, ErrorManager* errors)
 {
-    if (setjmp(errors->jump))
+    if (setjmp(errors->jump)) // NOLINT(cert-err52-cpp): where libjpeg's error exit lands
         return false;
     jpeg_read_header(cinfo, TRUE);
     return true;
@@ -94,7 +94,7 @@ bool readHeader(jpeg_decompress_struct* cinfo, ErrorManager* errors)
 
 bool startDecoding(jpeg_decompress_struct* cinfo, ErrorManager* errors)
 {
-    if (setjmp(errors->jump))
+    if (setjmp(errors->jump)) // NOLINT(cert-err52-cpp): where libjpeg's error exit lands
         return false;
     jpeg_start_decompress(cinfo);
     return true;
@@ -103,7 +103,7 @@ bool startDecoding(jpeg_decompress_struct* cinfo, ErrorManager* errors)
 // Every row, into `rows` (one per output row, `stride` apart) or a scratch row when null.
 bool readRows(jpeg_decompress_struct* cinfo, ErrorManager* errors, uchar* rows, qsizetype stride)
 {
-    if (setjmp(errors->jump))
+    if (setjmp(errors->jump)) // NOLINT(cert-err52-cpp): where libjpeg's error exit lands
         return false;
     JSAMPARRAY scratch =
         (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr qint64 kBlock = 32 * 1024;
+constexpr qint64 kBlock = qint64(32) * 1024;
 
 quint32 bigEndian(const char* at)
 {
@@ -74,7 +74,7 @@ public:
 
 private:
     z_stream m_stream{};
-    std::array<Bytef, 32 * 1024> m_out;
+    std::array<Bytef, std::size_t(32) * 1024> m_out;
     qint64 m_expected;
     qint64 m_inflated = 0;
     bool m_ended = false;

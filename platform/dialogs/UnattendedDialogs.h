@@ -21,7 +21,7 @@ public:
     int messageCount() const { return m_messages; }
 
 private:
-    void write(const QString& line);
+    void write(const QString& text);
 
     std::FILE* m_out;
     int m_messages = 0;

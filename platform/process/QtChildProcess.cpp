@@ -18,7 +18,7 @@
 namespace {
 
 // A long-lived child's error stream is kept only this far back.
-constexpr qsizetype kErrorTailBytes = 64 * 1024;
+constexpr qsizetype kErrorTailBytes = qsizetype(64) * 1024;
 // How long a child killed outright may take to be reaped.
 constexpr int kReapMs = 5000;
 // Writing one line to a live child never takes long; a child that stopped reading has hung.

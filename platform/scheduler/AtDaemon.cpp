@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
 
 namespace {
 
@@ -30,9 +31,6 @@ bool AtDaemonRunning(const QString& pidFile, const QString& processFolder)
     if (isDaemon(processFolder, firstLine(pidFile)))
         return true;
     const QStringList entries = QDir(processFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        if (isDaemon(processFolder, entry.toLatin1()))
-            return true;
-    }
-    return false;
+    return std::ranges::any_of(
+        entries, [&](const QString& entry) { return isDaemon(processFolder, entry.toLatin1()); });
 }

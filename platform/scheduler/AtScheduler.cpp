@@ -192,7 +192,7 @@ ProcessCommand AtScheduler::command(const QString& tool, const QStringList& argu
 
 ProcessResult AtScheduler::run(const ProcessCommand& command)
 {
-    const ProcessResult result = m_launcher.run(command);
+    ProcessResult result = m_launcher.run(command);
     qCDebug(lcScheduler) << command.program << command.arguments << "exit" << result.exitCode
                          << result.standardError.trimmed();
     return result;

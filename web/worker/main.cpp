@@ -26,7 +26,7 @@
 namespace {
 
 // A request line longer than this is not one of ours.
-constexpr qsizetype kLineLimit = 64 * 1024;
+constexpr qsizetype kLineLimit = qsizetype(64) * 1024;
 
 // Read before the engine starts: it takes its switches and platform once.
 void prepareEngine(int pageMemoryMb)
